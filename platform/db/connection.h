@@ -1,0 +1,95 @@
+#pragma once
+// One open database file: the SQLite handle and what the layer knows of its tables.
+#include "platform/db/database.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <sqlite3.h>
+
+namespace db {
+
+struct ColumnDef {
+    QString name;
+    QString declType;
+    FieldType type = FieldType::Variant;
+    int size = 0;
+    bool notNull = false;
+    bool primaryKey = false;
+};
+
+// The engine's type of a declared SQLite column type ("TEXT(14)", "LONG", "DATETIME", …).
+FieldType fieldTypeOf(const QString& declType, int* size = nullptr);
+
+class Statement;
+
+class Connection {
+public:
+    Connection(sqlite3* handle, QString path) : handle_(handle), path_(std::move(path)) {}
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* handle() const { return handle_; }
+    const QString& path() const { return path_; }
+    bool isOpen() const { return handle_ != nullptr; }
+    void close();
+
+    // Runs SQLite SQL (already translated), binding values; returns the number of changed rows.
+    int exec(const QString& sql, const QVariantList& values = {});
+    // Runs several statements with no values.
+    void execScript(const QString& sql);
+    // First column of the first row, or a null value.
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+
+    // Throws the engine error for the connection's last SQLite failure.
+    [[noreturn]] void fail(int code, const QString& context = QString()) const;
+
+    // Tables and their columns (cached until the definitions change).
+    QStringList tableNames();
+    QString canonicalTable(const QString& name);           // real spelling, empty when absent
+    const QList<ColumnDef>& columns(const QString& table);  // table must exist
+    void schemaChanged() { columnCache_.clear(); tables_.clear(); }
+
+    // The Jet SQL translation with this file's date columns.
+    QString translate(const QString& jetSql);
+
+    // Savepoints nest inside a workspace transaction.
+    void savepoint(const char* name);
+    void release(const char* name);
+    void rollbackTo(const char* name);
+
+    int transactionDepth = 0;
+    int lastChanges = 0;
+
+private:
+    sqlite3* handle_;
+    QString path_;
+    QStringList tables_;
+    QHash<QString, QList<ColumnDef>> columnCache_;
+};
+
+// A prepared statement that is always finalized.
+class Statement {
+public:
+    Statement(Connection& conn, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return stmt_; }
+    void bind(const QVariantList& values);
+    bool step();            // true while a row is ready
+    int columnCount() const { return sqlite3_column_count(stmt_); }
+    QVariant rawValue(int column) const;   // the stored value, by its storage class
+private:
+    Connection& conn_;
+    sqlite3_stmt* stmt_ = nullptr;
+    QString sql_;
+};
+
+// Turns a value read from SQLite into the value of a field of that type.
+QVariant fieldValue(FieldType type, const QVariant& raw);
+// Turns a value assigned to a field into what SQLite stores (3421 when it cannot be converted).
+QVariant storedValue(FieldType type, const QVariant& value);
+
+} // namespace db

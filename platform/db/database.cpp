@@ -1,0 +1,597 @@
+#include "platform/db/database.h"
+
+#include "platform/basic/basic.h"
+#include "platform/db/connection.h"
+#include "platform/db/jet_sql.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <cmath>
+
+namespace db {
+
+namespace {
+int g_lockTimeoutMs = 2000;
+
+const char kSqliteMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f', 'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+
+bool hasSqliteHeader(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(16);
+    return head.size() == 16 && memcmp(head.constData(), kSqliteMagic, 16) == 0;
+}
+
+// The password of a connect string such as ";pwd=MIRVOSK" (key in any case); null when absent.
+QString passwordOf(const QString& connect)
+{
+    const QStringList parts = connect.split(QLatin1Char(';'));
+    for (const QString& part : parts) {
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String("pwd"), Qt::CaseInsensitive) == 0)
+            return part.mid(eq + 1);
+    }
+    return QString();
+}
+
+QString quoteName(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+} // namespace
+
+void setLockTimeout(int milliseconds)
+{
+    g_lockTimeoutMs = milliseconds;
+}
+
+QString quoteLiteral(const QString& text)
+{
+    return jet::quoteLiteral(text);
+}
+
+// ---------------------------------------------------------------- types and values
+
+FieldType fieldTypeOf(const QString& declType, int* size)
+{
+    const QString t = declType.trimmed().toUpper();
+    if (size)
+        *size = 0;
+    static const QRegularExpression sized(QStringLiteral("\\((\\d+)\\)"));
+    if (t.startsWith(QLatin1String("TEXT")) || t.contains(QLatin1String("CHAR"))) {
+        const auto m = sized.match(t);
+        if (m.hasMatch()) {
+            if (size)
+                *size = m.captured(1).toInt();
+            return FieldType::Text;
+        }
+        if (size)
+            *size = 255;
+        return FieldType::Text;
+    }
+    if (t.contains(QLatin1String("MEMO")) || t.contains(QLatin1String("LONGTEXT")))
+        return FieldType::Memo;
+    if (t == QLatin1String("INTEGER") || t.contains(QLatin1String("COUNTER")) || t.contains(QLatin1String("AUTOINCREMENT")))
+        return FieldType::Counter;
+    if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
+        return FieldType::DateTime;
+    if (t.contains(QLatin1String("BIT")) || t.contains(QLatin1String("BOOL")) || t.contains(QLatin1String("YESNO")))
+        return FieldType::Boolean;
+    if (t.contains(QLatin1String("LONG")) || t.contains(QLatin1String("INT")) || t.contains(QLatin1String("SHORT"))
+        || t.contains(QLatin1String("BYTE")))
+        return FieldType::Long;
+    if (t.contains(QLatin1String("DOUB")) || t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA"))
+        || t.contains(QLatin1String("SINGLE")) || t.contains(QLatin1String("CURRENCY")) || t.contains(QLatin1String("NUMERIC"))
+        || t.contains(QLatin1String("DECIMAL")))
+        return FieldType::Double;
+    return FieldType::Variant;
+}
+
+QVariant fieldValue(FieldType type, const QVariant& raw)
+{
+    if (raw.isNull())
+        return QVariant();
+    const bool numeric = raw.typeId() == QMetaType::LongLong || raw.typeId() == QMetaType::Double;
+    switch (type) {
+    case FieldType::DateTime:
+        if (numeric) {
+            const double serial = raw.toDouble();
+            if (serial == std::floor(serial))
+                return basic::serialToDate(serial);
+            return basic::serialToDateTime(serial);
+        }
+        return raw;
+    case FieldType::Counter:
+    case FieldType::Long:
+        if (raw.typeId() == QMetaType::LongLong) {
+            const qlonglong v = raw.toLongLong();
+            if (v >= INT_MIN && v <= INT_MAX)
+                return int(v);
+            return v;
+        }
+        return raw;
+    case FieldType::Double:
+        if (numeric)
+            return raw.toDouble();
+        return raw;
+    case FieldType::Boolean:
+        if (numeric)
+            return raw.toDouble() != 0.0;
+        return raw;
+    case FieldType::Text:
+    case FieldType::Memo:
+        if (numeric)
+            return basic::CStr(raw);
+        return raw;
+    case FieldType::Variant:
+        if (raw.typeId() == QMetaType::LongLong) {
+            const qlonglong v = raw.toLongLong();
+            if (v >= INT_MIN && v <= INT_MAX)
+                return int(v);
+        }
+        return raw;
+    }
+    return raw;
+}
+
+QVariant storedValue(FieldType type, const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return QVariant();
+    try {
+        switch (type) {
+        case FieldType::Text:
+        case FieldType::Memo:
+            return basic::CStr(value);
+        case FieldType::Counter:
+        case FieldType::Long: {
+            const double d = basic::CDbl(value);
+            if (!std::isfinite(d) || std::fabs(d) > 2147483647.0)
+                raise(err::ConversionError);
+            return qlonglong(std::nearbyint(d));   // the engine rounds half to even here
+        }
+        case FieldType::Double:
+            return basic::CDbl(value);
+        case FieldType::DateTime: {
+            const int t = value.typeId();
+            if (t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Double)
+                return value.toDouble();
+            const QVariant d = basic::CDate(value);
+            if (d.typeId() == QMetaType::QDateTime)
+                return basic::dateTimeToSerial(d.toDateTime());
+            return basic::dateToSerial(d.toDate());
+        }
+        case FieldType::Boolean:
+            if (value.typeId() == QMetaType::Bool)
+                return value.toBool() ? -1 : 0;
+            return basic::CDbl(value) != 0.0 ? -1 : 0;
+        case FieldType::Variant:
+            if (value.typeId() == QMetaType::QDate)
+                return basic::dateToSerial(value.toDate());
+            if (value.typeId() == QMetaType::QDateTime)
+                return basic::dateTimeToSerial(value.toDateTime());
+            if (value.typeId() == QMetaType::Bool)
+                return value.toBool() ? -1 : 0;
+            return value;
+        }
+    } catch (const basic::RuntimeError&) {
+        raise(err::ConversionError);
+    }
+    return value;
+}
+
+// ---------------------------------------------------------------- statements
+
+Statement::Statement(Connection& conn, const QString& sql) : conn_(conn), sql_(sql)
+{
+    if (!conn.isOpen())
+        raise(err::InvalidOperation);
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(conn.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(conn.handle()));
+        const int code = sqlite3_extended_errcode(conn.handle());
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw mapSqliteError(code, message, sql);
+    }
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(stmt_);
+}
+
+void Statement::bind(const QVariantList& values)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        int rc = SQLITE_OK;
+        if (v.isNull() || !v.isValid()) {
+            rc = sqlite3_bind_null(stmt_, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Short:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(stmt_, i + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(stmt_, i + 1, v.toDouble());
+                break;
+            default: {
+                const QByteArray text = v.toString().toUtf8();
+                rc = sqlite3_bind_text(stmt_, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            conn_.fail(rc, sql_);
+    }
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString message = QString::fromUtf8(sqlite3_errmsg(conn_.handle()));
+    const int code = sqlite3_extended_errcode(conn_.handle());
+    sqlite3_reset(stmt_);
+    throw mapSqliteError(code, message, sql_);
+}
+
+QVariant Statement::rawValue(int column) const
+{
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(stmt_, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt_, column));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
+                                          sqlite3_column_bytes(stmt_, column)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)),
+                                   sqlite3_column_bytes(stmt_, column)));
+    default:
+        return QVariant();
+    }
+}
+
+// ---------------------------------------------------------------- connection
+
+Connection::~Connection()
+{
+    close();
+}
+
+void Connection::close()
+{
+    if (handle_) {
+        if (transactionDepth > 0)
+            sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(handle_);
+        handle_ = nullptr;
+    }
+}
+
+void Connection::fail(int code, const QString& context) const
+{
+    const QString message = handle_ ? QString::fromUtf8(sqlite3_errmsg(handle_)) : QString::fromUtf8(sqlite3_errstr(code));
+    const int extended = handle_ ? sqlite3_extended_errcode(handle_) : code;
+    throw mapSqliteError(extended, message, context.isEmpty() ? path_ : context);
+}
+
+int Connection::exec(const QString& sql, const QVariantList& values)
+{
+    Statement st(*this, sql);
+    st.bind(values);
+    while (st.step()) {
+    }
+    lastChanges = sqlite3_changes(handle_);
+    return lastChanges;
+}
+
+void Connection::execScript(const QString& sql)
+{
+    if (!handle_)
+        raise(err::InvalidOperation);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(handle_, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        const QString text = message ? QString::fromUtf8(message) : QString();
+        sqlite3_free(message);
+        throw mapSqliteError(sqlite3_extended_errcode(handle_), text, path_);
+    }
+}
+
+QVariant Connection::scalar(const QString& sql, const QVariantList& values)
+{
+    Statement st(*this, sql);
+    st.bind(values);
+    if (st.step())
+        return st.rawValue(0);
+    return QVariant();
+}
+
+QStringList Connection::tableNames()
+{
+    if (tables_.isEmpty()) {
+        Statement st(*this, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                           "AND name NOT LIKE 'sqlite%' AND name <> 'zal_sistema' ORDER BY name"));
+        while (st.step())
+            tables_ << st.rawValue(0).toString();
+    }
+    return tables_;
+}
+
+QString Connection::canonicalTable(const QString& name)
+{
+    QString bare = name.trimmed();
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    for (const QString& t : tableNames()) {
+        if (t.compare(bare, Qt::CaseInsensitive) == 0)
+            return t;
+    }
+    return QString();
+}
+
+const QList<ColumnDef>& Connection::columns(const QString& table)
+{
+    auto it = columnCache_.find(table.toLower());
+    if (it != columnCache_.end())
+        return it.value();
+    QList<ColumnDef> cols;
+    Statement st(*this, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table)));
+    while (st.step()) {
+        ColumnDef c;
+        c.name = st.rawValue(1).toString();
+        c.declType = st.rawValue(2).toString();
+        c.notNull = st.rawValue(3).toLongLong() != 0;
+        c.primaryKey = st.rawValue(5).toLongLong() != 0;
+        c.type = fieldTypeOf(c.declType, &c.size);
+        cols << c;
+    }
+    return columnCache_.insert(table.toLower(), cols).value();
+}
+
+QString Connection::translate(const QString& jetSql)
+{
+    jet::SchemaInfo info;
+    info.isDateColumn = [this](const QString& table, const QString& column) {
+        const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
+        for (const QString& t : tables) {
+            if (t.isEmpty())
+                continue;
+            for (const ColumnDef& c : columns(t)) {
+                if (c.type == FieldType::DateTime && c.name.compare(column, Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+        }
+        return false;
+    };
+    return jet::translate(jetSql, info);
+}
+
+void Connection::savepoint(const char* name)
+{
+    execScript(QStringLiteral("SAVEPOINT %1").arg(QLatin1String(name)));
+}
+
+void Connection::release(const char* name)
+{
+    execScript(QStringLiteral("RELEASE %1").arg(QLatin1String(name)));
+}
+
+void Connection::rollbackTo(const char* name)
+{
+    if (handle_) {
+        const QByteArray sql = QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(QLatin1String(name)).toUtf8();
+        sqlite3_exec(handle_, sql.constData(), nullptr, nullptr, nullptr);
+    }
+}
+
+// ---------------------------------------------------------------- database
+
+namespace {
+sqlite3* openHandle(const QString& path, bool readOnly, bool create)
+{
+    sqlite3* h = nullptr;
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (create)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &h, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString();
+        const int code = h ? sqlite3_extended_errcode(h) : rc;
+        sqlite3_close_v2(h);
+        throw mapSqliteError(code, message, path);
+    }
+    sqlite3_extended_result_codes(h, 1);
+    sqlite3_busy_timeout(h, g_lockTimeoutMs);
+    jet::registerFunctions(h);
+    // A commit is on disk before it returns; a crash leaves the file as before or as after it.
+    sqlite3_exec(h, "PRAGMA synchronous = FULL; PRAGMA journal_mode = DELETE; PRAGMA foreign_keys = OFF;",
+                 nullptr, nullptr, nullptr);
+    return h;
+}
+} // namespace
+
+Database::Database() = default;
+Database::~Database() = default;
+Database::Database(const Database&) = default;
+Database& Database::operator=(const Database&) = default;
+
+Database Database::open(const QString& path, const QString& connect, bool exclusive, bool readOnly)
+{
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
+        raise(err::FileNotFound, path);
+    if (!info.isReadable())
+        raise(err::CannotOpen, path);
+    if (!hasSqliteHeader(path))
+        raise(err::UnrecognizedFormat, path);
+
+    auto conn = std::make_shared<Connection>(openHandle(path, readOnly, false), info.absoluteFilePath());
+    if (exclusive) {
+        conn->execScript(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        try {
+            conn->execScript(QStringLiteral("BEGIN EXCLUSIVE; COMMIT;"));
+        } catch (const DbError& e) {
+            if (e.number() == err::Locked)
+                raise(err::FileInUse, path);
+            throw;
+        }
+    }
+
+    QString format;
+    QString password;
+    try {
+        const QVariant check = conn->scalar(QStringLiteral("PRAGMA quick_check(1)"));
+        if (check.toString() != QLatin1String("ok"))
+            raise(err::Corrupt, path);
+        if (conn->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'zal_sistema'"))
+                .toLongLong() == 0)
+            raise(err::UnrecognizedFormat, path);
+        format = conn->scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'formato'")).toString();
+        password = conn->scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'clave'")).toString();
+    } catch (const DbError& e) {
+        if (e.number() == err::Locked)
+            raise(err::FileInUse, path);
+        if (e.number() == err::Reserved || e.number() == err::TableNotFound)
+            raise(err::UnrecognizedFormat, path);
+        throw;
+    }
+    if (format != QLatin1String("ZAL EKO"))
+        raise(err::UnrecognizedFormat, path);
+    if (passwordOf(connect) != password)
+        raise(err::InvalidPassword);
+
+    Database db;
+    db.conn_ = std::move(conn);
+    return db;
+}
+
+bool Database::isOpen() const
+{
+    return conn_ && conn_->isOpen();
+}
+
+QString Database::name() const
+{
+    return conn_ ? conn_->path() : QString();
+}
+
+void Database::close()
+{
+    if (conn_)
+        conn_->close();
+}
+
+void Database::execute(const QString& sql)
+{
+    if (!isOpen())
+        raise(err::InvalidOperation);
+    const QString translated = conn_->translate(sql);
+    Statement st(*conn_, translated);
+    if (sqlite3_stmt_readonly(st.get()) && sqlite3_column_count(st.get()) > 0)
+        raise(err::ActionOnSelect);
+    while (st.step()) {
+    }
+    conn_->lastChanges = sqlite3_changes(conn_->handle());
+    const QString head = sql.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    if (head == QLatin1String("ALTER") || head == QLatin1String("CREATE") || head == QLatin1String("DROP"))
+        conn_->schemaChanged();
+}
+
+int Database::recordsAffected() const
+{
+    return conn_ ? conn_->lastChanges : 0;
+}
+
+QStringList Database::tableNames() const
+{
+    if (!isOpen())
+        raise(err::InvalidOperation);
+    return conn_->tableNames();
+}
+
+void Database::beginTrans()
+{
+    if (!isOpen())
+        raise(err::InvalidOperation);
+    if (conn_->transactionDepth > 0)
+        raise(err::InvalidOperation);
+    conn_->execScript(QStringLiteral("BEGIN IMMEDIATE"));
+    conn_->transactionDepth = 1;
+}
+
+void Database::commitTrans()
+{
+    if (!isOpen() || conn_->transactionDepth == 0)
+        raise(err::InvalidOperation);
+    conn_->execScript(QStringLiteral("COMMIT"));
+    conn_->transactionDepth = 0;
+}
+
+void Database::rollback()
+{
+    if (!isOpen() || conn_->transactionDepth == 0)
+        raise(err::InvalidOperation);
+    conn_->transactionDepth = 0;
+    sqlite3_exec(conn_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    conn_->schemaChanged();
+}
+
+bool Database::inTransaction() const
+{
+    return conn_ && conn_->transactionDepth > 0;
+}
+
+// ---------------------------------------------------------------- creation
+
+bool createDatabase(const QString& path, const QString& schemaSql, const QString& seedSql, QString* errorText)
+{
+    if (QFileInfo::exists(path)) {
+        if (errorText)
+            *errorText = QStringLiteral("ya existe");
+        return false;
+    }
+    const QFileInfo info(path);
+    QDir().mkpath(info.absolutePath());
+    // Build beside the target and move it in whole.
+    const QString temp = info.absoluteFilePath() + QStringLiteral(".nuevo");
+    QFile::remove(temp);
+    try {
+        Connection conn(openHandle(temp, false, true), temp);
+        conn.execScript(QStringLiteral("BEGIN;") + schemaSql + QLatin1Char('\n') + seedSql + QStringLiteral("\nCOMMIT;"));
+        conn.close();
+    } catch (const DbError& e) {
+        QFile::remove(temp);
+        if (errorText)
+            *errorText = e.description();
+        return false;
+    }
+    if (QFileInfo::exists(path) || !QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        if (errorText)
+            *errorText = QStringLiteral("no se pudo crear");
+        return false;
+    }
+    return true;
+}
+
+} // namespace db

@@ -1,0 +1,173 @@
+#pragma once
+// The database engine the forms work with: a file opened with its password, record sets over
+// tables and SQL texts in the engine's dialect, table definitions, transactions and repair.
+// Every failure is a DbError carrying the engine's error number (db_error.h).
+#include "platform/db/db_error.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+namespace db {
+
+class Connection;
+class Recordset;
+class TableDef;
+
+// Kinds of record set, with the engine's numbers.
+enum class RecordsetType { Table = 1, Dynaset = 2, Snapshot = 4 };
+
+// Types of a field as the engine knows them.
+enum class FieldType { Counter, Long, Double, Text, DateTime, Boolean, Memo, Variant };
+
+struct FieldInfo {
+    QString name;         // the name the record set knows it by
+    QString table;        // the base table, empty for a computed column
+    QString column;       // the base column, empty for a computed column
+    FieldType type = FieldType::Variant;
+    int size = 0;         // characters, for text fields
+};
+
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&);
+    Database& operator=(const Database&);
+
+    // Opens an existing file; never creates one. connect is the connect string (";pwd=…", the key
+    // in any letter case). Errors: 3024 no such file, 3343 not a ZAL database, 3049 damaged,
+    // 3031 wrong password, 3051 cannot be opened, 3045 held exclusively by another session.
+    static Database open(const QString& path, const QString& connect = QString(),
+                         bool exclusive = false, bool readOnly = false);
+
+    bool isOpen() const;
+    QString name() const;
+    void close();
+
+    // Runs an action query (UPDATE, INSERT, DELETE, ALTER, CREATE, DROP) written in the engine's dialect.
+    void execute(const QString& sql);
+    int recordsAffected() const;
+
+    // A record set over a table name or a SELECT text.
+    Recordset openRecordset(const QString& source, RecordsetType type = RecordsetType::Dynaset);
+
+    QStringList tableNames() const;
+    TableDef tableDef(const QString& name) const;   // 3265 when there is no such table
+
+    // Workspace transactions: everything between begin and commit is saved at once or not at all.
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    bool inTransaction() const;
+
+    std::shared_ptr<Connection> connection() const { return conn_; }
+
+private:
+    std::shared_ptr<Connection> conn_;
+};
+
+// A field of a table definition. ordinalPosition counts from 1.
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Variant;
+    int size = 0;
+    int ordinalPosition = 0;
+    bool required = false;
+};
+
+class TableDef {
+public:
+    QString name() const { return name_; }
+    QList<FieldDef> fields() const;
+    FieldDef field(const QString& name) const;      // 3265 when there is no such field
+    bool hasField(const QString& name) const;
+
+    // Changes of the definition. Each one is applied whole or not at all; the rows keep their values.
+    void setFieldSize(const QString& field, int size);
+    void renameField(const QString& field, const QString& newName);
+    void setOrdinalPosition(const QString& field, int position);
+
+private:
+    friend class Database;
+    TableDef(std::shared_ptr<Connection> conn, QString name) : conn_(std::move(conn)), name_(std::move(name)) {}
+    std::shared_ptr<Connection> conn_;
+    QString name_;
+};
+
+enum class EditMode { None = 0, InProgress = 1, Add = 2 };
+
+// A record set. Copies share one cursor, as the engine's objects do.
+class Recordset {
+public:
+    Recordset();
+    bool isOpen() const;
+    void close();
+    RecordsetType type() const;
+    QString source() const;
+    bool updatable() const;
+
+    bool eof() const;
+    bool bof() const;
+    int recordCount() const;
+    int absolutePosition() const;     // -1 at BOF/EOF
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+
+    int fieldCount() const;
+    FieldInfo fieldInfo(int index) const;
+    int fieldIndex(const QString& name) const;  // -1 when absent
+    QVariant field(const QString& name) const;  // 3021 without a current row, 3265 unknown name
+    QVariant field(int index) const;
+    QVariant operator[](const QString& name) const { return field(name); }
+    void setField(const QString& name, const QVariant& value);   // only while editing or adding
+
+    void findFirst(const QString& criteria);
+    void findLast(const QString& criteria);
+    void findNext(const QString& criteria);
+    void findPrevious(const QString& criteria);
+    bool noMatch() const;
+
+    void addNew();
+    void edit();
+    void update();
+    void cancelUpdate();
+    void remove();
+    EditMode editMode() const;
+
+    void requery();
+
+    // Bookmarks identify a row of this record set.
+    QVariant bookmark() const;
+    void setBookmark(const QVariant& bookmark);
+    QVariant lastModified() const;
+
+    struct Impl;
+private:
+    friend class Database;
+    explicit Recordset(std::shared_ptr<Impl> impl) : d(std::move(impl)) {}
+    Impl& impl() const;
+    std::shared_ptr<Impl> d;
+};
+
+// Makes a new database file from a schema and its seed rows. Refuses (false) when a file is
+// already there; a half-made file is never left behind.
+bool createDatabase(const QString& path, const QString& schemaSql, const QString& seedSql,
+                    QString* errorText = nullptr);
+
+// Salvages a damaged database into a new file and swaps it in at once, keeping the damaged
+// original beside it (its path is returned). A file that is not a ZAL database is left as it is
+// (3343); a missing file is 3024; a file whose tables cannot be read at all is 3049.
+QString repairDatabase(const QString& path);
+
+// The criterion literal of a typed text: "'" + text with apostrophes doubled + "'".
+QString quoteLiteral(const QString& text);
+
+// How long a write waits for another session's lock before failing with 3260.
+void setLockTimeout(int milliseconds);
+
+} // namespace db

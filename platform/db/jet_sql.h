@@ -1,0 +1,67 @@
+#pragma once
+// The Jet dialect over SQLite: the SQL texts and functions the forms write, translated and
+// registered so that they run as written; the text collation that ignores letter case.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct sqlite3;
+
+namespace db::jet {
+
+// Name of the collation every text column and text literal uses: Unicode case folding
+// ("AVIACIÓN" equals "Aviación"); sorts put accented letters beside their plain ones.
+inline constexpr const char* kCollation = "ZALCI";
+
+// Orders two texts as the collation does (<0, 0, >0). Equal only when they are equal ignoring case.
+int compareText(const QString& a, const QString& b);
+
+// What the translator needs to know of the database.
+struct SchemaInfo {
+    // True when the column holds dates. For a column named alone the translation asks with each
+    // table the query names; table is empty only when the query names none, and then any table
+    // that has such a date column counts.
+    std::function<bool(const QString& table, const QString& column)> isDateColumn;
+};
+
+// Translates a Jet SQL text (SELECT, UPDATE, INSERT, DELETE, ALTER TABLE, CREATE TABLE) into
+// SQLite SQL. A tokenizer-based rewrite, not a parser: blanks and everything else stay as written.
+//  - [bracketed] names become "quoted" names; "double-quoted" texts become 'texts';
+//  - outside CREATE/ALTER/DROP, every text literal takes the collation (… = 'abc' COLLATE ZALCI),
+//    so comparisons with function results ignore case too (not after AS, nor when COLLATE follows);
+//  - a & b & … becomes (zal_str(a) || zal_str(b) || …): Null counts as empty text, numbers as CStr;
+//    an operand that is a date column (per SchemaInfo: a qualified name's table or alias, or for a
+//    bare name each table the query names after FROM/JOIN/UPDATE/INTO) becomes zal_datestr(col),
+//    dd/MM/yyyy. Operands are primaries (names, literals, calls, parenthesised groups) joined by
+//    arithmetic operators, which bind tighter than &;
+//  - DISTINCTROW dropped; SET Table.Column = … written SET Column = …; DELETE * FROM / DELETE t.* FROM
+//    written DELETE FROM;
+//  - #m/d/yyyy [h:mm[:ss] [AM|PM]]# date literals as day serials; True = -1, False = 0; Mod as %;
+//  - x Like 'pattern' written x REGEXP 'pattern', whose function (registered below) matches Jet's
+//    wildcards * ? # [list] [!list] ignoring case; Left( and Right( written zal_left( / zal_right(
+//    (LEFT and RIGHT are join keywords to SQLite);
+//  - TEXT(n) (or CHAR(n), VARCHAR(n)) after a column name in ALTER TABLE … ADD COLUMN / CREATE TABLE
+//    gets the collation and a size check named "len_<column>" that makes longer values fail
+//    (engine error 3163); a type without size gets the collation only; a definition that already
+//    names a COLLATE is left alone;
+//  - Not Between, = NULL, Is Null, nested INNER JOIN ( … ), DROP COLUMN pass as they stand.
+// Not translated: + between texts (SQLite adds numbers), TOP n, IsNull()/Date()/Now()/Year() and
+// other functions not registered below, UPDATE with joins, \ and ^, Yes/No constants, the value of a
+// comparison (SQLite gives 1 for true where Jet gives -1).
+// Throws DbError(3075) when the text cannot be read (an unclosed quote, bracket or date literal,
+// or a date literal that is no date).
+QString translate(const QString& jetSql, const SchemaInfo& schema = {});
+
+// Registers on a connection the collation and the functions Jet SQL calls: IIf, Choose, Mid,
+// Left, Right, Len, Val, UCase, LCase, Trim, LTrim, RTrim, CStr, CDbl, CLng, CInt, Int, Fix, Nz,
+// Format, and the helpers the translation emits (zal_str, zal_datestr, zal_left, zal_right, regexp).
+// A Null argument gives Null (Val, CStr and the conversions included, where Jet would fail);
+// Nz(Null) without a default gives the empty text, as in a Jet query; zal_str(Null) and
+// zal_datestr(Null) give the empty text. Conversion failures make the statement fail.
+void registerFunctions(sqlite3* connection);
+
+// The criterion literal of a typed text: between apostrophes, inner apostrophes doubled.
+// quoteLiteral("O'Brien") == "'O''Brien'".
+QString quoteLiteral(const QString& text);
+
+} // namespace db::jet

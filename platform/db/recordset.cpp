@@ -1,0 +1,668 @@
+// Record sets: the rows of a table or query held in memory with a cursor, the edit buffer of
+// AddNew/Edit, and the writes back to the base tables by their row ids.
+#include "platform/db/connection.h"
+#include "platform/db/criteria.h"
+#include "platform/db/database.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace db {
+
+namespace {
+
+QString quoteName(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+bool looksLikeSql(const QString& source)
+{
+    const QString head = source.trimmed().section(QRegularExpression(QStringLiteral("[\\s(]")), 0, 0).toUpper();
+    return head == QLatin1String("SELECT") || head == QLatin1String("TRANSFORM") || head == QLatin1String("PARAMETERS")
+        || source.trimmed().startsWith(QLatin1Char('('));
+}
+
+// Positions of the top-level keywords of a translated SELECT; -1 when absent.
+struct SelectShape {
+    int from = -1;
+    bool groupedOrDistinct = false;
+};
+
+SelectShape shapeOf(const QString& sql)
+{
+    SelectShape shape;
+    int depth = 0;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const int end = sql.indexOf(c, i + 1);
+            i = end < 0 ? sql.size() : end;
+            continue;
+        }
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        else if (depth == 0 && c.isLetter() && (i == 0 || !(sql.at(i - 1).isLetterOrNumber() || sql.at(i - 1) == QLatin1Char('_')))) {
+            int j = i;
+            while (j < sql.size() && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
+                ++j;
+            const QString word = sql.mid(i, j - i).toUpper();
+            if (word == QLatin1String("FROM") && shape.from < 0)
+                shape.from = i;
+            else if (word == QLatin1String("DISTINCT") || word == QLatin1String("GROUP") || word == QLatin1String("UNION")
+                     || word == QLatin1String("INTERSECT") || word == QLatin1String("EXCEPT") || word == QLatin1String("HAVING"))
+                shape.groupedOrDistinct = true;
+            i = j - 1;
+        }
+    }
+    return shape;
+}
+
+} // namespace
+
+struct Recordset::Impl {
+    std::shared_ptr<Connection> conn;
+    RecordsetType type = RecordsetType::Dynaset;
+    QString source;
+    QString sql;                    // translated, with the row-id columns when updatable
+    QList<FieldInfo> fields;
+    QStringList rowidTables;        // base tables whose keys the rows carry
+    QStringList keyColumns;         // the key column of each of them (its primary key, or rowid)
+    QList<int> rowidColumn;         // result column of each key
+    bool canUpdate = false;
+    bool open = true;
+
+    struct Row {
+        QVariantList values;
+        QVariantList rowids;        // the key of the row in each base table
+        bool deleted = false;
+        int id = 0;                 // bookmark
+    };
+    QList<Row> rows;
+    int pos = 0;                    // -1 BOF, rows.size() EOF
+    int nextId = 1;
+    bool noMatch = false;
+    int lastModified = 0;
+
+    EditMode mode = EditMode::None;
+    QVariantList buffer;
+    QList<bool> dirty;
+
+    void check() const
+    {
+        if (!open || !conn || !conn->isOpen())
+            raise(err::InvalidOperation);
+    }
+
+    int liveCount() const
+    {
+        int n = 0;
+        for (const Row& r : rows)
+            n += r.deleted ? 0 : 1;
+        return n;
+    }
+
+    bool atRow() const { return pos >= 0 && pos < rows.size(); }
+
+    int indexOf(const QString& name) const
+    {
+        QString n = name.trimmed();
+        n.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        for (int i = 0; i < fields.size(); ++i) {
+            if (fields.at(i).name.compare(n, Qt::CaseInsensitive) == 0)
+                return i;
+        }
+        const int dot = n.lastIndexOf(QLatin1Char('.'));
+        if (dot > 0) {
+            const QString table = n.left(dot);
+            const QString column = n.mid(dot + 1);
+            for (int i = 0; i < fields.size(); ++i) {
+                if (fields.at(i).table.compare(table, Qt::CaseInsensitive) == 0
+                    && fields.at(i).column.compare(column, Qt::CaseInsensitive) == 0)
+                    return i;
+            }
+            for (int i = 0; i < fields.size(); ++i) {
+                if (fields.at(i).name.compare(column, Qt::CaseInsensitive) == 0)
+                    return i;
+            }
+        }
+        return -1;
+    }
+
+    Row readRow(const Statement& st, int columnCount)
+    {
+        Row r;
+        r.id = nextId++;
+        r.values.reserve(fields.size());
+        for (int i = 0; i < fields.size(); ++i)
+            r.values << fieldValue(fields.at(i).type, st.rawValue(i));
+        for (int c : rowidColumn)
+            r.rowids << (c < columnCount ? st.rawValue(c) : QVariant());
+        return r;
+    }
+
+    void describe(const QString& translated)
+    {
+        Statement st(*conn, translated);
+        fields.clear();
+        const int n = st.columnCount();
+        QHash<QString, int> seen;
+        for (int i = 0; i < n; ++i) {
+            FieldInfo f;
+            f.name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
+            const char* table = sqlite3_column_table_name(st.get(), i);
+            const char* column = sqlite3_column_origin_name(st.get(), i);
+            if (table && column) {
+                f.table = QString::fromUtf8(table);
+                f.column = QString::fromUtf8(column);
+                for (const ColumnDef& c : conn->columns(f.table)) {
+                    if (c.name.compare(f.column, Qt::CaseInsensitive) == 0) {
+                        f.type = (c.primaryKey && c.declType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
+                                     ? FieldType::Counter
+                                     : c.type;
+                        f.size = c.size;
+                    }
+                }
+            }
+            seen[f.name.toLower()] += 1;
+            fields << f;
+        }
+        // Two fields of one name are known by table and column, as the engine names them.
+        for (FieldInfo& f : fields) {
+            if (seen.value(f.name.toLower()) > 1 && !f.table.isEmpty())
+                f.name = f.table + QLatin1Char('.') + f.column;
+        }
+    }
+
+    void build()
+    {
+        QString translated;
+        if (looksLikeSql(source)) {
+            translated = conn->translate(source);
+        } else {
+            const QString table = conn->canonicalTable(source);
+            if (table.isEmpty())
+                raise(err::TableNotFound, source.trimmed());
+            translated = QStringLiteral("SELECT * FROM %1").arg(quoteName(table));
+        }
+        while (translated.trimmed().endsWith(QLatin1Char(';')))
+            translated = translated.trimmed().chopped(1);
+        describe(translated);
+
+        rowidTables.clear();
+        keyColumns.clear();
+        rowidColumn.clear();
+        canUpdate = false;
+        sql = translated;
+        const SelectShape shape = shapeOf(translated);
+        if (type != RecordsetType::Snapshot && !shape.groupedOrDistinct && shape.from > 0) {
+            for (const FieldInfo& f : fields) {
+                if (!f.table.isEmpty() && !rowidTables.contains(f.table, Qt::CaseInsensitive))
+                    rowidTables << f.table;
+            }
+            if (!rowidTables.isEmpty()) {
+                // Rows are found again by their table's primary key: SQLite does not show the
+                // rowid of a table inside a nested join.
+                QString extra;
+                for (int i = 0; i < rowidTables.size(); ++i) {
+                    QString key = QStringLiteral("rowid");
+                    int keys = 0;
+                    for (const ColumnDef& c : conn->columns(rowidTables.at(i))) {
+                        if (c.primaryKey) {
+                            key = c.name;
+                            ++keys;
+                        }
+                    }
+                    if (keys != 1)
+                        key = QStringLiteral("rowid");
+                    keyColumns << key;
+                    const QString ref = key == QLatin1String("rowid") ? key : quoteName(key);
+                    extra += QStringLiteral(", %1.%2 AS \"zal_rowid_%3\" ").arg(quoteName(rowidTables.at(i)), ref).arg(i);
+                    rowidColumn << fields.size() + i;
+                }
+                const QString withIds = translated.left(shape.from) + extra + translated.mid(shape.from);
+                try {
+                    Statement probe(*conn, withIds);
+                    sql = withIds;
+                    canUpdate = true;
+                } catch (const DbError&) {
+                    rowidTables.clear();
+                    keyColumns.clear();
+                    rowidColumn.clear();
+                }
+            }
+        }
+    }
+
+    void load()
+    {
+        rows.clear();
+        Statement st(*conn, sql);
+        const int n = st.columnCount();
+        while (st.step())
+            rows << readRow(st, n);
+        pos = rows.isEmpty() ? 0 : 0;
+        mode = EditMode::None;
+        noMatch = false;
+    }
+
+    // Reads one row again by the row id of its first base table.
+    bool reread(Row& row)
+    {
+        if (rowidTables.isEmpty())
+            return false;
+        const QString wrapped = QStringLiteral("SELECT * FROM (%1) WHERE \"zal_rowid_0\" = ?").arg(sql);
+        Statement st(*conn, wrapped);
+        st.bind({row.rowids.value(0)});
+        if (!st.step())
+            return false;
+        const int id = row.id;
+        row = readRow(st, st.columnCount());
+        row.id = id;
+        return true;
+    }
+
+    QString keyRef(int slot) const
+    {
+        const QString key = keyColumns.value(slot, QStringLiteral("rowid"));
+        return key == QLatin1String("rowid") ? key : quoteName(key);
+    }
+
+    void cancelEdit()
+    {
+        mode = EditMode::None;
+        buffer.clear();
+        dirty.clear();
+    }
+
+    void requireRow() const
+    {
+        if (!atRow())
+            raise(err::NoCurrentRecord);
+        if (rows.at(pos).deleted)
+            raise(err::RecordDeleted);
+    }
+
+    void moveTo(int p)
+    {
+        cancelEdit();
+        pos = p;
+    }
+
+    // The next live row from p in direction step; -1 / size() when none.
+    int seek(int p, int step) const
+    {
+        while (p >= 0 && p < rows.size() && rows.at(p).deleted)
+            p += step;
+        return p;
+    }
+
+    void find(const QString& criteria, int start, int step)
+    {
+        check();
+        const Criteria c = Criteria::parse(criteria);
+        for (int p = start; p >= 0 && p < rows.size(); p += step) {
+            const Row& r = rows.at(p);
+            if (r.deleted)
+                continue;
+            const auto lookup = [&](const QString& name) -> std::optional<QVariant> {
+                const int i = indexOf(name);
+                if (i < 0)
+                    return std::nullopt;
+                return r.values.at(i);
+            };
+            if (c.matches(lookup)) {
+                cancelEdit();
+                pos = p;
+                noMatch = false;
+                return;
+            }
+        }
+        noMatch = true;
+    }
+
+    void write()
+    {
+        if (mode == EditMode::None)
+            raise(err::UpdateWithoutEdit);
+        // Group the changed fields by base table.
+        QStringList tables;
+        for (int i = 0; i < fields.size(); ++i) {
+            if (dirty.at(i) && !tables.contains(fields.at(i).table, Qt::CaseInsensitive))
+                tables << fields.at(i).table;
+        }
+        if (tables.isEmpty() && mode == EditMode::Add)
+            tables << rowidTables.value(0);
+
+        conn->savepoint("zal_update");
+        Row row;
+        try {
+            if (mode == EditMode::Add) {
+                row.id = nextId++;
+                row.rowids = QVariantList(rowidTables.size());
+                for (const QString& table : tables) {
+                    QStringList cols, marks;
+                    QVariantList values;
+                    for (int i = 0; i < fields.size(); ++i) {
+                        if (dirty.at(i) && fields.at(i).table.compare(table, Qt::CaseInsensitive) == 0) {
+                            cols << quoteName(fields.at(i).column);
+                            marks << QStringLiteral("?");
+                            values << buffer.at(i);
+                        }
+                    }
+                    if (cols.isEmpty())
+                        conn->exec(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table)));
+                    else
+                        conn->exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                       .arg(quoteName(table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                                   values);
+                    const int slot = int(rowidTables.indexOf(table));
+                    if (slot >= 0)
+                        row.rowids[slot] = conn->scalar(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                                            .arg(keyRef(slot), quoteName(table)),
+                                                        {qlonglong(sqlite3_last_insert_rowid(conn->handle()))});
+                }
+                row.values = buffer;
+            } else {
+                row = rows.at(pos);
+                for (const QString& table : tables) {
+                    QStringList sets;
+                    QVariantList values;
+                    for (int i = 0; i < fields.size(); ++i) {
+                        if (dirty.at(i) && fields.at(i).table.compare(table, Qt::CaseInsensitive) == 0) {
+                            sets << quoteName(fields.at(i).column) + QStringLiteral(" = ?");
+                            values << buffer.at(i);
+                        }
+                    }
+                    const int slot = int(rowidTables.indexOf(table));
+                    values << row.rowids.value(slot);
+                    const int changed = conn->exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                                       .arg(quoteName(table), sets.join(QStringLiteral(", ")), keyRef(slot)),
+                                                   values);
+                    if (changed == 0)
+                        raise(err::RecordDeleted);
+                    // A changed key is the row's new key.
+                    for (int i = 0; i < fields.size(); ++i) {
+                        if (dirty.at(i) && fields.at(i).table.compare(table, Qt::CaseInsensitive) == 0
+                            && fields.at(i).column.compare(keyColumns.at(slot), Qt::CaseInsensitive) == 0)
+                            row.rowids[slot] = storedValue(fields.at(i).type, buffer.at(i));
+                    }
+                }
+                for (int i = 0; i < fields.size(); ++i) {
+                    if (dirty.at(i))
+                        row.values[i] = buffer.at(i);
+                }
+            }
+            conn->release("zal_update");
+        } catch (...) {
+            conn->rollbackTo("zal_update");
+            throw;
+        }
+        // What the file holds now: automatic numbers, defaults, the engine's own conversions.
+        reread(row);
+        if (mode == EditMode::Add) {
+            const bool atEnd = pos >= rows.size();
+            rows << row;
+            if (atEnd)
+                pos = rows.size();
+        } else {
+            rows[pos] = row;
+        }
+        lastModified = row.id;
+        cancelEdit();
+    }
+};
+
+Recordset Database::openRecordset(const QString& source, RecordsetType type)
+{
+    if (!isOpen())
+        raise(err::InvalidOperation);
+    auto d = std::make_shared<Recordset::Impl>();
+    d->conn = conn_;
+    d->type = type;
+    d->source = source;
+    if (type == RecordsetType::Table && looksLikeSql(source))
+        raise(err::InvalidOperation);
+    d->build();
+    d->load();
+    return Recordset(d);
+}
+
+Recordset::Recordset() = default;
+
+Recordset::Impl& Recordset::impl() const
+{
+    if (!d)
+        raise(err::InvalidOperation);
+    d->check();
+    return *d;
+}
+
+bool Recordset::isOpen() const { return d && d->open && d->conn && d->conn->isOpen(); }
+void Recordset::close()
+{
+    if (d) {
+        d->open = false;
+        d->rows.clear();
+    }
+}
+RecordsetType Recordset::type() const { return impl().type; }
+QString Recordset::source() const { return impl().source; }
+bool Recordset::updatable() const { return impl().canUpdate; }
+
+bool Recordset::eof() const
+{
+    const Impl& i = impl();
+    return i.liveCount() == 0 || i.pos >= i.rows.size();
+}
+
+bool Recordset::bof() const
+{
+    const Impl& i = impl();
+    return i.liveCount() == 0 || i.pos < 0;
+}
+
+int Recordset::recordCount() const { return impl().liveCount(); }
+
+int Recordset::absolutePosition() const
+{
+    const Impl& i = impl();
+    if (!i.atRow())
+        return -1;
+    int n = 0;
+    for (int p = 0; p < i.pos; ++p)
+        n += i.rows.at(p).deleted ? 0 : 1;
+    return n;
+}
+
+void Recordset::moveFirst()
+{
+    Impl& i = impl();
+    if (i.liveCount() == 0)
+        raise(err::NoCurrentRecord);
+    i.moveTo(i.seek(0, 1));
+}
+
+void Recordset::moveLast()
+{
+    Impl& i = impl();
+    if (i.liveCount() == 0)
+        raise(err::NoCurrentRecord);
+    i.moveTo(i.seek(int(i.rows.size()) - 1, -1));
+}
+
+void Recordset::moveNext()
+{
+    Impl& i = impl();
+    if (i.pos >= i.rows.size() || i.liveCount() == 0)
+        raise(err::NoCurrentRecord);
+    i.moveTo(i.seek(i.pos + 1, 1));
+}
+
+void Recordset::movePrevious()
+{
+    Impl& i = impl();
+    if (i.pos < 0 || i.liveCount() == 0)
+        raise(err::NoCurrentRecord);
+    i.moveTo(i.seek(i.pos - 1, -1));
+}
+
+int Recordset::fieldCount() const { return int(impl().fields.size()); }
+
+FieldInfo Recordset::fieldInfo(int index) const
+{
+    const Impl& i = impl();
+    if (index < 0 || index >= i.fields.size())
+        raise(err::ItemNotFound);
+    return i.fields.at(index);
+}
+
+int Recordset::fieldIndex(const QString& name) const { return impl().indexOf(name); }
+
+QVariant Recordset::field(int index) const
+{
+    const Impl& i = impl();
+    if (index < 0 || index >= i.fields.size())
+        raise(err::ItemNotFound);
+    if (i.mode != EditMode::None)
+        return i.buffer.at(index);
+    i.requireRow();
+    return i.rows.at(i.pos).values.at(index);
+}
+
+QVariant Recordset::field(const QString& name) const
+{
+    const int index = impl().indexOf(name);
+    if (index < 0)
+        raise(err::ItemNotFound);
+    return field(index);
+}
+
+void Recordset::setField(const QString& name, const QVariant& value)
+{
+    Impl& i = impl();
+    const int index = i.indexOf(name);
+    if (index < 0)
+        raise(err::ItemNotFound);
+    if (i.mode == EditMode::None)
+        raise(err::UpdateWithoutEdit);
+    const FieldInfo& f = i.fields.at(index);
+    if (f.table.isEmpty() || f.type == FieldType::Counter)
+        raise(err::FieldNotUpdatable, f.name);
+    const QVariant stored = storedValue(f.type, value);
+    i.buffer[index] = fieldValue(f.type, stored);
+    i.dirty[index] = true;
+}
+
+void Recordset::findFirst(const QString& criteria) { impl().find(criteria, 0, 1); }
+void Recordset::findLast(const QString& criteria) { impl().find(criteria, int(impl().rows.size()) - 1, -1); }
+void Recordset::findNext(const QString& criteria)
+{
+    Impl& i = impl();
+    i.find(criteria, i.pos < 0 ? 0 : i.pos + 1, 1);
+}
+void Recordset::findPrevious(const QString& criteria)
+{
+    Impl& i = impl();
+    i.find(criteria, i.pos >= i.rows.size() ? int(i.rows.size()) - 1 : i.pos - 1, -1);
+}
+bool Recordset::noMatch() const { return impl().noMatch; }
+
+void Recordset::addNew()
+{
+    Impl& i = impl();
+    if (!i.canUpdate)
+        raise(err::ReadOnly);
+    i.mode = EditMode::Add;
+    i.buffer = QVariantList(i.fields.size());
+    i.dirty = QList<bool>(i.fields.size(), false);
+}
+
+void Recordset::edit()
+{
+    Impl& i = impl();
+    if (!i.canUpdate)
+        raise(err::ReadOnly);
+    i.requireRow();
+    i.mode = EditMode::InProgress;
+    i.buffer = i.rows.at(i.pos).values;
+    i.dirty = QList<bool>(i.fields.size(), false);
+}
+
+void Recordset::update() { impl().write(); }
+
+void Recordset::cancelUpdate()
+{
+    Impl& i = impl();
+    if (i.mode == EditMode::None)
+        raise(err::UpdateWithoutEdit);
+    i.cancelEdit();
+}
+
+void Recordset::remove()
+{
+    Impl& i = impl();
+    if (!i.canUpdate)
+        raise(err::ReadOnly);
+    i.requireRow();
+    i.cancelEdit();
+    Impl::Row& row = i.rows[i.pos];
+    // The row belongs to the table of its first field (the detail side of a join).
+    QString table;
+    for (const FieldInfo& f : i.fields) {
+        if (!f.table.isEmpty()) {
+            table = f.table;
+            break;
+        }
+    }
+    const int slot = int(i.rowidTables.indexOf(table));
+    const int changed = i.conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoteName(table), i.keyRef(slot)),
+                                     {row.rowids.value(slot)});
+    if (changed == 0)
+        raise(err::RecordDeleted);
+    row.deleted = true;
+}
+
+EditMode Recordset::editMode() const { return impl().mode; }
+
+void Recordset::requery()
+{
+    Impl& i = impl();
+    i.load();
+}
+
+QVariant Recordset::bookmark() const
+{
+    const Impl& i = impl();
+    i.requireRow();
+    return i.rows.at(i.pos).id;
+}
+
+void Recordset::setBookmark(const QVariant& bookmark)
+{
+    Impl& i = impl();
+    const int id = bookmark.toInt();
+    for (int p = 0; p < i.rows.size(); ++p) {
+        if (i.rows.at(p).id == id) {
+            if (i.rows.at(p).deleted)
+                raise(err::RecordDeleted);
+            i.moveTo(p);
+            return;
+        }
+    }
+    raise(err::InvalidArgument);
+}
+
+QVariant Recordset::lastModified() const
+{
+    const Impl& i = impl();
+    if (i.lastModified == 0)
+        raise(err::NoCurrentRecord);
+    return i.lastModified;
+}
+
+} // namespace db

@@ -1,0 +1,645 @@
+// The Jet dialect over SQLite: the text collation, the translation of Jet SQL texts, the functions
+// they call, and every SQL text the forms run, executed as written on the real schema.
+#include "platform/db/db_error.h"
+#include "platform/db/jet_sql.h"
+
+#include <QFile>
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace db;
+
+namespace {
+
+// A text of a value as the checks write it; Null is "<null>".
+QString show(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return QStringLiteral("<null>");
+    return v.toString();
+}
+
+QString resourceText(const QString& name)
+{
+    const QString root = qEnvironmentVariable("ZAL_SOURCE_DIR");
+    QFile f(root + QStringLiteral("/resources/db/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(f.readAll());
+}
+
+// Date columns of the fixed test schema used by the string-level translation checks.
+jet::SchemaInfo fixedSchema()
+{
+    jet::SchemaInfo info;
+    info.isDateColumn = [](const QString& table, const QString& column) {
+        const QString t = table.toLower();
+        const QString c = column.toLower();
+        const bool periodos = c == QLatin1String("del") || c == QLatin1String("al");
+        const bool detalle = c == QLatin1String("fecha");
+        if (t.isEmpty())
+            return periodos || detalle;
+        return (t == QLatin1String("periodos") && periodos) || (t == QLatin1String("planilla_det") && detalle);
+    };
+    return info;
+}
+
+// The start of every worksheet sum query, for taxpayer c and period p.
+QString sumQuery(int c, int p)
+{
+    return QStringLiteral("SELECT IIF(Sum(Planilla_Det.Monto)= NULL, 0, Sum(Planilla_Det.Monto)) AS Total  FROM "
+                          "Planilla_Enc INNER JOIN Planilla_Det ON Planilla_Enc.[No] = Planilla_Det.Enc WHERE "
+                          "(((Planilla_Enc.Contribuyente)=%1) AND ((Planilla_Enc.Periodo)=%2")
+        .arg(c)
+        .arg(p);
+}
+
+const QString kDetailSelect = QStringLiteral(
+    "SELECT Planilla_Det.Enc, Planilla_Det.Secuencia, Planilla_Det.Provee, Proveedores.Nombre, Planilla_Det.Fecha, "
+    "Planilla_Det.Tipo, Planilla_Det.Serie, Planilla_Det.NoDoc, Planilla_Det.Monto, "
+    "Choose([Tipo]+1,'Factura','Tiquete','EKO Dcto. 39-99','Formulario 2031','Formulario 2081','Formulario 2082',"
+    "'Formulario 7111','Declaracion Aduanera','Formulario 203','Formulario 208', 'Formulario 711','Factura "
+    "Electrónica') AS DisTipo, Planilla_Det.Gasto, Gastos.Descripcion ");
+const QString kDetailFrom = QStringLiteral(
+    "FROM Proveedores INNER JOIN (Gastos INNER JOIN Planilla_Det ON Gastos.Codigo = Planilla_Det.Gasto) ON "
+    "Proveedores.Nit = Planilla_Det.Provee ");
+
+struct Result {
+    bool ok = false;
+    QString error;
+    int extendedCode = 0;
+    QStringList columns;
+    QList<QVariantList> rows;
+
+    QStringList column(const QString& name) const
+    {
+        QStringList out;
+        const int c = columns.indexOf(name);
+        for (const QVariantList& r : rows)
+            out << (c >= 0 ? show(r.at(c)) : QStringLiteral("<no column %1>").arg(name));
+        return out;
+    }
+};
+
+} // namespace
+
+class TestJetSql : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void collation_data();
+    void collation();
+
+    void translation_data();
+    void translation();
+    void unreadableText_data();
+    void unreadableText();
+
+    void functions_data();
+    void functions();
+
+    void formTexts_data();
+    void formTexts();
+
+    void seriesUpgradeEnforcesNewSize();
+    void textsIgnoreCaseInComparisonsJoinsAndSorts();
+
+private:
+    sqlite3* db_ = nullptr;
+    jet::SchemaInfo schema_;
+
+    bool execRaw(const QString& sql, QString* error = nullptr);
+    Result run(const QString& jetSql);
+};
+
+bool TestJetSql::execRaw(const QString& sql, QString* error)
+{
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (error)
+        *error = message ? QString::fromUtf8(message) : QString();
+    sqlite3_free(message);
+    return rc == SQLITE_OK;
+}
+
+Result TestJetSql::run(const QString& jetSql)
+{
+    Result r;
+    QString sql;
+    try {
+        sql = jet::translate(jetSql, schema_);
+    } catch (const DbError& e) {
+        r.error = QStringLiteral("translation: %1").arg(e.description());
+        return r;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK) {
+        r.error = QStringLiteral("%1 in: %2").arg(QString::fromUtf8(sqlite3_errmsg(db_)), sql);
+        r.extendedCode = sqlite3_extended_errcode(db_);
+        return r;
+    }
+    for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+        r.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        QVariantList row;
+        for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER: row << QVariant(qlonglong(sqlite3_column_int64(stmt, c))); break;
+            case SQLITE_FLOAT: row << QVariant(sqlite3_column_double(stmt, c)); break;
+            case SQLITE_TEXT:
+                row << QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c))));
+                break;
+            default: row << QVariant(); break;
+            }
+        }
+        r.rows << row;
+    }
+    if (rc != SQLITE_DONE) {
+        r.error = QStringLiteral("%1 in: %2").arg(QString::fromUtf8(sqlite3_errmsg(db_)), sql);
+        r.extendedCode = sqlite3_extended_errcode(db_);
+    }
+    sqlite3_finalize(stmt);
+    r.ok = rc == SQLITE_DONE;
+    return r;
+}
+
+void TestJetSql::init()
+{
+    QVERIFY2(!qEnvironmentVariable("ZAL_SOURCE_DIR").isEmpty(), "ZAL_SOURCE_DIR is not set (run through CTest)");
+    QCOMPARE(sqlite3_open(":memory:", &db_), SQLITE_OK);
+    sqlite3_extended_result_codes(db_, 1);
+    jet::registerFunctions(db_);
+
+    const QString schema = resourceText(QStringLiteral("schema.sql"));
+    const QString seed = resourceText(QStringLiteral("seed.sql"));
+    QVERIFY(!schema.isEmpty() && !seed.isEmpty());
+    QString error;
+    QVERIFY2(execRaw(schema, &error), qPrintable(error));
+    QVERIFY2(execRaw(seed, &error), qPrintable(error));
+
+    // A taxpayer with a worksheet in period 3 and an empty one in period 4; three suppliers; five
+    // documents: one dated in July 2001, a fuel ticket without series, forms of codes 2 and 11, and a
+    // supplier tax id stored in another letter case than the catalogue's.
+    QVERIFY2(execRaw(QStringLiteral(R"(
+        INSERT INTO Contribuyentes ("No", Nit, Nombre, NPat) VALUES (1, '1234567', 'Juan Pérez', '7654321');
+        INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345K', 'ávila'), ('6789', 'Avena'), ('19', 'Azul');
+        INSERT INTO Planilla_Enc ("No", Contribuyente, Periodo) VALUES (1, 1, 3), (2, 1, 4);
+        INSERT INTO Planilla_Det (Enc, Secuencia, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto, Galon) VALUES
+          (1, 1, '12345k', '0', 'A1', '100', 37080, 1, 100, NULL),
+          (1, 2, '6789', '0', 'B2', '101', 37200, 2, 250, NULL),
+          (1, 3, '19', '1', NULL, '102', 37150, 24, 300, 20.5),
+          (1, 4, '6789', '2', NULL, '103', 37090, 3, 50, NULL),
+          (1, 5, '12345K', '11', NULL, '104', 37300, 5, 40, NULL);
+    )"),
+                     &error),
+             qPrintable(error));
+
+    // Date columns as the database declares them.
+    sqlite3* h = db_;
+    schema_.isDateColumn = [h](const QString& table, const QString& column) {
+        QStringList tables;
+        if (table.isEmpty()) {
+            sqlite3_stmt* s = nullptr;
+            sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &s, nullptr);
+            while (sqlite3_step(s) == SQLITE_ROW)
+                tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+            sqlite3_finalize(s);
+        } else {
+            tables << table;
+        }
+        for (const QString& t : tables) {
+            sqlite3_stmt* s = nullptr;
+            const QByteArray sql = QStringLiteral("PRAGMA table_info(\"%1\")").arg(t).toUtf8();
+            sqlite3_prepare_v2(h, sql.constData(), -1, &s, nullptr);
+            bool found = false;
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+                const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 2)));
+                found = found || (name.compare(column, Qt::CaseInsensitive) == 0
+                                  && type.compare(QLatin1String("DATETIME"), Qt::CaseInsensitive) == 0);
+            }
+            sqlite3_finalize(s);
+            if (found)
+                return true;
+        }
+        return false;
+    };
+}
+
+void TestJetSql::cleanup()
+{
+    sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+// ---------------------------------------------------------------- collation
+
+void TestJetSql::collation_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("ascii case") << "Gasolina SUPERIOR" << "gasolina superior" << 0;
+    QTest::newRow("accented capitals") << "AVIACIÓN" << "Aviación" << 0;
+    QTest::newRow("accent is not case") << "AVIACION" << "Aviación" << -1;
+    QTest::newRow("ñ beside n") << "Ñandú" << "NANDU" << 1;
+    QTest::newRow("accented among the a's: after Avena") << "Ávila" << "Avena" << 1;
+    QTest::newRow("accented among the a's: before Azul") << "ávila" << "Azul" << -1;
+    QTest::newRow("accent breaks a tie only") << "ávila" << "Avila" << 1;
+    QTest::newRow("ascii order") << "abc" << "ABD" << -1;
+    QTest::newRow("prefix") << "Gas" << "gasolina" << -1;
+    QTest::newRow("empty") << "" << "a" << -1;
+    QTest::newRow("digits before letters") << "12345K" << "A" << -1;
+}
+
+void TestJetSql::collation()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, expected);
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    QCOMPARE(sign(jet::compareText(a, b)), expected);
+    QCOMPARE(sign(jet::compareText(b, a)), -expected);
+    QCOMPARE(jet::compareText(a, b) == 0, QString::compare(a, b, Qt::CaseInsensitive) == 0);
+
+    // The registered collation gives the same answer.
+    sqlite3_stmt* s = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db_, "SELECT ?1 < ?2 COLLATE ZALCI, ?1 = ?2 COLLATE ZALCI", -1, &s, nullptr), SQLITE_OK);
+    const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
+    sqlite3_bind_text(s, 1, ua.constData(), int(ua.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, 2, ub.constData(), int(ub.size()), SQLITE_TRANSIENT);
+    QCOMPARE(sqlite3_step(s), SQLITE_ROW);
+    QCOMPARE(sqlite3_column_int(s, 0) == 1, expected < 0);
+    QCOMPARE(sqlite3_column_int(s, 1) == 1, expected == 0);
+    sqlite3_finalize(s);
+}
+
+// ---------------------------------------------------------------- translation
+
+void TestJetSql::translation_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("bracketed names, blanks kept")
+        << "SELECT [Planilla_Enc].* FROM  [Planilla_Enc];" << "SELECT \"Planilla_Enc\".* FROM  \"Planilla_Enc\";";
+    QTest::newRow("date columns joined as dates")
+        << "SELECT Periodos.[No], [Del] & ' - ' &  [Al] AS Dis FROM Periodos;"
+        << "SELECT Periodos.\"No\", (zal_datestr(\"Del\") || ' - ' COLLATE ZALCI || zal_datestr(\"Al\")) AS Dis "
+           "FROM Periodos;";
+    QTest::newRow("no blanks around &")
+        << "SELECT ([Del])&'-'&Periodos.[Al]&(1)&[No] FROM Periodos"
+        << "SELECT (zal_str((\"Del\")) || '-' COLLATE ZALCI || zal_datestr(Periodos.\"Al\") || zal_str((1)) || "
+           "zal_str(\"No\")) FROM Periodos";
+    QTest::newRow("alias of a table with a date column")
+        << "SELECT P.Del & '' FROM Periodos AS P"
+        << "SELECT (zal_datestr(P.Del) || '' COLLATE ZALCI) FROM Periodos AS P";
+    QTest::newRow("a date column of a table the query does not name")
+        << "SELECT Fecha & Descripcion FROM Gastos" << "SELECT (zal_str(Fecha) || zal_str(Descripcion)) FROM Gastos";
+    QTest::newRow("operands: calls, groups, arithmetic")
+        << "SELECT Mid([Nit],1,2) & (1) & 2 * [Monto] + 1 & Null FROM t"
+        << "SELECT (zal_str(Mid(\"Nit\",1,2)) || zal_str((1)) || zal_str(2 * \"Monto\" + 1) || zal_str(Null)) FROM t";
+    QTest::newRow("double-quoted text")
+        << "SELECT [Nombre] & \"'s\" FROM t" << "SELECT (zal_str(\"Nombre\") || '''s' COLLATE ZALCI) FROM t";
+    QTest::newRow("literal takes the collation")
+        << "WHERE(Mid([Descripcion],1,3) = 'it''s')" << "WHERE(Mid(\"Descripcion\",1,3) = 'it''s' COLLATE ZALCI)";
+    QTest::newRow("DISTINCTROW dropped")
+        << "UPDATE DISTINCTROW [Planilla_Det] SET AlterTempField = [Serie]"
+        << "UPDATE \"Planilla_Det\" SET AlterTempField = \"Serie\"";
+    QTest::newRow("SET Table.Column, date and Boolean literals")
+        << "UPDATE Periodos SET Periodos.Coeficiente = 0.107142, [Periodos].[Del] = #7/1/2001# WHERE "
+           "(((Periodos.[No])>2)) And X = True Or Y = False"
+        << "UPDATE Periodos SET Coeficiente = 0.107142, \"Del\" = 37073 WHERE (((Periodos.\"No\")>2)) And X = -1 "
+           "Or Y = 0";
+    QTest::newRow("date literal with time") << "WHERE Fecha < #7/1/2001 6:00 PM#" << "WHERE Fecha < 37073.75";
+    QTest::newRow("TEXT(n) column added")
+        << "ALTER TABLE [Planilla_Det] ADD COLUMN AlterTempField TEXT(10)"
+        << "ALTER TABLE \"Planilla_Det\" ADD COLUMN AlterTempField TEXT(10) COLLATE ZALCI CONSTRAINT "
+           "len_AlterTempField CHECK (length(\"AlterTempField\") <= 10)";
+    QTest::newRow("CREATE TABLE columns")
+        << "CREATE TABLE T ([Nota] TEXT, [Nom] TEXT(5) NOT NULL, N LONG, D TEXT(3) COLLATE NOCASE)"
+        << "CREATE TABLE T (\"Nota\" TEXT COLLATE ZALCI, \"Nom\" TEXT(5) COLLATE ZALCI CONSTRAINT len_Nom CHECK "
+           "(length(\"Nom\") <= 5) NOT NULL, N LONG, D TEXT(3) COLLATE NOCASE)";
+    QTest::newRow("DROP COLUMN")
+        << "ALTER TABLE [Planilla_Det] DROP COLUMN [Serie]" << "ALTER TABLE \"Planilla_Det\" DROP COLUMN \"Serie\"";
+    QTest::newRow("Not Between, Is Null, = NULL pass")
+        << "WHERE ((Planilla_Det.Fecha) Not Between 37073 And 37103) AND X Is Null AND Sum(Y)= NULL"
+        << "WHERE ((Planilla_Det.Fecha) Not Between 37073 And 37103) AND X Is Null AND Sum(Y)= NULL";
+    QTest::newRow("Left and Right calls; LEFT JOIN kept")
+        << "SELECT Left([Nit], 2), Right (Nit,1) FROM a LEFT JOIN b ON a.x = b.x"
+        << "SELECT zal_left(\"Nit\", 2), zal_right (Nit,1) FROM a LEFT JOIN b ON a.x = b.x";
+    QTest::newRow("Like") << "WHERE Nombre Not Like 'A*'" << "WHERE Nombre Not REGEXP 'A*' COLLATE ZALCI";
+    QTest::newRow("number glued to And")
+        << "WHERE [Enc] = 5And [Tipo] = '0'" << "WHERE \"Enc\" = 5 And \"Tipo\" = '0' COLLATE ZALCI";
+    QTest::newRow("DELETE *") << "DELETE * FROM [Planilla_Det] WHERE [Enc] = 1"
+                              << "DELETE FROM \"Planilla_Det\" WHERE \"Enc\" = 1";
+    QTest::newRow("DELETE t.*") << "DELETE Planilla_Det.* FROM Planilla_Det" << "DELETE FROM Planilla_Det";
+    QTest::newRow("Mod") << "SELECT [Monto] Mod 2 FROM t" << "SELECT \"Monto\" % 2 FROM t";
+    QTest::newRow("order clause glued to the query")
+        << "WHERE (((Planilla_Det.Enc) = 12))Order By [Fecha] ASC;"
+        << "WHERE (((Planilla_Det.Enc) = 12))Order By \"Fecha\" ASC;";
+}
+
+void TestJetSql::translation()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, expected);
+    QCOMPARE(jet::translate(jet, fixedSchema()), expected);
+}
+
+void TestJetSql::unreadableText_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::newRow("open quote") << "SELECT * FROM Proveedores WHERE Nit = '12";
+    QTest::newRow("open double quote") << "SELECT \"abc FROM t";
+    QTest::newRow("open bracket") << "SELECT [Nit FROM Proveedores";
+    QTest::newRow("open date") << "SELECT * FROM t WHERE d = #7/1/2001";
+    QTest::newRow("no such date") << "SELECT * FROM t WHERE d = #13/45/2001#";
+}
+
+void TestJetSql::unreadableText()
+{
+    QFETCH(QString, jet);
+    try {
+        jet::translate(jet);
+        QFAIL("no error");
+    } catch (const DbError& e) {
+        QCOMPARE(e.number(), int(err::QuerySyntax));
+    }
+}
+
+// ---------------------------------------------------------------- functions
+
+void TestJetSql::functions_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("IIf Null is false") << "IIf(Null, 1, 2)" << "2";
+    QTest::newRow("IIf 0 is false") << "IIf(0, 'a', 'b')" << "b";
+    QTest::newRow("IIf on a text comparison ignoring case") << "IIf('x' = 'X', 'yes', 'no')" << "yes";
+    QTest::newRow("Choose") << "Choose(2, 'a', 'b', 'c')" << "b";
+    QTest::newRow("Choose rounds the index") << "Choose(2.6, 'a', 'b', 'c')" << "c";
+    QTest::newRow("Choose above the list") << "Choose(4, 'a', 'b', 'c')" << "<null>";
+    QTest::newRow("Choose below the list") << "Choose(0, 'a')" << "<null>";
+    QTest::newRow("Choose of a text code") << "Choose('1' + 1, 'a', 'b')" << "b";
+    QTest::newRow("Mid with length") << "Mid('abcdef', 2, 3)" << "bcd";
+    QTest::newRow("Mid to the end") << "Mid('abcdef', 3)" << "cdef";
+    QTest::newRow("Mid past the end") << "Mid('abc', 5, 2)" << "";
+    QTest::newRow("Mid of Null") << "Mid(Null, 1, 2)" << "<null>";
+    QTest::newRow("Left") << "Left('abcdef', 2)" << "ab";
+    QTest::newRow("Right") << "Right('abcdef', 2)" << "ef";
+    QTest::newRow("Len counts characters") << "Len('ñandú')" << "5";
+    QTest::newRow("Val stops at a letter") << "Val('12.5abc')" << "12.5";
+    QTest::newRow("Val of a code") << "Val('11') >= 2" << "1";
+    QTest::newRow("Val of Null") << "Val(Null)" << "<null>";
+    QTest::newRow("UCase beyond ASCII") << "UCase('ñandú')" << "ÑANDÚ";
+    QTest::newRow("LCase beyond ASCII") << "LCase('ÁRBOL')" << "árbol";
+    QTest::newRow("Trim") << "Trim('  a b  ') & '|'" << "a b|";
+    QTest::newRow("CStr") << "CStr(0.5)" << "0.5";
+    QTest::newRow("CDbl") << "CDbl('1.5') + 1" << "2.5";
+    QTest::newRow("CLng rounds half to even") << "CLng(2.5)" << "2";
+    QTest::newRow("CInt rounds half to even") << "CInt(3.5)" << "4";
+    QTest::newRow("Int floors") << "Int(-2.5)" << "-3";
+    QTest::newRow("Fix truncates") << "Fix(-2.5)" << "-2";
+    QTest::newRow("Nz of Null") << "Nz(Null, 5)" << "5";
+    QTest::newRow("Nz of a value") << "Nz('x', 5)" << "x";
+    QTest::newRow("Format") << "Format(1234.5, '###,###,##0.00')" << "1,234.50";
+    QTest::newRow("Format rounds on the decimal value") << "Format(2.675, '###,###,##0.00')" << "2.68";
+    QTest::newRow("date literal") << "#7/1/2001#" << "37073";
+    QTest::newRow("True") << "True" << "-1";
+    QTest::newRow("& with Null and numbers") << "Null & 'x' & 5 & 1.5" << "x51.5";
+    QTest::newRow("& after arithmetic") << "2 + 3 & 'x'" << "5x";
+    QTest::newRow("zal_datestr") << "zal_datestr(37073) & zal_datestr(Null)" << "01/07/2001";
+    QTest::newRow("Like with *") << "'Gasolina' Like 'GAS*'" << "1";
+    QTest::newRow("Like with ? and #") << "'a1b' Like '?#?'" << "1";
+    QTest::newRow("Like with a list") << "'b1' Like '[!a]#'" << "1";
+    QTest::newRow("Like mismatch") << "'Gasolina' Like 'gas?'" << "0";
+}
+
+void TestJetSql::functions()
+{
+    QFETCH(QString, expression);
+    QFETCH(QString, expected);
+    const Result r = run(QStringLiteral("SELECT ") + expression + QStringLiteral(" AS V"));
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.column(QStringLiteral("V")), QStringList{expected});
+}
+
+// ---------------------------------------------------------------- the forms' SQL texts
+
+void TestJetSql::formTexts_data()
+{
+    // Each row: the statements run in order; then the rows and a column of the last one.
+    // Values are checked in order when "ordered", otherwise each must occur among the rows.
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<bool>("ordered");
+
+    const QStringList none;
+    auto one = [](const QString& s) { return QStringList{s}; };
+
+    QTest::newRow("current period")
+        << one("SELECT Periodos.[No], Periodos.[Coeficiente], Periodos.Del, Periodos.Al FROM Periodos WHERE([No] = 3);")
+        << 1 << "Del" << QStringList{"37073"} << true;
+    QTest::newRow("period list")
+        << one("SELECT Periodos.[No], Periodos.Del, Periodos.Al, [Del] & ' - ' &  [Al] AS Dis FROM Periodos;") << 28
+        << "Dis" << QStringList{"01/07/2001 - 30/06/2002", "01/07/1999 - 30/06/2000"} << false;
+    QTest::newRow("period list, joined separator")
+        << one("SELECT Periodos.[No], Periodos.Del, Periodos.Al, [Del] & '" + QStringLiteral(" - ")
+               + QStringLiteral(" ' &  [Al] AS Dis FROM Periodos;"))
+        << 28 << "Dis" << QStringList{"01/07/2001 -  30/06/2002"} << false;
+    QTest::newRow("period list with coefficient")
+        << one("SELECT Periodos.[No], Periodos.Del, Periodos.Al, Periodos.[Coeficiente], [Del] & ' -  ' &  [Al] AS Dis "
+               "FROM Periodos;")
+        << 28 << "Dis" << QStringList{"01/07/2002 -  30/06/2003"} << false;
+    QTest::newRow("coefficient update")
+        << QStringList{"UPDATE Periodos SET Coeficiente = 0;",
+                       "UPDATE Periodos SET Periodos.Coeficiente = 0.107142 WHERE (((Periodos.[No])>2));",
+                       "SELECT Coeficiente FROM Periodos WHERE [No] <= 4 Order By [No];"}
+        << 4 << "Coeficiente" << QStringList{"0", "0", "0.107142", "0.107142"} << true;
+    QTest::newRow("series upgrade")
+        << QStringList{"Select 1 from Gastos", "ALTER TABLE [Planilla_Det] ADD COLUMN AlterTempField TEXT(10)",
+                       "UPDATE DISTINCTROW [Planilla_Det] SET AlterTempField = [Serie]",
+                       "ALTER TABLE [Planilla_Det] DROP COLUMN [Serie]",
+                       "SELECT AlterTempField FROM [Planilla_Det] Order By [Secuencia];"}
+        << 5 << "AlterTempField" << QStringList{"A1", "B2", "<null>", "<null>", "<null>"} << true;
+    QTest::newRow("taxpayers") << one("Select * FROM Contribuyentes;") << 1 << "Nit" << QStringList{"1234567"} << true;
+    QTest::newRow("suppliers") << one("Select * FROM Proveedores;") << 3 << QString() << none << false;
+    QTest::newRow("suppliers by tax id")
+        << one("SELECT * FROM Proveedores Order By [Nit];") << 3 << "Nit" << QStringList{"12345K", "19", "6789"}
+        << true;
+    QTest::newRow("suppliers by name")
+        << one("SELECT * FROM Proveedores Order By [Nombre];") << 3 << "Nombre"
+        << QStringList{"Avena", "ávila", "Azul"} << true;
+    QTest::newRow("expense types by description")
+        << one("SELECT Gastos.Codigo, Gastos.Descripcion From Gastos ORDER BY Gastos.Descripcion;") << 31
+        << "Descripcion" << QStringList{"Agua potable", "Alimentación", "Consultas médicas"} << true;
+    QTest::newRow("expense types, design source")
+        << one("SELECT * FROM Gastos Order By Descripcion;") << 31 << "Codigo" << QStringList{"5", "1", "10"} << true;
+    QTest::newRow("expense filter by first letters, any case")
+        << one("SELECT Gastos.Codigo, Gastos.Descripcion, Mid([Descripcion],1,3) AS Expr1 From Gastos "
+               "WHERE(Mid([Descripcion],1,3) = 'gas') ORDER BY Gastos.Descripcion;")
+        << 4 << "Codigo" << QStringList{"31", "26", "25", "24"} << true;
+    QTest::newRow("headers") << one("SELECT [Planilla_Enc].* FROM  [Planilla_Enc];") << 2 << QString() << none << false;
+    QTest::newRow("worksheet detail")
+        << one(kDetailSelect + kDetailFrom + "WHERE (((Planilla_Det.Enc) = 1));") << 5 << "DisTipo"
+        << QStringList{"Factura", "Factura", "Tiquete", "EKO Dcto. 39-99", "Factura Electrónica"} << false;
+    QTest::newRow("worksheet detail sorted by date")
+        << one(kDetailSelect + kDetailFrom + "WHERE (((Planilla_Det.Enc) = 1))Order By [Fecha] ASC;") << 5
+        << "DisTipo" << QStringList{"Factura", "EKO Dcto. 39-99", "Tiquete", "Factura", "Factura Electrónica"}
+        << true;
+    QTest::newRow("worksheet detail sorted by date, descending")
+        << one(kDetailSelect + kDetailFrom + "WHERE (((Planilla_Det.Enc) = 1))Order By [Fecha] DESC;") << 5
+        << "Nombre" << QStringList{"ávila", "Avena", "Azul", "Avena", "ávila"} << true;
+    QTest::newRow("worksheet detail sorted by type code")
+        << one(kDetailSelect + kDetailFrom + "WHERE (((Planilla_Det.Enc) = 1))Order By [Tipo] ASC;") << 5 << "Tipo"
+        << QStringList{"0", "0", "1", "11", "2"} << true;
+    QTest::newRow("worksheet detail, variant spelling")
+        << one(QString(kDetailSelect).replace("208', 'Formulario 711','Factura Electrónica'",
+                                              "208','Formulario 711','Factura Electronica'")
+               + kDetailFrom + "WHERE (((Planilla_Det.Enc) = 1))Order By [Secuencia] ASC;")
+        << 5 << "DisTipo" << QStringList{"Factura", "Factura", "Tiquete", "EKO Dcto. 39-99", "Factura Electronica"}
+        << true;
+    QTest::newRow("worksheet detail without header")
+        << one(kDetailSelect + kDetailFrom + "WHERE (((Planilla_Det.Enc) Is Null));") << 0 << QString() << none
+        << false;
+    QTest::newRow("taxpayers with a worksheet in the period")
+        << one("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo FROM "
+               "Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = Planilla_Enc.Periodo) "
+               "ON Contribuyentes.[No] = Planilla_Enc.Contribuyente WHERE (((Planilla_Enc.Periodo)=3)) ORDER BY "
+               "Contribuyentes.Nombre;")
+        << 1 << "Nombre" << QStringList{"Juan Pérez"} << true;
+    QTest::newRow("taxpayers for the submission files")
+        << one("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo FROM "
+               "Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = Planilla_Enc.Periodo) "
+               "ON Contribuyentes.[No] = Planilla_Enc.Contribuyente WHERE (((Planilla_Enc.Periodo)=4));")
+        << 1 << "No" << QStringList{"1"} << true;
+    QTest::newRow("submission header query")
+        << one("SELECT Planilla_Enc.[No], Planilla_Enc.Contribuyente, Planilla_Enc.Periodo, Planilla_Det.Secuencia, "
+               "Planilla_Det.Provee, Planilla_Det.Tipo, Planilla_Det.NoDoc, Planilla_Det.Serie, Planilla_Det.Fecha, "
+               "Planilla_Det.Monto, Planilla_Det.Gasto, Gastos.Descripcion FROM Gastos INNER JOIN (Planilla_Enc INNER "
+               "JOIN Planilla_Det ON Planilla_Enc.[No] = Planilla_Det.Enc) ON Gastos.Codigo = Planilla_Det.Gasto "
+               "WHERE (((Planilla_Enc.Contribuyente)=1) AND ((Planilla_Enc.Periodo)=3));")
+        << 5 << "Descripcion" << QStringList{"Gasolina Superior", "Alimentación"} << false;
+    QTest::newRow("submission taxpayer query")
+        << one("SELECT Contribuyentes.[No], Contribuyentes.Nit, Contribuyentes.Nombre, Contribuyentes.NPat From "
+               "Contribuyentes WHERE (((Contribuyentes.[No])=1));")
+        << 1 << "NPat" << QStringList{"7654321"} << true;
+    QTest::newRow("submission detail query")
+        << one("SELECT Planilla_Det.Enc, Planilla_Det.Secuencia, Planilla_Det.Provee, "
+               "IIf([Tipo]='0','F',IIf([Tipo]='1','T', 'I')) AS DisTipo, Planilla_Det.Tipo, Planilla_Det.NoDoc, "
+               "Planilla_Det.Serie, Planilla_Det.Fecha, Planilla_Det.Monto, Gastos.Descripcion FROM Gastos INNER JOIN "
+               "Planilla_Det ON Gastos.Codigo = Planilla_Det.Gasto WHERE (((Planilla_Det.Enc)=1));")
+        << 5 << "DisTipo" << QStringList{"F", "F", "T", "I", "I"} << false;
+    QTest::newRow("sum of forms")
+        << one(sumQuery(1, 3) + ")AND (Val(Planilla_Det.Tipo)>= 2));") << 1 << "Total" << QStringList{"90"} << true;
+    QTest::newRow("sum of invoices outside July 2001")
+        << one(sumQuery(1, 3)
+               + ")AND (Val(Planilla_Det.Tipo)< 2) AND ((Planilla_Det.Fecha) Not Between 37073 And 37103));")
+        << 1 << "Total" << QStringList{"550"} << true;
+    QTest::newRow("sum of invoices of July 2001")
+        << one(sumQuery(1, 3) + ")AND (Val(Planilla_Det.Tipo)< 2) AND ((Planilla_Det.Fecha) Between 37073 And 37103));")
+        << 1 << "Total" << QStringList{"100"} << true;
+    QTest::newRow("sum of invoices, other periods")
+        << one(sumQuery(1, 3) + ")AND (Val(Planilla_Det.Tipo)< 2));") << 1 << "Total" << QStringList{"650"} << true;
+    QTest::newRow("sum of an empty worksheet")
+        << one(sumQuery(1, 4) + ")AND (Val(Planilla_Det.Tipo)>= 2));") << 1 << "Total" << QStringList{"<null>"}
+        << true;
+}
+
+void TestJetSql::formTexts()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(int, rowCount);
+    QFETCH(QString, column);
+    QFETCH(QStringList, values);
+    QFETCH(bool, ordered);
+
+    Result r;
+    for (const QString& s : statements) {
+        r = run(s);
+        QVERIFY2(r.ok, qPrintable(r.error));
+    }
+    QCOMPARE(r.rows.size(), rowCount);
+    if (column.isEmpty())
+        return;
+    QStringList actual = r.column(column);
+    if (ordered) {
+        QCOMPARE(actual.mid(0, values.size()), values);
+        return;
+    }
+    for (const QString& v : values) {
+        const int at = actual.indexOf(v);
+        QVERIFY2(at >= 0, qPrintable(QStringLiteral("%1 not in %2").arg(v, actual.join(QLatin1String(" | ")))));
+        actual.removeAt(at);
+    }
+}
+
+void TestJetSql::seriesUpgradeEnforcesNewSize()
+{
+    for (const char* s : {"ALTER TABLE [Planilla_Det] ADD COLUMN AlterTempField TEXT(10)",
+                          "UPDATE DISTINCTROW [Planilla_Det] SET AlterTempField = [Serie]",
+                          "ALTER TABLE [Planilla_Det] DROP COLUMN [Serie]"}) {
+        const Result r = run(QString::fromLatin1(s));
+        QVERIFY2(r.ok, qPrintable(r.error));
+    }
+    QVERIFY(!run(QStringLiteral("SELECT Serie FROM Planilla_Det")).ok);
+
+    QVERIFY(run(QStringLiteral("UPDATE Planilla_Det SET AlterTempField = '1234567890' WHERE Secuencia = 1")).ok);
+    const Result tooLong = run(QStringLiteral("UPDATE Planilla_Det SET AlterTempField = '12345678901' WHERE Secuencia = 1"));
+    QVERIFY(!tooLong.ok);
+    QCOMPARE(tooLong.extendedCode, SQLITE_CONSTRAINT_CHECK);
+    QVERIFY2(tooLong.error.contains(QLatin1String("len_AlterTempField")), qPrintable(tooLong.error));
+    QCOMPARE(mapSqliteError(tooLong.extendedCode, tooLong.error).number(), int(err::FieldTooSmall));
+
+    // The new column ignores case like the one it replaced.
+    const Result found = run(QStringLiteral("SELECT Secuencia FROM Planilla_Det WHERE AlterTempField = 'b2'"));
+    QVERIFY2(found.ok, qPrintable(found.error));
+    QCOMPARE(found.column(QStringLiteral("Secuencia")), QStringList{"2"});
+}
+
+void TestJetSql::textsIgnoreCaseInComparisonsJoinsAndSorts()
+{
+    struct Check {
+        const char* sql;
+        const char* column;
+        QStringList values;
+    };
+    const Check checks[] = {
+        // a literal compared with a column, and a column compared with a literal
+        {"SELECT Nombre FROM Proveedores WHERE Nit = '12345k';", "Nombre", {"ávila"}},
+        {"SELECT Nombre FROM Proveedores WHERE 'AVENA' = [Nombre];", "Nombre", {"Avena"}},
+        {"SELECT Codigo FROM Gastos WHERE Descripcion = 'GASOLINA DE AVIACIÓN';", "Codigo", {"26"}},
+        {"SELECT Codigo FROM Gastos WHERE Descripcion = \"GASOLINA DE AVIACION\";", "Codigo", {}},
+        // joins both ways round, the stored tax id differing in case from the catalogue's
+        {"SELECT Proveedores.Nombre FROM Proveedores INNER JOIN Planilla_Det ON Proveedores.Nit = "
+         "Planilla_Det.Provee WHERE Planilla_Det.Secuencia = 1;",
+         "Nombre", {"ávila"}},
+        {"SELECT Proveedores.Nombre FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = "
+         "Proveedores.Nit WHERE Planilla_Det.Secuencia = 1;",
+         "Nombre", {"ávila"}},
+        // sorts put accented letters beside the plain ones
+        {"SELECT Descripcion FROM Gastos WHERE Codigo IN (8, 14, 2) Order By Descripcion;", "Descripcion",
+         {"Transporte", "Útiles escolares", "Vestuario"}},
+        {"SELECT Nombre FROM Proveedores Order By Nombre DESC;", "Nombre", {"Azul", "ávila", "Avena"}},
+        // grouping folds the case
+        {"SELECT Count(*) AS N FROM Planilla_Det GROUP BY Provee Order By Provee;", "N", {"2", "1", "2"}},
+    };
+    for (const Check& c : checks) {
+        const Result r = run(QString::fromUtf8(c.sql));
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.column(QString::fromLatin1(c.column)), c.values);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestJetSql)
+#include "test_jet_sql.moc"

@@ -1,0 +1,61 @@
+#include "support.h"
+
+#include "platform/db/database.h"
+#include "platform/db/jet_sql.h"
+#include "platform/db/schema.h"
+#include "platform/system/clock.h"
+#include "platform/system/settings.h"
+
+#include <QFile>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace support {
+
+TestDatabase::TestDatabase()
+{
+    if (!dir_.isValid())
+        throw std::runtime_error("no temporary folder");
+    path_ = dir_.filePath(QStringLiteral("eko.mdb"));
+    QString why;
+    if (!db::createDefaultDatabase(path_, &why))
+        throw std::runtime_error(("cannot make test database: " + why).toStdString());
+}
+
+void TestDatabase::exec(const QString& sql) const
+{
+    sqlite3* h = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &h, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot open test database");
+    db::jet::registerFunctions(h);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    const std::string text = message ? message : "";
+    sqlite3_free(message);
+    sqlite3_close_v2(h);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("fixture SQL failed: " + text);
+}
+
+TempSettings::TempSettings()
+{
+    path_ = dir_.filePath(QStringLiteral("settings.ini"));
+    sys::setSettingsFile(path_);
+}
+
+TempSettings::~TempSettings()
+{
+    sys::setSettingsFile(QString());
+}
+
+FixedClock::FixedClock(const QDateTime& moment)
+{
+    sys::setFixedNow(moment);
+}
+
+FixedClock::~FixedClock()
+{
+    sys::setFixedNow(QDateTime());
+}
+
+} // namespace support

@@ -1,0 +1,43 @@
+#pragma once
+// Fixtures shared by the test suites: a fresh database per test, a settings file of the test's own,
+// a fixed clock.
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace support {
+
+// A new database made from the program's schema and seed, in a temporary folder that disappears
+// with the object.
+class TestDatabase {
+public:
+    TestDatabase();
+    QString path() const { return path_; }
+    QString dir() const { return dir_.path(); }
+    // Runs SQL (SQLite dialect) directly on the file, for building fixtures.
+    void exec(const QString& sql) const;
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+// Points the settings store at an empty temporary file for the object's lifetime.
+class TempSettings {
+public:
+    TempSettings();
+    ~TempSettings();
+    QString path() const { return path_; }
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+// Fixes the program's clock for the object's lifetime.
+class FixedClock {
+public:
+    explicit FixedClock(const QDateTime& moment);
+    ~FixedClock();
+};
+
+} // namespace support
