@@ -18,6 +18,9 @@ struct ColumnDef {
     bool primaryKey = false;
 };
 
+// A table or column name as an SQLite identifier.
+QString quoteName(const QString& name);
+
 // The engine's type of a declared SQLite column type ("TEXT(14)", "LONG", "DATETIME", …).
 FieldType fieldTypeOf(const QString& declType, int* size = nullptr);
 

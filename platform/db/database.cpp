@@ -39,13 +39,14 @@ QString passwordOf(const QString& connect)
     return QString();
 }
 
+} // namespace
+
 QString quoteName(const QString& name)
 {
     QString q = name;
     q.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
-} // namespace
 
 void setLockTimeout(int milliseconds)
 {

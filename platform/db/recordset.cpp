@@ -11,13 +11,6 @@ namespace db {
 
 namespace {
 
-QString quoteName(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 bool looksLikeSql(const QString& source)
 {
     const QString head = source.trimmed().section(QRegularExpression(QStringLiteral("[\\s(]")), 0, 0).toUpper();

@@ -16,13 +16,6 @@ namespace db {
 
 namespace {
 
-QString quoteName(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 sqlite3* rawOpen(const QString& path, int flags)
 {
     sqlite3* h = nullptr;

@@ -11,13 +11,6 @@ namespace db {
 
 namespace {
 
-QString quoteName(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 // The column definitions of a CREATE TABLE text, split at the top-level commas.
 struct CreateText {
     QString head;          // up to and including the opening parenthesis
@@ -104,13 +97,14 @@ struct Rebuild {
         create = splitCreate(sql);
     }
 
+    // The place of a column's definition; 3265 when the table has no such column.
     int indexOf(const QString& field) const
     {
         for (int i = 0; i < create.items.size(); ++i) {
             if (definedName(create.items.at(i)).compare(field, Qt::CaseInsensitive) == 0)
                 return i;
         }
-        return -1;
+        raise(err::ItemNotFound);
     }
 
     // Rebuilds the table with the given definitions; oldNames[i] is the column copied into the
@@ -233,8 +227,6 @@ void TableDef::setFieldSize(const QString& fieldName, int size)
         raise(err::InvalidArgument);
     Rebuild r(*conn_, name_);
     const int at = r.indexOf(f.name);
-    if (at < 0)
-        raise(err::ItemNotFound);
     QStringList items = r.create.items;
     QString def = items.at(at);
     def.replace(QRegularExpression(QStringLiteral("TEXT\\s*\\(\\s*\\d+\\s*\\)"), QRegularExpression::CaseInsensitiveOption),
@@ -254,8 +246,6 @@ void TableDef::renameField(const QString& fieldName, const QString& newName)
         raise(err::DuplicateKey);
     Rebuild r(*conn_, name_);
     const int at = r.indexOf(f.name);
-    if (at < 0)
-        raise(err::ItemNotFound);
     QStringList items = r.create.items;
     QString def = items.at(at);
     // The definition begins with the name; the size check and its name follow the column.
@@ -278,8 +268,6 @@ void TableDef::setOrdinalPosition(const QString& fieldName, int position)
     const FieldDef f = field(fieldName);
     Rebuild r(*conn_, name_);
     const int at = r.indexOf(f.name);
-    if (at < 0)
-        raise(err::ItemNotFound);
     QStringList items = r.create.items;
     QStringList names = r.names();
     // Columns come first, table constraints keep their place after them.
