@@ -24,6 +24,13 @@ inline const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 void CargaPeriodo();
 
 
+// Regional settings forced at every start: the short date becomes "dd/MM/" followed by four year
+// letters (the last "y" or "a" of the current short date; "y" when it has neither); currency "Q",
+// separators "." and "," and grouping "3;0" for amounts and numbers. Each broadcasts the change.
+QString LeeConfiguracionRegional(int lcid, int type);
+void ConfiguraFormatoFecha();
+void ConfiguraFormatoNumeros();
+
 // True when the last character is the right modulus-11 check character for the ones before it.
 bool ValidaNit(const QString& nit);
 

@@ -1,0 +1,51 @@
+#pragma once
+// Only one copy of the program runs per user. The first copy listens on a local socket named after
+// the user; a later copy finds it there, sends the restore request ("% R": Alt+Space, then R, the
+// Restore command of a window's system menu), waits until the first copy has taken it, and ends.
+// The first copy announces the request with restoreRequested(), on which the main window restores
+// and raises itself (restoreWindow does that).
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QWidget;
+
+namespace sys {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // The bytes a later copy sends to the running one.
+    static constexpr const char* kRestoreRequest = "% R";
+
+    // name: the socket name; an empty name uses defaultName().
+    explicit SingleInstance(const QString& name = QString(), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // "zal-eko-" followed by the user's login name (letters, digits, "-" and "_" only).
+    static QString defaultName();
+
+    // True when this is the only copy: from now on it listens for later copies. False when another
+    // copy runs: the restore request has been sent to it (and taken, or a few seconds have passed).
+    // Calling it again after it returned true changes nothing and returns true.
+    bool tryBecomePrimary();
+
+    bool isPrimary() const;
+    QString name() const { return name_; }
+
+    // Shows a window in its normal state when it is minimized, brings it to the front and gives it
+    // the focus.
+    static void restoreWindow(QWidget* window);
+
+signals:
+    // A later copy asked this one to restore its window.
+    void restoreRequested();
+
+private:
+    void acceptConnections();
+
+    QString name_;
+    QLocalServer* server_ = nullptr;
+};
+
+} // namespace sys
