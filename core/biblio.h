@@ -24,6 +24,11 @@ inline const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 void CargaPeriodo();
 
 
+// Start-up upgrade of older database files: every period after the second gets the coefficient
+// 0.107142; the series column of the worksheet detail is widened to 10 characters.
+void ActualizaCoeficientes();
+void ActualizaCampoSerie();
+
 // Regional settings forced at every start: the short date becomes "dd/MM/" followed by four year
 // letters (the last "y" or "a" of the current short date; "y" when it has neither); currency "Q",
 // separators "." and "," and grouping "3;0" for amounts and numbers. Each broadcasts the change.

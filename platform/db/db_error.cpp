@@ -43,6 +43,7 @@ QString describe(int number, const QString& argument)
                               "Intente insertar o pegar menos datos.");
         break;
     case err::FieldNotUpdatable: text = QStringLiteral("No se puede actualizar el campo '%1'."); break;
+    case err::FieldDefinedTwice: text = QStringLiteral("No se puede definir el campo '%1' más de una vez."); break;
     case err::RecordDeleted: text = QStringLiteral("El registro ha sido eliminado."); break;
     case err::RelatedRecords:
         text = QStringLiteral("No se puede eliminar o cambiar el registro porque la tabla '%1' tiene registros relacionados.");
@@ -137,6 +138,8 @@ DbError mapSqliteError(int extendedCode, const QString& message, const QString& 
     case SQLITE_ERROR:
         if (message.startsWith(QLatin1String("no such table")))
             return make(err::TableNotFound, wordAfter(message, QStringLiteral("no such table:")));
+        if (message.startsWith(QLatin1String("duplicate column name")))
+            return make(err::FieldDefinedTwice, wordAfter(message, QStringLiteral("duplicate column name:")));
         if (message.startsWith(QLatin1String("no such column")))
             return make(err::TooFewParameters, wordAfter(message, QStringLiteral("no such column:")));
         if (message.contains(QLatin1String("syntax error")) || message.startsWith(QLatin1String("incomplete input"))

@@ -29,6 +29,7 @@ constexpr int TableNotFound = 3078;
 constexpr int FieldTooSmall = 3163;
 constexpr int FieldNotUpdatable = 3164;
 constexpr int RecordDeleted = 3167;
+constexpr int FieldDefinedTwice = 3191;
 constexpr int RelatedRecords = 3200;
 constexpr int InvalidOperation = 3219;
 constexpr int Locked = 3260;

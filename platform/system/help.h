@@ -4,6 +4,8 @@
 // use and reused; close() hides it. A missing or unreadable help file is reported inside the help
 // window, never by a dialog.
 #include <QPointer>
+#include <QTextBrowser>
+#include <QWidget>
 #include <QString>
 
 class QTextBrowser;
