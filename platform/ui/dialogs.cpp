@@ -176,7 +176,10 @@ std::unique_ptr<QMessageBox> QtDialogService::buildMessageBox(const QString& pro
     auto box = std::make_unique<QMessageBox>(parent);
     box->setWindowTitle(effectiveTitle(title));
     box->setTextFormat(Qt::PlainText);
-    box->setText(prompt);
+    // The program's texts break their lines with a carriage return; the box shows it as a new line.
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box->setText(text);
     switch (iconOf(style)) {
     case vbCritical: box->setIcon(QMessageBox::Critical); break;
     case vbQuestion: box->setIcon(QMessageBox::Question); break;

@@ -205,6 +205,8 @@ void TestUiControls::qtMessageBoxButtons()
     const auto box = ui::QtDialogService::buildMessageBox(QStringLiteral(" Texto..."), style, QString(), 0);
     QCOMPARE(box->windowTitle(), QStringLiteral("ZAL"));
     QCOMPARE(box->text(), QStringLiteral(" Texto..."));
+    QCOMPARE(ui::QtDialogService::buildMessageBox(QStringLiteral(" Uno \r Dos\r\nTres"), style, QString(), 0)->text(),
+             QStringLiteral(" Uno \n Dos\nTres"));
     QCOMPARE(buttonTexts(*box), texts);
     QVERIFY(box->defaultButton());
     QCOMPARE(box->defaultButton()->text(), defaultText);
