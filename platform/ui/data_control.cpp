@@ -85,4 +85,17 @@ QList<QStringList> DataControl::readRows(const QStringList& fields, bool* ok) co
     return rows;
 }
 
+bool DataControl::readListRows(const QString& listField, const QString& boundColumn, QList<QStringList>* rows,
+                               const QString& reader) const
+{
+    bool ok = true;
+    rows->clear();
+    try {
+        *rows = readRows({listField, boundColumn.isEmpty() ? listField : boundColumn}, &ok);
+    } catch (const db::DbError& e) {
+        qWarning("%s: cannot read its rows: %s", qPrintable(reader), e.what());
+    }
+    return ok;
+}
+
 } // namespace ui

@@ -65,6 +65,12 @@ public:
     // then the result is empty and *ok false.
     QList<QStringList> readRows(const QStringList& fields, bool* ok = nullptr) const;
 
+    // The rows of a bound list: the list field and the bound column (the list field again when
+    // none is given) of every record. False while a record is being edited (nothing is read then);
+    // an engine error is logged under the reader's name and gives no rows.
+    bool readListRows(const QString& listField, const QString& boundColumn, QList<QStringList>* rows,
+                      const QString& reader) const;
+
 signals:
     void refreshed();
 

@@ -99,14 +99,8 @@ void DBCombo::ReFill()
 {
     if (!source_)
         return;
-    bool ok = true;
     QList<QStringList> rows;
-    try {
-        rows = source_->readRows({listField_, boundColumn_.isEmpty() ? listField_ : boundColumn_}, &ok);
-    } catch (const db::DbError& e) {
-        qWarning("%s: cannot read its rows: %s", qPrintable(objectName()), e.what());
-    }
-    if (!ok)
+    if (!source_->readListRows(listField_, boundColumn_, &rows, objectName()))
         return;
     const QString text = Text();
     quiet_ = true;
