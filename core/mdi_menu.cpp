@@ -2,6 +2,9 @@
 
 #include "ui_mdi_menu.h"
 
+#include "catalogs/frm_contribuyente.h"
+#include "catalogs/frm_gastos.h"
+#include "catalogs/frm_proveedor.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
 #include "core/frm_config_base.h"
@@ -299,17 +302,17 @@ void MDIMenu::mn00199_Click()
 
 void MDIMenu::mn00101_Click()
 {
-    // Taxpayer catalogue: loadForm<frmContribuyente>();
+    loadForm<frmContribuyente>();
 }
 
 void MDIMenu::mn00102_Click()
 {
-    // Expense-type catalogue: loadForm<frmGastos>();
+    loadForm<frmGastos>();
 }
 
 void MDIMenu::mn00103_Click()
 {
-    // Supplier catalogue: loadForm<frmProveedor>();
+    loadForm<frmProveedor>();
 }
 
 void MDIMenu::mn00201_Click()

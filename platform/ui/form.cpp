@@ -445,6 +445,10 @@ private:
         call([&] { handler(keyAscii); });
         if (keyAscii == 0)
             return true;
+        // An Enter that a control's handler has seen is done with: it must not travel on to the
+        // form and click a button that the handler has just moved the focus to.
+        if (typed == 13 && keyAscii == 13)
+            return true;
         if (keyAscii == typed || !receiver)
             return false;
         // The handler typed another character in place of this one.

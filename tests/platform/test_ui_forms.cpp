@@ -186,6 +186,21 @@ void TestUiForms::enterPressesNoDefaultButton()
     form.cmdOk->setFocus();
     QTest::keyClick(form.cmdOk, Qt::Key_Return);
     QCOMPARE(form.log.filter(QStringLiteral("cmdOk_Click")).size(), 1);
+
+    // A field whose Enter moves the focus to a button does not click that button with the same key,
+    // from a text box or from a data combo.
+    for (QWidget* field : {static_cast<QWidget*>(form.txtA), static_cast<QWidget*>(form.cmbNit)}) {
+        form.onKeyPress(field, [&](int& KeyAscii) {
+            if (KeyAscii == 13)
+                form.SetFocus(form.cmdOk);
+        });
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.cmdOk));
+        QCOMPARE(form.log.filter(QStringLiteral("cmdOk_Click")).size(), 1);
+    }
+    QTest::keyClick(form.cmdOk, Qt::Key_Return);
+    QCOMPARE(form.log.filter(QStringLiteral("cmdOk_Click")).size(), 2);
 }
 
 void TestUiForms::guardRedirectRunsAfterTheGuard()
