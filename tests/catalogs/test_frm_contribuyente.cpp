@@ -13,6 +13,7 @@
 #include "platform/ui/status_bar.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
+#include "nit_catalog_test_support.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,72 +23,16 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
-#include <sqlite3.h>
 
 namespace {
 
-const QString kCheckTitle = QStringLiteral(" ZAL(Planilla EKO)...");
+using namespace nit_catalog_test;
+
 const QString kSaveTitle = QStringLiteral(" ZAL(NEB)...");
-const QString kNitMissing = QStringLiteral(" Debe ingresar un nit...");
-const QString kNitInvalid = QStringLiteral(" Este no es un nit válido...");
 const QString kEmployerNitInvalid = QStringLiteral(" El nit del patrón no es válido...");
 const QString kEmployerNameMissing = QStringLiteral(" Debe ingresar un nombre de patrón...");
 const QString kTooLong = QStringLiteral("El Nit no puede ser mayor de 14 posiciones...");
 const QString kInUse = QStringLiteral(" Este contribuyente forma parte de alguna planilla ! Imposible borrar ! ...");
-const QString kLockedSave
-    = QStringLiteral(" Un usuario está escribiendo en este momento en este mismo archivo... Desea usted volver a intentar grabar???");
-
-// The scripted dialogs, with a hook that runs when a message box is shown (before its answer).
-class Dialogs : public support::ScriptedDialogs {
-public:
-    std::function<void(const QString&)> onMsgBox;
-    int msgBox(const QString& prompt, int style, const QString& title, int helpContext) override
-    {
-        if (onMsgBox)
-            onMsgBox(prompt);
-        return ScriptedDialogs::msgBox(prompt, style, title, helpContext);
-    }
-};
-
-// Each message box as "prompt | style | title".
-QStringList messages(const support::ScriptedDialogs& dialogs)
-{
-    QStringList out;
-    for (const auto& call : dialogs.calls())
-        out << QStringLiteral("%1 | %2 | %3").arg(call.prompt).arg(call.style).arg(call.title);
-    return out;
-}
-
-QString info(const QString& prompt, const QString& title = kCheckTitle)
-{
-    return QStringLiteral("%1 | %2 | %3").arg(prompt).arg(ui::vbInformation).arg(title);
-}
-
-// A write lock held by another session on the database file.
-class OtherSessionLock {
-public:
-    explicit OtherSessionLock(const QString& path)
-    {
-        sqlite3_open(path.toUtf8().constData(), &other_);
-        locked_ = sqlite3_exec(other_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~OtherSessionLock()
-    {
-        release();
-        sqlite3_close(other_);
-    }
-    bool locked() const { return locked_; }
-    void release()
-    {
-        if (locked_)
-            sqlite3_exec(other_, "ROLLBACK", nullptr, nullptr, nullptr);
-        locked_ = false;
-    }
-
-private:
-    sqlite3* other_ = nullptr;
-    bool locked_ = false;
-};
 
 // A row as "|"-joined columns, the missing last ones empty.
 QString padded(const QString& partial)
@@ -152,21 +97,10 @@ QString shown(const frmContribuyente& f)
     return values.join(QLatin1Char('|'));
 }
 
-bool open(frmContribuyente& f)
-{
-    f.Load();
-    f.activateWindow();
-    return QTest::qWaitForWindowActive(&f);
-}
-
 // Types the text into the emptied tax-id combo (real key events) and presses Enter.
 void typeNit(frmContribuyente& f, const QString& text, bool enter = true)
 {
-    f.cmbContrib->setFocus();
-    f.cmbContrib->lineEdit()->clear();
-    QTest::keyClicks(f.cmbContrib, text);
-    if (enter)
-        QTest::keyClick(f.cmbContrib, Qt::Key_Return);
+    typeNitInto(f.cmbContrib, text, enter);
 }
 
 // Fills the boxes from a "|"-joined list (without the tax id).

@@ -13,6 +13,7 @@
 #include "platform/ui/status_bar.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
+#include "nit_catalog_test_support.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -21,79 +22,23 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
-#include <sqlite3.h>
 
 namespace {
 
-const QString kCheckTitle = QStringLiteral(" ZAL(Planilla EKO)...");
-const QString kNitMissing = QStringLiteral(" Debe ingresar un nit...");
-const QString kNitInvalid = QStringLiteral(" Este no es un nit válido...");
+using namespace nit_catalog_test;
+
 const QString kNameMissing = QStringLiteral(" Debe ingresar un nombre de proveedor válido...");
 const QString kTooLong = QStringLiteral("El Nit nom puede ser mayor de 14 posiciones...");
 const QString kInUse = QStringLiteral(" Este proveedor forma parte de alguna planilla ! Imposible borrar ! ...");
-const QString kLockedSave
-    = QStringLiteral(" Un usuario está escribiendo en este momento en este mismo archivo... Desea usted volver a intentar grabar???");
 const QString kLockedDeletion = QStringLiteral(" Un usuario está escribiendo o haciendo uso en este momento en este mismo archivo... ")
     + QLatin1Char('\r') + QStringLiteral(" Desea usted volver a intentar???");
 const QString kNitPrompt = QStringLiteral("Ingrese o seleccione el nit(sin guiones o espacios en blanco)...");
 const QString kNamePrompt = QStringLiteral("Ingrese el nombre del proveedor...");
 
-// The scripted dialogs, with a hook that runs when a message box is shown (before its answer).
-class Dialogs : public support::ScriptedDialogs {
-public:
-    std::function<void(const QString&)> onMsgBox;
-    int msgBox(const QString& prompt, int style, const QString& title, int helpContext) override
-    {
-        if (onMsgBox)
-            onMsgBox(prompt);
-        return ScriptedDialogs::msgBox(prompt, style, title, helpContext);
-    }
-};
-
-// Each message box as "prompt | style | title".
-QStringList messages(const support::ScriptedDialogs& dialogs)
-{
-    QStringList out;
-    for (const auto& call : dialogs.calls())
-        out << QStringLiteral("%1 | %2 | %3").arg(call.prompt).arg(call.style).arg(call.title);
-    return out;
-}
-
-QString info(const QString& prompt, const QString& title = kCheckTitle)
-{
-    return QStringLiteral("%1 | %2 | %3").arg(prompt).arg(ui::vbInformation).arg(title);
-}
-
 QString question(const QString& prompt)
 {
     return QStringLiteral("%1 | %2 |  ZAL").arg(prompt).arg(ui::vbYesNo | ui::vbInformation);
 }
-
-// A write lock held by another session on the database file.
-class OtherSessionLock {
-public:
-    explicit OtherSessionLock(const QString& path)
-    {
-        sqlite3_open(path.toUtf8().constData(), &other_);
-        locked_ = sqlite3_exec(other_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~OtherSessionLock()
-    {
-        release();
-        sqlite3_close(other_);
-    }
-    bool locked() const { return locked_; }
-    void release()
-    {
-        if (locked_)
-            sqlite3_exec(other_, "ROLLBACK", nullptr, nullptr, nullptr);
-        locked_ = false;
-    }
-
-private:
-    sqlite3* other_ = nullptr;
-    bool locked_ = false;
-};
 
 // A fresh database with three suppliers, one of them used by a worksheet row, and the shared
 // state as at start-up.
@@ -130,22 +75,10 @@ struct Fixture {
 const QStringList kInitialRows{QStringLiteral("1000064K=Farmacia Central"), QStringLiteral("12345679=Ferretería El Martillo"),
                                QStringLiteral("76543218=Gasolinera La Bomba")};
 
-// Loads the catalogue in a window of its own and makes it the active window.
-bool open(frmProveedor& f)
-{
-    f.Load();
-    f.activateWindow();
-    return QTest::qWaitForWindowActive(&f);
-}
-
 // Types the text into the emptied tax-id combo (real key events) and presses Enter.
 void typeNit(frmProveedor& f, const QString& text, bool enter = true)
 {
-    f.cmbNit->setFocus();
-    f.cmbNit->lineEdit()->clear();
-    QTest::keyClicks(f.cmbNit, text);
-    if (enter)
-        QTest::keyClick(f.cmbNit, Qt::Key_Return);
+    typeNitInto(f.cmbNit, text, enter);
 }
 
 // Puts the name into its box (as typed: QTest types only Latin-1 keys, the names carry accents).
