@@ -16,6 +16,11 @@ extern QString gPeriodoDel;       // loaded period: first date, dd/MM/yyyy
 extern QString gPeriodoAl;        // loaded period: last date, dd/MM/yyyy
 extern double gCoeficiente;       // loaded period: coefficient
 
+// The program's settings: application "ZAL EKO", section "Configuracion" (keys "DataBase" and
+// "DefaultPer"). A missing key reads as empty text.
+QString LeeConfiguracion(const QString& key);
+void GuardaConfiguracion(const QString& key, const QString& value);
+
 // The connect string of every direct open of the database.
 inline const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 

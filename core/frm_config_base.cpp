@@ -5,7 +5,6 @@
 #include "core/mdi_menu.h"
 #include "platform/system/app_info.h"
 #include "platform/system/end.h"
-#include "platform/system/settings.h"
 #include "platform/ui/mouse_pointer.h"
 #include "platform/ui/status_bar.h"
 
@@ -14,8 +13,6 @@
 
 namespace {
 
-const QString kApp = QStringLiteral("ZAL EKO");
-const QString kSection = QStringLiteral("Configuracion");
 const QString kKey = QStringLiteral("DataBase");
 const QString kTitle = QStringLiteral(" ZAL");
 const QString kChooseValid = QStringLiteral(" Debe seleccionar una database válida... ");
@@ -241,7 +238,7 @@ void frmConfigBase::closeProbe()
 
 void frmConfigBase::storeChoice()
 {
-    sys::saveSetting(kApp, kSection, kKey, dlgBrowse.fileName);
-    Biblio::gBaseDatos = sys::getSetting(kApp, kSection, kKey);
+    Biblio::GuardaConfiguracion(kKey, dlgBrowse.fileName);
+    Biblio::gBaseDatos = Biblio::LeeConfiguracion(kKey);
     txtPrebase->setText(Biblio::gBaseDatos.toString());
 }

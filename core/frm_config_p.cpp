@@ -4,7 +4,6 @@
 #include "core/biblio.h"
 #include "core/mdi_menu.h"
 #include "platform/basic/basic.h"
-#include "platform/system/settings.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_list.h"
 #include "platform/ui/dialogs.h"
@@ -13,8 +12,6 @@
 
 namespace {
 
-const QString kApp = QStringLiteral("ZAL EKO");
-const QString kSection = QStringLiteral("Configuracion");
 const QString kKey = QStringLiteral("DefaultPer");
 const QString kTitle = QStringLiteral(" ZAL");
 const QString kInitialCaption = QStringLiteral("Período Actual:");
@@ -67,7 +64,7 @@ void frmConfigP::Form_Load()
     dtPeriodos->setRecordSource(QString());
     dtPeriodos->Refresh();
 
-    Biblio::gPeriodo = sys::getSetting(kApp, kSection, kKey);
+    Biblio::gPeriodo = Biblio::LeeConfiguracion(kKey);
 
     dtPeriodos->setRecordSource(
         QStringLiteral("SELECT Periodos.[No], Periodos.Del, Periodos.Al, [Del] & ' - ' &  [Al] AS Dis FROM Periodos;"));
@@ -96,8 +93,8 @@ void frmConfigP::cmdGrabar_Click()
         SetFocus(lstPeriodos);
         return;
     }
-    sys::saveSetting(kApp, kSection, kKey, chosen);
-    Biblio::gPeriodo = sys::getSetting(kApp, kSection, kKey);
+    Biblio::GuardaConfiguracion(kKey, chosen);
+    Biblio::gPeriodo = Biblio::LeeConfiguracion(kKey);
     Biblio::CargaPeriodo();
 
     if (findPeriod(Biblio::gPeriodo)) {

@@ -7,7 +7,6 @@
 #include "platform/db/database.h"
 #include "platform/system/app_info.h"
 #include "platform/system/end.h"
-#include "platform/system/settings.h"
 #include "platform/system/single_instance.h"
 #include "platform/ui/dialogs.h"
 
@@ -16,8 +15,6 @@
 namespace Biblio {
 
 namespace {
-const QString kApp = QStringLiteral("ZAL EKO");
-const QString kSection = QStringLiteral("Configuracion");
 const QString kTitle = QStringLiteral(" ZAL");
 const QString kRefusal =
     QStringLiteral("Imposible iniciar sesión del Sistema de Ingresos debe configurar una base de datos válida...  ");
@@ -34,11 +31,6 @@ std::unique_ptr<sys::SingleInstance>& guard()
 {
     static std::unique_ptr<sys::SingleInstance> g;
     return g;
-}
-
-QString setting(const QString& key)
-{
-    return sys::getSetting(kApp, kSection, key);
 }
 
 [[noreturn]] void refuse()
@@ -73,8 +65,8 @@ void BaseDatosPorDefecto()
 {
     const QString path = sys::appPath() + QStringLiteral("/eko.mdb");
     if (sys::fileExists(path)) {
-        sys::saveSetting(kApp, kSection, QStringLiteral("DataBase"), path);
-        gBaseDatos = setting(QStringLiteral("DataBase"));
+        Biblio::GuardaConfiguracion(QStringLiteral("DataBase"), path);
+        gBaseDatos = LeeConfiguracion(QStringLiteral("DataBase"));
     } else {
         gBaseDatos = QString();
     }
@@ -93,18 +85,18 @@ void Main()
 
     // 2-4. Where the database is.
     gBaseDatos = QString();
-    gBaseDatos = setting(QStringLiteral("DataBase"));
+    gBaseDatos = LeeConfiguracion(QStringLiteral("DataBase"));
     if (gBaseDatos.toString().isEmpty())
         BaseDatosPorDefecto();
     if (gBaseDatos.toString().isEmpty()) {
         ui::MsgBox(QStringLiteral("La Configuración de Bases de Datos no es válida o no existe, se debe configurar...  "),
                    ui::vbInformation, kTitle);
         showDatabaseDialog();
-        gBaseDatos = setting(QStringLiteral("DataBase"));
+        gBaseDatos = LeeConfiguracion(QStringLiteral("DataBase"));
         if (gBaseDatos.toString().isEmpty()) {
             if (ui::MsgBox(kAskConfigure, ui::vbCritical | ui::vbOKCancel, kTitle) == ui::vbOK) {
                 showDatabaseDialog();
-                gBaseDatos = setting(QStringLiteral("DataBase"));
+                gBaseDatos = LeeConfiguracion(QStringLiteral("DataBase"));
             } else {
                 refuse();
             }
@@ -148,7 +140,7 @@ void Main()
         refuse();
 
     // 10-12. Formats and the upgrade of older files.
-    step([] { gBaseDatos = setting(QStringLiteral("DataBase")); });
+    step([] { gBaseDatos = LeeConfiguracion(QStringLiteral("DataBase")); });
     step([] { ConfiguraFormatoFecha(); });
     step([] { ConfiguraFormatoNumeros(); });
     step([] { ActualizaCoeficientes(); });
@@ -167,7 +159,7 @@ void Main()
     });
 
     // 14-15. The current period; without one the period dialog opens and must be answered.
-    step([] { gPeriodo = setting(QStringLiteral("DefaultPer")); });
+    step([] { gPeriodo = LeeConfiguracion(QStringLiteral("DefaultPer")); });
     step([] {
         if (gPeriodo.trimmed().isEmpty())
             MDIMenu::loadForm<frmConfigP>();
