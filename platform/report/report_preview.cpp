@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QToolBar>
 
@@ -20,7 +21,10 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(report.title.trimmed().isEmpty() ? QStringLiteral("ZAL") : report.title);
     printer_->setPageLayout(report.layout);
-    printer_->setDocName(report.title);
+    // The print dialog offers the document name as a file name: no separators in it.
+    QString docName = report.title.simplified();
+    docName.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    printer_->setDocName(docName.isEmpty() ? QStringLiteral("reporte") : docName);
 
     view_ = new QPrintPreviewWidget(printer_.get(), this);
     setCentralWidget(view_);
@@ -72,7 +76,7 @@ ReportPreview::~ReportPreview() = default;
 
 void ReportPreview::paint(QPrinter* printer)
 {
-    document_->print(printer);
+    paintPages(*document_, printer);
 }
 
 int ReportPreview::pageCount() const
@@ -134,7 +138,7 @@ void ReportPreview::print()
     QPrintDialog dialog(printer_.get(), this);
     dialog.setWindowTitle(QStringLiteral("Imprimir"));
     if (dialog.exec() == QDialog::Accepted)
-        document_->print(printer_.get());
+        paintPages(*document_, printer_.get());
 }
 
 bool ReportPreview::exportPdf()

@@ -71,7 +71,7 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("Período del 01/07/2001 al 30/06/2002")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Ana Pérez")));
         QVERIFY(text.contains(QStringLiteral("1234567")));
-        QVERIFY(text.contains(QStringLiteral("5a. Avenida 10-20")));
+        QVERIFY(text.contains(QStringLiteral("Dirección 5a. Avenida 10-20 Zona 1")));
         QVERIFY(text.contains(QStringLiteral("Patrono S.A.")));
         QVERIFY(text.contains(QStringLiteral("7654321")));
         // Rows by date: July first.
