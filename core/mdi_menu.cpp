@@ -5,6 +5,7 @@
 #include "catalogs/frm_contribuyente.h"
 #include "catalogs/frm_gastos.h"
 #include "catalogs/frm_proveedor.h"
+#include "worksheet/frm_planillas.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
 #include "core/frm_config_base.h"
@@ -317,7 +318,7 @@ void MDIMenu::mn00103_Click()
 
 void MDIMenu::mn00201_Click()
 {
-    // Entry form: showForm<frmPlanillas>();
+    showForm<frmPlanillas>();
 }
 
 void MDIMenu::ISR_Click()
