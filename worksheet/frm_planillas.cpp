@@ -906,6 +906,8 @@ void frmPlanillas::report(const CheckFailure& failure)
 {
     ui::MsgBox(failure.message, failure.style, failure.title, failure.helpContext);
     QWidget* w = widgetOf(failure.focus);
+    if (failure.focus == Field::Unitario)
+        showFuel(true);   // a fuel typed without Enter has not shown its boxes yet
     SetFocus(w);
     if (failure.clearField)
         if (auto* box = qobject_cast<ui::MaskedBox*>(w))
