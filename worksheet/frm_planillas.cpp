@@ -135,6 +135,15 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     grdDetalle->addColumn(QStringLiteral("Serie"), QStringLiteral("Serie"));
     grdDetalle->addColumn(QStringLiteral("No. Docto."), QStringLiteral("NoDoc"));
     grdDetalle->addColumn(QStringLiteral("Valor"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
+    // Fixed widths, by characters of the usual contents: measuring every cell of a long
+    // worksheet on each re-read would cost more than the read itself.
+    grdDetalle->setAutoResize(false);
+    {
+        const int ch = grdDetalle->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+        const int chars[] = {14, 30, 11, 20, 10, 14, 14};
+        for (int i = 0; i < 7; ++i)
+            grdDetalle->setColumnWidth(i, ch * chars[i] + 12);
+    }
 
     WorksheetControls c;
     c.dtDetalle = dtDetalle;

@@ -30,7 +30,7 @@ void WorksheetForm::setDetalle(const QString& source)
         return;
     c_.dtDetalle->setRecordSource(source);
     SqlDetalle = source;
-    c_.dtDetalle->Refresh();
+    c_.dtDetalle->RefreshRecordset();
 }
 
 void WorksheetForm::forgetWorksheet()
@@ -59,8 +59,9 @@ QVariant WorksheetForm::Encuentra(const QString& contribuyente)
     if (!found) {
         forgetWorksheet();
     } else {
+        // The record set has just been read: sum it without reading it again.
         setDetalle(detailQuery(headerNo_));
-        Gogo(true);
+        showSums();
     }
     loadedTaxpayer_ = contribuyente;
     return headerNo_;
@@ -68,17 +69,29 @@ QVariant WorksheetForm::Encuentra(const QString& contribuyente)
 
 void WorksheetForm::Gogo(bool)
 {
+    if (c_.dtDetalle) {
+        try {
+            db::Recordset rs = c_.dtDetalle->Recordset();
+            if (rs.isOpen())
+                rs.requery();
+            c_.dtDetalle->UpdateControls();
+        } catch (const db::DbError&) {
+        }
+    }
+    showSums();
+}
+
+void WorksheetForm::showSums()
+{
     sums = CreditSums();
     if (c_.dtDetalle) {
         try {
             db::Recordset rs = c_.dtDetalle->Recordset();
             if (rs.isOpen()) {
-                rs.requery();
                 sums = sumRecordset(variant_, rs);
                 if (!(rs.eof() && rs.bof()))
                     rs.moveFirst();
             }
-            c_.dtDetalle->UpdateControls();
         } catch (const db::DbError&) {
         }
     }
@@ -169,7 +182,7 @@ void WorksheetForm::grdDetalle_HeadClick(int column)
     try {
         if (const auto source = sortedSource(SqlDetalle, column, UltimaColumna, worksheet::gridFields())) {
             c_.dtDetalle->setRecordSource(*source);
-            c_.dtDetalle->Refresh();
+            c_.dtDetalle->RefreshRecordset();
         } else if (c_.grdDetalle) {
             c_.grdDetalle->ReBind();
         }

@@ -84,6 +84,8 @@ protected:
     virtual void fullClearFocus() {}
     const WorksheetControls& controls() const { return c_; }
     void forgetWorksheet();
+    // Sums the record set as it stands and writes the total (Gogo without the re-read).
+    void showSums();
     QVariant headerNo_;
     QString loadedTaxpayer_;
 
