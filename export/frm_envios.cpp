@@ -44,6 +44,12 @@ bool driveIsEmpty(const QString& drive)
     return !root.exists() || root.entryList(QDir::Files).isEmpty();
 }
 
+// A stored date as the short-date format shows it.
+QString dateText(const QVariant& value)
+{
+    return basic::IsDate(value) ? basic::CStr(basic::CDate(value)) : basic::CStr(value);
+}
+
 } // namespace
 
 frmEnvios::frmEnvios(QWidget* parent) : ui::Form(parent), ui_(std::make_unique<Ui::frmEnvios>())
@@ -110,9 +116,14 @@ void frmEnvios::Form_Load()
             db::Recordset rs = dtPeriodos->Recordset();
             rs.findFirst(QStringLiteral("[No] = ") + Biblio::gPeriodo);
             if (!rs.noMatch()) {
-                del_ = basic::CStr(rs.field(QStringLiteral("Del")));
-                al_ = basic::CStr(rs.field(QStringLiteral("Al")));
-                lblActual->setText(QStringLiteral("Período Actual: ") + del_ + QStringLiteral(" - ") + al_);
+                const QVariant del = rs.field(QStringLiteral("Del"));
+                const QVariant al = rs.field(QStringLiteral("Al"));
+                lblActual->setText(QStringLiteral("Período Actual: ") + dateText(del) + QStringLiteral(" - ") + dateText(al));
+                // The file's name and lines need dd/mm/yyyy whatever the regional settings hold.
+                if (basic::IsDate(del) && basic::IsDate(al)) {
+                    del_ = basic::CDate(del).toDate().toString(QStringLiteral("dd/MM/yyyy"));
+                    al_ = basic::CDate(al).toDate().toString(QStringLiteral("dd/MM/yyyy"));
+                }
                 // Without both dates the files would carry wrong names and headers.
                 periodoValido_ = !del_.isEmpty() && !al_.isEmpty();
             }
@@ -209,7 +220,10 @@ void frmEnvios::cmdIniciar_Click()
     auto viewer = std::make_unique<frmReporte>();
 
     for (int i = 0; i < List1->count(); ++i) {
-        if (i > 0 && diskette) {
+        QListWidgetItem* entry = List1->item(i);
+        // Each worksheet goes onto a blank diskette of its own: the question comes before every
+        // selected entry but the first one of the list, until the drive holds no file.
+        if (i > 0 && diskette && entry->isSelected()) {
             while (!DiscoVacio) {
                 const int answer = ui::MsgBox(QStringLiteral(" El sistema generará cada planilla en diferentes diskettes... ")
                                                   + QLatin1Char('\r') + QStringLiteral(" Ingrese otro diskette en blanco..."),
@@ -225,7 +239,6 @@ void frmEnvios::cmdIniciar_Click()
             viewer->Lista->addItem(QStringLiteral(" Archivos Generados por el sistema:"));
             viewer->Lista->addItem(QString());
         }
-        QListWidgetItem* entry = List1->item(i);
         if (!entry->isSelected())
             continue;
 
@@ -237,7 +250,6 @@ void frmEnvios::cmdIniciar_Click()
             continue;
         case Status::Written:
             viewer->Lista->addItem(QStringLiteral(" Archivo de Planilla del Nit : ") + file.nit + QStringLiteral(" = ") + file.path);
-            // Each worksheet goes onto a diskette of its own, as the prompt tells the user.
             DiscoVacio = false;
             continue;
         case Status::BadNit:
