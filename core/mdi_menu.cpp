@@ -5,6 +5,7 @@
 #include "catalogs/frm_contribuyente.h"
 #include "catalogs/frm_gastos.h"
 #include "catalogs/frm_proveedor.h"
+#include "export/frm_envios.h"
 #include "worksheet/frm_planillas.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
@@ -334,7 +335,7 @@ void MDIMenu::mn00202_Click()
 
 void MDIMenu::mn00203_Click()
 {
-    // Export form: loadForm<frmEnvios>();
+    loadForm<frmEnvios>();
 }
 
 void MDIMenu::mn00204_Click()
