@@ -10,6 +10,7 @@
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "income_tax/frm_isr.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -322,7 +323,7 @@ void MDIMenu::mn00201_Click()
 
 void MDIMenu::ISR_Click()
 {
-    // Income-tax return: showForm<frmISR>();
+    showForm<frmISR>();
 }
 
 void MDIMenu::mn00202_Click()
