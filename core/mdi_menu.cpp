@@ -11,6 +11,7 @@
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
 #include "income_tax/frm_isr.h"
+#include "printing/frm_report01.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -343,7 +344,7 @@ void MDIMenu::mn00204_Click()
 
 void MDIMenu::mn00501_Click()
 {
-    // Statistics form: loadForm<frmReport01>();
+    loadForm<frmReport01>();
 }
 
 void MDIMenu::mn00901_Click()
