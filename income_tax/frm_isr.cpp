@@ -1,6 +1,9 @@
 #include "income_tax/frm_isr.h"
 #include "ui_frm_isr.h"
 
+#include "income_tax/isr_print.h"
+#include "platform/report/report_control.h"
+
 #include "core/biblio.h"
 #include "core/mdi_menu.h"
 #include "platform/basic/basic.h"
@@ -55,7 +58,9 @@ bool isKey(int KeyAscii) { return KeyAscii == 9 || KeyAscii == 13; }
 
 } // namespace
 
-frmISR::frmISR(QWidget* parent) : ui::Form(parent), layout_(std::make_unique<Ui::frmISR>())
+frmISR::frmISR(QWidget* parent)
+    : ui::Form(parent), layout_(std::make_unique<Ui::frmISR>()),
+      report_(std::make_unique<report::ReportControl>(QStringLiteral("rptImprime")))
 {
     layout_->setupUi(this);
     Ui::frmISR& l = *layout_;
@@ -90,7 +95,7 @@ frmISR::frmISR(QWidget* parent) : ui::Form(parent), layout_(std::make_unique<Ui:
     dtContribuyente = l.dtContribuyente;
     dtISR = l.dtISR;
     dtEnc = l.dtEnc;
-    rptImprime = nullptr;
+    rptImprime = report_.get();
     Stat = l.Stat;
     cmdGrabar = l.cmdGrabar;
     cmdLimpiar = l.cmdLimpiar;
@@ -681,5 +686,29 @@ bool frmISR::Encuentra()
 
 void frmISR::cmdImprime_Click()
 {
-    // Printed with the report control (rep005.rpt).
+    // The print shows the boxes as they are: a value typed without Enter must be in the totals.
+    if (!CalculaISR()) {
+        ui::MsgBox(kAmountInvalid, ui::vbInformation);
+        SetFocus(casilla16);
+        return;
+    }
+    showPrompt(QStringLiteral("Imprimir"));
+    income_tax::IsrPrint print;
+    print.boxes = leeCasillas();
+    print.nit = cmbContrib->Text();
+    print.nombre = txtNombre->text();
+    print.nomPat2 = txtNomPat2->Text();
+    print.nitPat2 = txtNitPat2->Text();
+    print.nomPat3 = txtNomPat3->Text();
+    print.nitPat3 = txtNitPat3->Text();
+    try {
+        if (Encuentra())
+            print.headerNo = dtEnc->Recordset().field(QStringLiteral("No")).toLongLong();
+    } catch (const db::DbError&) {
+        // No header: the return prints from its formulas alone.
+    }
+    print.databasePath = Biblio::gBaseDatos.toString();
+    print.periodDel = Biblio::gPeriodoDel;
+    print.periodAl = Biblio::gPeriodoAl;
+    income_tax::printReturn(*rptImprime, print);
 }

@@ -142,6 +142,7 @@ private:
     void showPrompt(const QString& prompt);
 
     std::unique_ptr<Ui::frmISR> layout_;
+    std::unique_ptr<report::ReportControl> report_;
     QHash<QWidget*, std::function<void(int&)>> enterHandlers_;
     QString nitCargado_;
     bool refusedOnEntry_ = false;     // the save button's entering check has just refused a box

@@ -5,17 +5,21 @@
 #include "core/biblio.h"
 #include "core/mdi_menu.h"
 #include "platform/db/database.h"
+#include "platform/report/report_control.h"
+#include "platform/system/app_info.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/masked_box.h"
 #include "platform/ui/status_bar.h"
+#include "support/report_presenter.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
 #include "catalogs/nit_catalog_test_support.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -145,6 +149,8 @@ private slots:
     void lockedSaveAsksToRetry();
     void otherErrorIsASystemError();
     void menuOpensOnceAndClosingUnlocks();
+    void printSetsEverySlotInOrder();
+    void printComputesFirstAndNeedsNoTaxpayer();
 };
 
 void TestFrmIsr::loadShowsTaxpayerAndReturn()
@@ -575,6 +581,103 @@ void TestFrmIsr::menuOpensOnceAndClosingUnlocks()
     QCOMPARE(f->casilla16->Text(), QString());
     QCOMPARE(f->casilla39->Text(), QString());
     QVERIFY(menu.Unload());
+}
+
+namespace {
+
+// The templates of the program's application folder, for the prints.
+struct Templates {
+    Templates() { sys::setAppPath(QDir(qEnvironmentVariable("ZAL_SOURCE_DIR")).filePath(QStringLiteral("resources"))); }
+    ~Templates() { sys::setAppPath(QString()); }
+};
+
+} // namespace
+
+void TestFrmIsr::printSetsEverySlotInOrder()
+{
+    Fixture fx;
+    Templates templates;
+    fx.db.exec(QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (2, 3), (1, 4), (1, 3);"));
+    support::ScriptedDialogs dialogs;
+    support::RecordingPresenter shown;
+    frmISR f;
+    QVERIFY(open(f));
+    load(f, QStringLiteral("12345679"));
+    f.txtNomPat2->setText(QStringLiteral("O'Brien & Hijos"));
+    f.cmdImprime->click();
+    const QString resources = QDir(qEnvironmentVariable("ZAL_SOURCE_DIR")).filePath(QStringLiteral("resources"));
+    const QStringList expected{
+        "DiscardSavedData=True",
+        "Formulas(1)=casilla16 = '150,000.00'",
+        "Formulas(2)=casilla17 = '25,000.00'",
+        "Formulas(29)=NIT = '12345679'",
+        "Formulas(30)=NOMBRE = 'Ana López'",
+        "Formulas(25)=NomPat2 = 'O'Brien & Hijos'",
+        "Formulas(26)=NitPat2 = '1000064K'",
+        "Formulas(27)=NomPat3 = 'Tercera'",
+        "Formulas(28)=NitPat3 = '76543218'",
+        "Formulas(3)=casilla18 = '30,000.00'",
+        "Formulas(4)=casilla19 = '12,000.00'",
+        "Formulas(5)=casilla20 = '217,000.00'",
+        "Formulas(6)=casilla21 = '36,000.00'",
+        "Formulas(7)=casilla22 = '4,800.00'",
+        "Formulas(8)=casilla23 = '1,200.00'",
+        "Formulas(9)=casilla24 = '3,500.00'",
+        "Formulas(10)=casilla25 = '0.00'",
+        "Formulas(11)=casilla26 = '1,000.00'",
+        "Formulas(12)=casilla27 = '46,500.00'",
+        "Formulas(13)=casilla28 = '170,500.00'",
+        "Formulas(18)=casilla33 = '30,850.00'",
+        "Formulas(19)=casilla34 = '2,500.00'",
+        "Formulas(21)=casilla36 = '300.00'",
+        "Formulas(23)=casilla38 = '15,000.00'",
+        "Formulas(24)=casilla39 = '13,050.00'",
+        "ReportFileName=" + resources + "\\rep005.rpt",
+        "DataFiles(0)=" + fx.db.path(),
+        "DataFiles(1)=" + fx.db.path(),
+        "Connect=;PWD=MIRVOSK",
+        "SelectionFormula={Planilla_Enc.No} = 3",
+        "WindowTitle= Planilla Periodo: 01/01/2009 Al: 31/01/2009 De: Ana López",
+        "WindowState=2",
+        "Action=0",
+    };
+    QCOMPARE(f.rptImprime->logLines(), expected);
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(f.Stat->panel(3).text(), QStringLiteral("Imprimir"));
+    for (const char* value : {"12345679", "Ana López", "O'Brien & Hijos", "217,000.00", "13,050.00"})
+        QVERIFY2(shown.last().text.contains(QString::fromUtf8(value)), value);
+    QCOMPARE(dialogs.calls().size(), 0);
+}
+
+void TestFrmIsr::printComputesFirstAndNeedsNoTaxpayer()
+{
+    Fixture fx;
+    Templates templates;
+    support::ScriptedDialogs dialogs;
+    support::RecordingPresenter shown;
+    frmISR f;
+    QVERIFY(open(f));
+    // Nothing loaded, line 1 typed without Enter: the totals are those of the boxes shown.
+    f.casilla16->setText(QStringLiteral("1,500.456"));
+    f.cmdImprime->click();
+    QCOMPARE(shown.count(), 1);
+    const QStringList log = f.rptImprime->logLines();
+    for (const char* line : {"Formulas(1)=casilla16 = '1,500.46'", "Formulas(2)=casilla17 = '0.00'",
+                             "Formulas(29)=NIT = ''", "Formulas(30)=NOMBRE = ''",
+                             "Formulas(5)=casilla20 = '1,500.46'", "Formulas(13)=casilla28 = '-34,499.54'",
+                             "Formulas(18)=casilla33 = '0.00'", "Formulas(24)=casilla39 = '0.00'",
+                             "SelectionFormula=", "WindowTitle= Planilla Periodo: 01/01/2009 Al: 31/01/2009 De: "})
+        QVERIFY2(log.contains(QString::fromUtf8(line)), line);
+    QVERIFY(shown.last().text.contains(QStringLiteral("-34,499.54")));
+
+    // A total beyond the range of a double is never printed.
+    shown.clear();
+    f.casilla16->setText(QStringLiteral("1e308"));
+    f.casilla17->setText(QStringLiteral("1e308"));
+    dialogs.expectMsgBox(kAmount, ui::vbOK);
+    f.cmdImprime->click();
+    QCOMPARE(shown.count(), 0);
+    QCOMPARE(QApplication::focusWidget(), f.casilla16);
 }
 
 QTEST_MAIN(TestFrmIsr)
