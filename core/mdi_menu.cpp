@@ -12,6 +12,7 @@
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "income_tax/frm_isr.h"
 #include "printing/frm_report01.h"
 
 #include <QCloseEvent>
@@ -325,7 +326,7 @@ void MDIMenu::mn00201_Click()
 
 void MDIMenu::ISR_Click()
 {
-    // Income-tax return: showForm<frmISR>();
+    showForm<frmISR>();
 }
 
 void MDIMenu::mn00202_Click()
