@@ -1,6 +1,7 @@
 #include "platform/report/report_preview.h"
 
 #include "platform/ui/dialogs.h"
+#include "platform/ui/sizing.h"
 
 #include <QAction>
 #include <QLabel>
@@ -68,7 +69,9 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     add(QStringLiteral("actCerrar"), QStringLiteral("Cerrar"), QKeySequence(Qt::Key_Escape), &QWidget::close);
 
     view_->setZoomMode(QPrintPreviewWidget::FitToWidth);
-    resize(900, 700);
+    // A preview never keeps the program running once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    ui::placeOnScreen(this, 0.85);
     updatePageLabel();
 }
 
