@@ -149,6 +149,8 @@ private slots:
     void lockedSaveAsksToRetry();
     void otherErrorIsASystemError();
     void menuOpensOnceAndClosingUnlocks();
+    void closingKeepsTheFlagWhileAWorksheetIsOpen_data();
+    void closingKeepsTheFlagWhileAWorksheetIsOpen();
     void activationRefreshesListAndTakesPendingSupplier();
     void printSetsEverySlotInOrder();
     void printComputesFirstAndNeedsNoTaxpayer();
@@ -582,6 +584,31 @@ void TestFrmIsr::menuOpensOnceAndClosingUnlocks()
     QCOMPARE(f->casilla16->Text(), QString());
     QCOMPARE(f->casilla39->Text(), QString());
     QVERIFY(menu.Unload());
+}
+
+void TestFrmIsr::closingKeepsTheFlagWhileAWorksheetIsOpen_data()
+{
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("flag");
+    QTest::newRow("entry form") << "frmPlanillas" << true;
+    QTest::newRow("print form") << "frmReportes" << true;
+    QTest::newRow("a catalogue") << "frmProveedor" << false;
+}
+
+void TestFrmIsr::closingKeepsTheFlagWhileAWorksheetIsOpen()
+{
+    QFETCH(QString, other);
+    QFETCH(bool, flag);
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    ui::Form worksheet;
+    worksheet.setObjectName(other);
+    worksheet.Load();
+    frmISR f;
+    QVERIFY(open(f));
+    QVERIFY(Biblio::gPlanillaAbierta);
+    f.cmdSalir->click();
+    QCOMPARE(Biblio::gPlanillaAbierta, flag);
 }
 
 void TestFrmIsr::activationRefreshesListAndTakesPendingSupplier()
