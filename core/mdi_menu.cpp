@@ -10,6 +10,7 @@
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "platform/ui/sizing.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -129,6 +130,9 @@ MDIMenu::MDIMenu(QWidget* parent)
 
     picOriginal_ = makeBackdrop();
     mdiArea->viewport()->installEventFilter(this);
+
+    // A comfortable share of the screen, centred, whatever the screen's size.
+    ui::placeOnScreen(this, kScreenShare);
 
     MDIForm_Load();
 }
