@@ -13,11 +13,15 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/masked_box.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -36,6 +40,11 @@ const QString kRetry = QStringLiteral(
     " Un usuario está escribiendo en este momento en este mismo archivo... Desea usted volver a intentar grabar???");
 const QString kAmountFormat = QStringLiteral("##,###,##0.00");
 constexpr int kNitLength = 14;
+// Characters of a name shown at the form's smallest, where the whole line fits in a 1280×800
+// screen's room; the boxes grow with the window to show a taxpayer's name (90) or an employer's
+// (85) whole.
+constexpr int kTaxpayerNameShown = 80;
+constexpr int kEmployerNameShown = 70;
 
 // The stored columns and their boxes, in the order the save writes them (Nit apart).
 struct Column {
@@ -54,6 +63,21 @@ const Column kColumns[] = {
 
 // Forms whose loading means a worksheet is open.
 const char* const kWorksheetForms[] = {"frmPlanillas", "frmReportes"};
+
+// A scroll area as wide as its contents, that scrolls only up and down.
+class LinesArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize minimumSizeHint() const override
+    {
+        QSize least = QScrollArea::minimumSizeHint();
+        if (widget())
+            least.setWidth(widget()->minimumSizeHint().width() + verticalScrollBar()->sizeHint().width()
+                           + 2 * frameWidth());
+        return least;
+    }
+};
 
 bool isKey(int KeyAscii) { return KeyAscii == 9 || KeyAscii == 13; }
 
@@ -127,6 +151,39 @@ frmISR::frmISR(QWidget* parent)
     txtNomPat1->setReadOnly(true);
     txtNitPat1->setReadOnly(true);
     txtNombre->setReadOnly(true);
+
+    // The return's lines scroll when the window is shorter than they are; the taxpayer, the
+    // buttons and the status bar stay in view, and a box that takes the focus is scrolled to.
+    auto* lines = new QWidget;
+    auto* linesLayout = new QVBoxLayout(lines);
+    linesLayout->setContentsMargins(0, 0, 0, 0);
+    const int at = l.layoutMain->indexOf(l.Frame2);
+    for (QWidget* frame : {static_cast<QWidget*>(l.Frame2), static_cast<QWidget*>(l.Frame1)}) {
+        l.layoutMain->removeWidget(frame);
+        linesLayout->addWidget(frame);
+    }
+    linesLayout->addStretch();
+    scrollLines_ = new LinesArea(this);
+    scrollLines_->setObjectName(QStringLiteral("scrollLines"));
+    scrollLines_->setFrameShape(QFrame::NoFrame);
+    scrollLines_->setWidgetResizable(true);
+    scrollLines_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollLines_->setWidget(lines);
+    l.layoutMain->insertWidget(at, scrollLines_, 1);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && scrollLines_->widget()->isAncestorOf(now))
+            scrollLines_->ensureWidgetVisible(now);
+    });
+
+    // Tax ids show whole in boxes of their own width; names take the rest of the line.
+    ui::fitToChars(cmbContrib, kNitLength, false);
+    for (QLineEdit* nit : {static_cast<QLineEdit*>(txtNitPat1), static_cast<QLineEdit*>(txtNitPat2),
+                           static_cast<QLineEdit*>(txtNitPat3)})
+        ui::fitToChars(nit, kNitLength, false);
+    ui::fitToChars(txtNombre, kTaxpayerNameShown);
+    for (QLineEdit* name : {static_cast<QLineEdit*>(txtNomPat1), static_cast<QLineEdit*>(txtNomPat2),
+                            static_cast<QLineEdit*>(txtNomPat3)})
+        ui::fitToChars(name, kEmployerNameShown);
 
     Stat->panel(1).setStyle(ui::StatusPanel::Style::Date);
     Stat->panel(2).setStyle(ui::StatusPanel::Style::Time);

@@ -24,6 +24,7 @@
 
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QToolButton;
 
 namespace Ui { class frmISR; }
@@ -143,6 +144,7 @@ private:
 
     std::unique_ptr<Ui::frmISR> layout_;
     std::unique_ptr<report::ReportControl> report_;
+    QScrollArea* scrollLines_ = nullptr;   // the return's lines, scrolled on a short window
     QHash<QWidget*, std::function<void(int&)>> enterHandlers_;
     QString nitCargado_;
     bool refusedOnEntry_ = false;     // the save button's entering check has just refused a box

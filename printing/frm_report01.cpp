@@ -16,6 +16,7 @@
 namespace {
 
 const QString kConnect = QStringLiteral(";PWD=MIRVOSK");
+constexpr int kNameLength = 90;   // a taxpayer's name as the catalogue keeps it
 
 QString periodQuery()
 {
@@ -67,7 +68,7 @@ frmReport01::frmReport01(QWidget* parent) : ui::Form(parent), layout_(std::make_
     cmbOrganizacion->setRowSource(dtContribuyente);
     cmbOrganizacion->setListField(QStringLiteral("Nombre"));
     cmbOrganizacion->setBoundColumn(QStringLiteral("No"));
-    ui::fitToChars(cmbOrganizacion, 45);   // names hold up to 90 characters; the box grows with the form
+    ui::fitToChars(cmbOrganizacion, kNameLength);   // taxpayers' names whole; the box grows with the form
     setMdiChild(true);
 
     onClick(cmbOrganizacion, [this] { cmbOrganizacion_Click(); });

@@ -8,9 +8,11 @@
 #include "core/frm_config_base.h"
 #include "core/frm_reporte.h"
 #include "core/mdi_menu.h"
+#include "income_tax/frm_isr.h"
 #include "platform/system/app_info.h"
 #include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
+#include "printing/frm_report01.h"
 #include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
@@ -41,6 +43,10 @@ std::unique_ptr<ui::Form> makeForm(const QString& name)
         return std::make_unique<frmProveedor>();
     if (name == QLatin1String("frmGastos"))
         return std::make_unique<frmGastos>();
+    if (name == QLatin1String("frmISR"))
+        return std::make_unique<frmISR>();
+    if (name == QLatin1String("frmReport01"))
+        return std::make_unique<frmReport01>();
     return std::make_unique<frmConfigBase>();
 }
 
@@ -61,7 +67,7 @@ private slots:
 void TestFormFit::formsFitTheirContents_data()
 {
     QTest::addColumn<QString>("form");
-    for (const char* name : {"frmContribuyente", "frmProveedor", "frmGastos", "frmConfigBase"})
+    for (const char* name : {"frmContribuyente", "frmProveedor", "frmGastos", "frmConfigBase", "frmISR", "frmReport01"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -43,6 +43,8 @@ QStringList boxesTooNarrow(QWidget* form)
         int n = ui::textLimit(edit);
         if (combo && ui::fittedChars(combo) > 0)
             n = ui::fittedChars(combo);
+        else if (n == 0)
+            n = ui::fittedChars(edit);   // a box without a limit that was fitted to a field
         if (n == 0) {
             if (combo)
                 failures << QStringLiteral("%1: a combo of unknown length").arg(box->objectName());

@@ -11,9 +11,9 @@ namespace support {
 QString digitsText(int n);
 QString capitalsText(int n);
 
-// For every line edit with a max length (or a mask) and every combo, on the shown and laid out
-// widget: the text area holds the longest text of that length. A combo needs a known length,
-// from its edit box's max length or from ui::fitToChars. Returns one line per box that fails.
+// For every line edit with a max length (or a mask, or fitted with ui::fitToChars) and every
+// combo, on the shown and laid out widget: the text area holds the longest text of that length.
+// A combo needs a known length, from its edit box's max length or from ui::fitToChars. Returns one line per box that fails.
 QStringList boxesTooNarrow(QWidget* form);
 
 // Empty when the window takes share of its screen's free area (to a pixel) and is centred on it;
