@@ -145,6 +145,7 @@ void Main()
     step([] { ConfiguraFormatoNumeros(); });
     step([] { ActualizaCoeficientes(); });
     step([] { ActualizaCampoSerie(); });
+    step([] { ActualizaIntercalacion(); });
 
     // 13. The main window.
     step([] {
