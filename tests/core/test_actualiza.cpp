@@ -45,6 +45,7 @@ private slots:
     void init() { db::setLockTimeout(100); }
     void widensNarrowSerieKeepingValues();
     void wideSerieLeftAlone();
+    void legacyCollationBroughtOverAfterTheWidening();
     void failedStepLeavesFileAsItWas();
     void coefficientsOfLaterPeriods();
     void lockedFileFailsBothAndStartUpGoesOn();
@@ -73,6 +74,32 @@ void TestActualiza::wideSerieLeftAlone()
     const QByteArray before = bytesOf(t.path());
     support::ScriptedDialogs dialogs;
     Biblio::ActualizaCampoSerie();
+    QCOMPARE(bytesOf(t.path()), before);
+}
+
+// After the widening, the old file's text columns move to NOCASE: a connection that knows nothing
+// of the program checks it; a file already on NOCASE is not touched.
+void TestActualiza::legacyCollationBroughtOverAfterTheWidening()
+{
+    support::TestDatabase t;
+    t.exec(kOldDetail);
+    Biblio::gBaseDatos = t.path();
+    support::ScriptedDialogs dialogs;   // no message is expected
+    Biblio::ActualizaCampoSerie();
+    Biblio::ActualizaIntercalacion();
+    QCOMPARE(series(t.path()), (QStringList{QStringLiteral("A"), QStringLiteral("ABCDE"), QStringLiteral("<null>")}));
+    sqlite3* h = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(t.path()).constData(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(h, "PRAGMA integrity_check", -1, &st, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QByteArray("ok"));
+    sqlite3_finalize(st);
+    sqlite3_close_v2(h);
+    QCOMPARE(db::Database::open(t.path(), Biblio::kConnect).tableDef(QStringLiteral("Planilla_Det")).field(QStringLiteral("Serie")).size, 10);
+
+    const QByteArray before = bytesOf(t.path());
+    Biblio::ActualizaIntercalacion();
     QCOMPARE(bytesOf(t.path()), before);
 }
 
