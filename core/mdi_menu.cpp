@@ -5,11 +5,15 @@
 #include "catalogs/frm_contribuyente.h"
 #include "catalogs/frm_gastos.h"
 #include "catalogs/frm_proveedor.h"
+#include "export/frm_envios.h"
+#include "worksheet/frm_planillas.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "income_tax/frm_isr.h"
+#include "printing/frm_report01.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -317,12 +321,12 @@ void MDIMenu::mn00103_Click()
 
 void MDIMenu::mn00201_Click()
 {
-    // Entry form: showForm<frmPlanillas>();
+    showForm<frmPlanillas>();
 }
 
 void MDIMenu::ISR_Click()
 {
-    // Income-tax return: showForm<frmISR>();
+    showForm<frmISR>();
 }
 
 void MDIMenu::mn00202_Click()
@@ -332,7 +336,7 @@ void MDIMenu::mn00202_Click()
 
 void MDIMenu::mn00203_Click()
 {
-    // Export form: loadForm<frmEnvios>();
+    loadForm<frmEnvios>();
 }
 
 void MDIMenu::mn00204_Click()
@@ -342,7 +346,7 @@ void MDIMenu::mn00204_Click()
 
 void MDIMenu::mn00501_Click()
 {
-    // Statistics form: loadForm<frmReport01>();
+    loadForm<frmReport01>();
 }
 
 void MDIMenu::mn00901_Click()
