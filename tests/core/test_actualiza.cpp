@@ -88,14 +88,7 @@ void TestActualiza::legacyCollationBroughtOverAfterTheWidening()
     Biblio::ActualizaCampoSerie();
     Biblio::ActualizaIntercalacion();
     QCOMPARE(series(t.path()), (QStringList{QStringLiteral("A"), QStringLiteral("ABCDE"), QStringLiteral("<null>")}));
-    sqlite3* h = nullptr;
-    QCOMPARE(sqlite3_open_v2(QFile::encodeName(t.path()).constData(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    QCOMPARE(sqlite3_prepare_v2(h, "PRAGMA integrity_check", -1, &st, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_step(st), SQLITE_ROW);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QByteArray("ok"));
-    sqlite3_finalize(st);
-    sqlite3_close_v2(h);
+    QCOMPARE(support::plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     QCOMPARE(db::Database::open(t.path(), Biblio::kConnect).tableDef(QStringLiteral("Planilla_Det")).field(QStringLiteral("Serie")).size, 10);
 
     const QByteArray before = bytesOf(t.path());

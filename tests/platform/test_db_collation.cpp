@@ -18,53 +18,9 @@ using namespace db;
 namespace {
 const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 
-template <typename F>
-int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-// Runs queries on a connection that knows nothing of the program (no collation, no functions),
-// as any other SQLite tool; each row's values joined by '|', rows by '\n'. Errors come back as
-// "error: <message>".
-QString plainQuery(const QString& path, const QString& sql)
-{
-    sqlite3* h = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close_v2(h);
-        return QStringLiteral("error: open");
-    }
-    QStringList rows;
-    char* message = nullptr;
-    const int rc = sqlite3_exec(
-        h, sql.toUtf8().constData(),
-        [](void* out, int n, char** values, char**) {
-            QStringList row;
-            for (int i = 0; i < n; ++i)
-                row << (values[i] ? QString::fromUtf8(values[i]) : QStringLiteral("<null>"));
-            static_cast<QStringList*>(out)->append(row.join(QLatin1Char('|')));
-            return 0;
-        },
-        &rows, &message);
-    const QString error = message ? QString::fromUtf8(message) : QString();
-    sqlite3_free(message);
-    sqlite3_close_v2(h);
-    if (rc != SQLITE_OK)
-        return QStringLiteral("error: ") + error;
-    return rows.join(QLatin1Char('\n'));
-}
+using support::dbErrorOf;
+using support::fileBytes;
+using support::plainQuery;
 
 // Rows with accented and mixed-case texts, written through the engine as the forms write them.
 void addRows(const QString& path)
@@ -171,7 +127,7 @@ void TestDbCollation::taxIdsUniqueIgnoringCase()
     support::TestDatabase t;
     addRows(t.path());
     Database d = Database::open(t.path(), kConnect);
-    QCOMPARE(errorOf([&] {
+    QCOMPARE(dbErrorOf([&] {
                  for (const QString& s : sql.split(QStringLiteral("; ")))
                      d.execute(s);
              }),
@@ -238,7 +194,7 @@ void TestDbCollation::legacyFileBroughtOver()
                 after += rs.field(i).toString() + QLatin1Char('|');
     }
     QCOMPARE(after, before);
-    QCOMPARE(errorOf([&] { d.execute(QStringLiteral("INSERT INTO Proveedores (Nit) VALUES ('éK1')")); }), 3022);
+    QCOMPARE(dbErrorOf([&] { d.execute(QStringLiteral("INSERT INTO Proveedores (Nit) VALUES ('éK1')")); }), 3022);
 }
 
 void TestDbCollation::legacyFileUpgradeFailureLeavesItUntouched()
@@ -253,14 +209,14 @@ void TestDbCollation::legacyFileUpgradeFailureLeavesItUntouched()
         d.execute(QStringLiteral("ALTER TABLE Proveedores ADD COLUMN Nota TEXT(20)"));
         d.execute(QStringLiteral("UPDATE Proveedores SET Nota = 'guardar'"));
     }
-    const QByteArray before = bytesOf(path);
+    const QByteArray before = fileBytes(path);
     {
         Database d = Database::open(path, kConnect);
-        QCOMPARE(errorOf([&] { upgradeTextCollation(d, schemaSql()); }), int(err::InvalidOperation));
+        QCOMPARE(dbErrorOf([&] { upgradeTextCollation(d, schemaSql()); }), int(err::InvalidOperation));
         QVERIFY(!d.inTransaction());
         QCOMPARE(d.openRecordset(QStringLiteral("SELECT Nota FROM Proveedores")).field(0).toString(), QStringLiteral("guardar"));
     }
-    QCOMPARE(bytesOf(path), before);
+    QCOMPARE(fileBytes(path), before);
     QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
 }
 

@@ -18,43 +18,12 @@ using namespace db;
 namespace {
 const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 
-template <typename F>
-int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-// One row of a query run straight on the file, bypassing the layer: what is really stored.
-QVariantList rawRow(const QString& path, const QString& sql)
-{
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    QVariantList row;
-    if (sqlite3_prepare_v2(h, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            switch (sqlite3_column_type(st, i)) {
-            case SQLITE_INTEGER: row << qlonglong(sqlite3_column_int64(st, i)); break;
-            case SQLITE_FLOAT: row << sqlite3_column_double(st, i); break;
-            case SQLITE_NULL: row << QVariant(); break;
-            default: row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                              sqlite3_column_bytes(st, i));
-            }
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close_v2(h);
-    return row;
-}
+using support::dbErrorOf;
+using support::plainQuery;
 
 qlonglong rawCount(const QString& path, const QString& table)
 {
-    return rawRow(path, QStringLiteral("SELECT count(*) FROM %1").arg(table)).value(0).toLongLong();
+    return plainQuery(path, QStringLiteral("SELECT count(*) FROM %1").arg(table)).toLongLong();
 }
 } // namespace
 
@@ -107,9 +76,8 @@ void TestDbValues::datesStoredAsDaySerials()
         QCOMPARE(found.recordCount(), 1);
         d.close();
     }
-    const QVariantList raw = rawRow(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha FROM Planilla_Det"));
-    QCOMPARE(raw.value(0).toString(), type);
-    QCOMPARE(raw.value(1).toDouble(), serial);
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha FROM Planilla_Det")),
+             type + QLatin1Char('|') + basic::numberToText(serial));
 }
 
 void TestDbValues::impossibleValuesRefused_data()
@@ -144,22 +112,22 @@ void TestDbValues::impossibleValuesRefused()
     QFETCH(int, number);
     support::TestDatabase t;
     t.exec(QStringLiteral("INSERT INTO Planilla_Det (Enc, NoDoc, Fecha, Monto) VALUES (1, 'uno', 37087, 5)"));
-    const QVariantList before = rawRow(t.path(), QStringLiteral("SELECT * FROM Planilla_Det"));
+    const QString before = plainQuery(t.path(), QStringLiteral("SELECT * FROM Planilla_Det"));
     {
         Database d = Database::open(t.path(), kConnect);
         Recordset rs = d.openRecordset(QStringLiteral("Planilla_Det"));
         rs.addNew();
         rs.setField(QStringLiteral("Enc"), 2);
-        QCOMPARE(errorOf([&] { rs.setField(field, value); }), number);
+        QCOMPARE(dbErrorOf([&] { rs.setField(field, value); }), number);
         rs.cancelUpdate();
         rs.moveFirst();
         rs.edit();
-        QCOMPARE(errorOf([&] { rs.setField(field, value); }), number);
+        QCOMPARE(dbErrorOf([&] { rs.setField(field, value); }), number);
         rs.update();
         d.close();
     }
     QCOMPARE(rawCount(t.path(), QStringLiteral("Planilla_Det")), 1);
-    QCOMPARE(rawRow(t.path(), QStringLiteral("SELECT * FROM Planilla_Det")), before);
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT * FROM Planilla_Det")), before);
 }
 
 void TestDbValues::editedDateStaysASerial()
@@ -176,8 +144,8 @@ void TestDbValues::editedDateStaysASerial()
     rs.setField(QStringLiteral("Fecha"), rs.field(QStringLiteral("Fecha")));   // the date read back, written again
     rs.update();
     d.close();
-    const QVariantList raw = rawRow(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha, NoDoc FROM Planilla_Det"));
-    QCOMPARE(raw, (QVariantList{QStringLiteral("integer"), qlonglong(37087), QStringLiteral("dos")}));
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha, NoDoc FROM Planilla_Det")),
+             QStringLiteral("integer|37087|dos"));
 }
 
 // Each refusal has the engine's number and a description of its own: no SQLite wording, no
