@@ -871,6 +871,8 @@ QVariant fnDateStr(const Args& a)
     if (v.typeId() != QMetaType::LongLong && v.typeId() != QMetaType::Double)
         return basic::CStr(v);
     const double serial = v.toDouble();
+    if (!basic::isDateSerial(serial))
+        return basic::CStr(v);   // a number no date can carry shows as the number
     if (serial == std::floor(serial))
         return basic::dateToText(basic::serialToDate(serial));
     return basic::CStr(QVariant(basic::serialToDateTime(serial)));

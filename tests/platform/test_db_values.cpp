@@ -37,6 +37,7 @@ private slots:
     void impossibleValuesRefused_data();
     void impossibleValuesRefused();
     void editedDateStaysASerial();
+    void storedNumberNoDateCarriesReadsAsNumber();
     void refusalsSpeakTheEnginesLanguage_data();
     void refusalsSpeakTheEnginesLanguage();
     void writeRefusedByAReadOnlyFolderNamesTheFile();
@@ -146,6 +147,21 @@ void TestDbValues::editedDateStaysASerial()
     d.close();
     QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha, NoDoc FROM Planilla_Det")),
              QStringLiteral("integer|37087|dos"));
+}
+
+// A file written by another tool may hold a number out of the dates' range in a date column: it is
+// read as that number (converting it to a date overflowed) and shown as one in a concatenation.
+void TestDbValues::storedNumberNoDateCarriesReadsAsNumber()
+{
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Planilla_Det (Enc, NoDoc, Fecha) VALUES (1, 'a', 1e300);"
+                          "INSERT INTO Planilla_Det (Enc, NoDoc, Fecha) VALUES (1, 'b', -1e300);"));
+    Database d = Database::open(t.path(), kConnect);
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT Fecha, [NoDoc] & ' ' & [Fecha] AS Texto FROM Planilla_Det ORDER BY NoDoc"));
+    QCOMPARE(rs.field(QStringLiteral("Fecha")).toDouble(), 1e300);
+    QCOMPARE(rs.field(QStringLiteral("Texto")).toString(), QStringLiteral("a 1E+300"));
+    rs.moveNext();
+    QCOMPARE(rs.field(QStringLiteral("Fecha")).toDouble(), -1e300);
 }
 
 // Each refusal has the engine's number and a description of its own: no SQLite wording, no

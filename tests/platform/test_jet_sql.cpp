@@ -423,6 +423,8 @@ void TestJetSql::functions_data()
     QTest::newRow("& with Null and numbers") << "Null & 'x' & 5 & 1.5" << "x51.5";
     QTest::newRow("& after arithmetic") << "2 + 3 & 'x'" << "5x";
     QTest::newRow("zal_datestr") << "zal_datestr(37073) & zal_datestr(Null)" << "01/07/2001";
+    QTest::newRow("zal_datestr of a number no date carries") << "zal_datestr(1e300) & '/' & zal_datestr(2958466)"
+                                                             << "1E+300/2958466";
     QTest::newRow("Like with *") << "'Gasolina' Like 'GAS*'" << "1";
     QTest::newRow("Like with ? and #") << "'a1b' Like '?#?'" << "1";
     QTest::newRow("Like with a list") << "'b1' Like '[!a]#'" << "1";
