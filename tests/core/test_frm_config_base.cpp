@@ -368,14 +368,18 @@ void TestFrmConfigBase::damagedFileIsRepairedAndStored()
     const QByteArray damaged = bytesOf(fx.db.path());
     Dialogs dialogs;
     EndHook end;
-    dialogs.expectOpenFile(fx.db.path());
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                          "  - hasta 1 fila de la tabla Proveedores\n"
+                                          "El archivo original, sin cambios, se guardó en:\n")
+        + fx.db.path() + QStringLiteral(".bak");
+    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(notice, ui::vbOK);
     frmConfigBase f;
     f.Load();
     QVERIFY(showActive(f));
     QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
     QTest::mouseClick(f.cmdGrabar, Qt::LeftButton);
-    // No message on this way: the file is stored as it is after the repair.
-    QVERIFY(dialogs.messages().isEmpty());
+    // The file is stored as it is after the repair; the row the repair could not keep is reported.
+    QCOMPARE(dialogs.messages(), QStringList{box(notice, ui::vbExclamation)});
     QCOMPARE(ui::mousePointer(), ui::vbDefault);
     QCOMPARE(storedPath(), fx.db.path());
     QCOMPARE(Biblio::gBaseDatos.toString(), fx.db.path());
@@ -418,14 +422,19 @@ void TestFrmConfigBase::repairedFileStillNotTheSystemsIsRefused()
     QVERIFY(damageTable(fx.db.path(), "Gastos"));
     Dialogs dialogs;
     EndHook end;
-    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(kNotTheSystemBase, ui::vbOK);
+    // The repair could not keep the expense types: that is said before the file is refused.
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                          "  - hasta 31 filas de la tabla Gastos\n"
+                                          "El archivo original, sin cambios, se guardó en:\n")
+        + fx.db.path() + QStringLiteral(".bak");
+    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(notice, ui::vbOK).expectMsgBox(kNotTheSystemBase, ui::vbOK);
     frmConfigBase f;
     f.Load();
     QVERIFY(showActive(f));
     QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
     QTest::mouseClick(f.cmdGrabar, Qt::LeftButton);
-    QCOMPARE(dialogs.messages(), QStringList{box(kNotTheSystemBase, ui::vbCritical)});
-    QCOMPARE(dialogs.pointers, QList<int>{ui::vbDefault});
+    QCOMPARE(dialogs.messages(), (QStringList{box(notice, ui::vbExclamation), box(kNotTheSystemBase, ui::vbCritical)}));
+    QCOMPARE(dialogs.pointers.last(), ui::vbDefault);
     QCOMPARE(ui::mousePointer(), ui::vbDefault);
     QCOMPARE(storedPath(), kOldPath);
     QCOMPARE(Biblio::gBaseDatos.toString(), kOldPath);
