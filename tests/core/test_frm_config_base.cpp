@@ -144,6 +144,8 @@ private slots:
     void damagedFileIsRepairedAndStored();
     void fileTheRepairCannotMendEndsTheProgram();
     void repairedFileStillNotTheSystemsIsRefused();
+    void fileThatIsNotDamagedIsNeverRewritten_data();
+    void fileThatIsNotDamagedIsNeverRewritten();
     void modalFromStartUp_data();
     void modalFromStartUp();
     void fromTheMenuTheMainWindowWaits();
@@ -442,6 +444,46 @@ void TestFrmConfigBase::repairedFileStillNotTheSystemsIsRefused()
     QCOMPARE(QApplication::focusWidget(), f.txtCurrentDir);
     QVERIFY(!f.probeDatabase().isOpen());
     QVERIFY(f.isLoaded());
+}
+
+void TestFrmConfigBase::fileThatIsNotDamagedIsNeverRewritten_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("another password") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRA' WHERE clave = 'clave'") << false << kDamaged;
+    QTest::newRow("another format") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRO' WHERE clave = 'formato'") << false << kDamaged;
+    QTest::newRow("held by another program") << QString() << true
+                                             << QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
+}
+
+void TestFrmConfigBase::fileThatIsNotDamagedIsNeverRewritten()
+{
+    QFETCH(QString, sql);
+    QFETCH(bool, held);
+    QFETCH(QString, message);
+    Fixture fx;
+    if (!sql.isEmpty())
+        fx.db.exec(sql);
+    const QByteArray before = bytesOf(fx.db.path());
+    sqlite3* other = nullptr;
+    if (held) {
+        sqlite3_open(QFile::encodeName(fx.db.path()).constData(), &other);
+        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    }
+    Dialogs dialogs;
+    EndHook end;
+    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(message, ui::vbOK);
+    frmConfigBase f;
+    f.Load();
+    QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
+    QVERIFY_THROWS_EXCEPTION(Ended, f.cmdGrabar_Click());
+    sqlite3_close_v2(other);
+    QCOMPARE(dialogs.messages(), QStringList{box(message, ui::vbCritical)});
+    QCOMPARE(ui::mousePointer(), ui::vbDefault);
+    QCOMPARE(storedPath(), kOldPath);
+    QCOMPARE(bytesOf(fx.db.path()), before);
+    QVERIFY(!QFile::exists(fx.db.path() + QStringLiteral(".bak")));
 }
 
 void TestFrmConfigBase::modalFromStartUp_data()
