@@ -10,6 +10,7 @@
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "printing/frm_report01.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -342,7 +343,7 @@ void MDIMenu::mn00204_Click()
 
 void MDIMenu::mn00501_Click()
 {
-    // Statistics form: loadForm<frmReport01>();
+    loadForm<frmReport01>();
 }
 
 void MDIMenu::mn00901_Click()
