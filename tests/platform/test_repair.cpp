@@ -83,16 +83,6 @@ qint64 lossOf(const QList<RepairLoss>& losses, const QString& table)
     }
     return 0;
 }
-
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 class TestRepair : public QObject {
@@ -128,7 +118,7 @@ void TestRepair::brokenPageLosesOnlyItsRows()
                                                         "ORDER BY path LIMIT 1 OFFSET %1").arg(leaves / 2));
     const qint64 rowsOnPage = scalar(t.path(), QStringLiteral("SELECT ncell FROM dbstat WHERE pageno = %1").arg(page));
     breakPage(t.path(), page, fill);
-    QCOMPARE(errorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
 
     QList<RepairLoss> losses;
     repairDatabase(t.path(), &losses);
