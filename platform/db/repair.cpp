@@ -205,6 +205,19 @@ qint64 salvageTable(Connection& source, Connection& target, const QString& table
     return lost + refused;
 }
 
+// Makes a table, index or trigger from its definition as the damaged file holds it. The text comes
+// from a damaged file: only one CREATE statement is ever run from it.
+void createObject(Connection& target, const QString& sql)
+{
+    if (!sql.trimmed().startsWith(QLatin1String("CREATE "), Qt::CaseInsensitive))
+        raise(err::Corrupt, target.path());
+    Statement st(target, sql);
+    if (sqlite3_stmt_readonly(st.get()))
+        raise(err::Corrupt, target.path());
+    while (st.step()) {
+    }
+}
+
 } // namespace
 
 bool isDamage(const DbError& error)
@@ -275,7 +288,7 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
             target.execScript(QStringLiteral("PRAGMA synchronous = FULL; BEGIN;"));
             for (const Object& o : objects) {
                 if (o.type == QLatin1String("table"))
-                    target.execScript(o.sql);
+                    createObject(target, o.sql);
             }
             for (const Object& o : objects) {
                 if (o.type != QLatin1String("table"))
@@ -296,7 +309,7 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
             for (const Object& o : objects) {
                 if (o.type != QLatin1String("table")) {
                     try {
-                        target.execScript(o.sql);
+                        createObject(target, o.sql);
                     } catch (const DbError&) {
                         // A unique index that the salvaged rows break is left out rather than losing rows.
                     }

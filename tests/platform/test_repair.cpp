@@ -96,6 +96,7 @@ private slots:
     void rebuildKeepsCountersAboveReferences();
     void sameDamageIsBackedUpOnce();
     void damageIsTheOnlyErrorToRepair();
+    void definitionsRunAsOneStatementOnly();
 };
 
 void TestRepair::brokenPageLosesOnlyItsRows_data()
@@ -235,6 +236,21 @@ void TestRepair::damageIsTheOnlyErrorToRepair()
     QVERIFY(isDamage(DbError(err::Corrupt, QString())));
     for (int number : {err::UnrecognizedFormat, err::InvalidPassword, err::Locked, err::FileInUse, err::CannotOpen, err::FileNotFound})
         QVERIFY2(!isDamage(DbError(number, QString())), qPrintable(QString::number(number)));
+}
+
+void TestRepair::definitionsRunAsOneStatementOnly()
+{
+    // A damaged definition that goes on after its statement: nothing but the table is made.
+    support::TestDatabase t;
+    const QString outside = t.dir() + QStringLiteral("/fuera.db");
+    t.exec(QStringLiteral("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = sql || '; ATTACH DATABASE ''%1'' AS fuera; "
+                          "CREATE TABLE fuera.t (x)' WHERE name = 'Gastos';")
+               .arg(outside));
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses);
+    QVERIFY(!QFile::exists(outside));
+    QVERIFY(losses.isEmpty());
+    QCOMPARE(Database::open(t.path(), kConnect).openRecordset(QStringLiteral("Gastos")).recordCount(), 31);
 }
 
 QTEST_MAIN(TestRepair)
