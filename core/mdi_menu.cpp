@@ -5,11 +5,14 @@
 #include "catalogs/frm_contribuyente.h"
 #include "catalogs/frm_gastos.h"
 #include "catalogs/frm_proveedor.h"
+#include "export/frm_envios.h"
+#include "worksheet/frm_planillas.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "income_tax/frm_isr.h"
 #include "printing/frm_report01.h"
 
 #include <QCloseEvent>
@@ -318,12 +321,12 @@ void MDIMenu::mn00103_Click()
 
 void MDIMenu::mn00201_Click()
 {
-    // Entry form: showForm<frmPlanillas>();
+    showForm<frmPlanillas>();
 }
 
 void MDIMenu::ISR_Click()
 {
-    // Income-tax return: showForm<frmISR>();
+    showForm<frmISR>();
 }
 
 void MDIMenu::mn00202_Click()
@@ -333,7 +336,7 @@ void MDIMenu::mn00202_Click()
 
 void MDIMenu::mn00203_Click()
 {
-    // Export form: loadForm<frmEnvios>();
+    loadForm<frmEnvios>();
 }
 
 void MDIMenu::mn00204_Click()

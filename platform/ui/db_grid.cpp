@@ -122,7 +122,8 @@ void DBGrid::ReBind()
         if (current >= 0)
             setCurrentCell(current, 0);
     }
-    resizeColumnsToContents();
+    if (autoResize_)
+        resizeColumnsToContents();
     filling_ = false;
 }
 
