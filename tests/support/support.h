@@ -1,27 +1,14 @@
 #pragma once
 // Fixtures shared by the test suites: a fresh database per test, a settings file of the test's own,
 // a fixed clock.
-#include "platform/db/db_error.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace support {
-
-// The engine error number f raises; 0 when it raises none.
-template <typename F>
-int dbErrorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const db::DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // The bytes of a file (empty when it cannot be read).
 QByteArray fileBytes(const QString& path);
@@ -62,5 +49,8 @@ public:
     explicit FixedClock(const QDateTime& moment);
     ~FixedClock();
 };
+
+// The engine error number a call ends with; 0 when it ends normally.
+int dbErrorOf(const std::function<void()>& call);
 
 } // namespace support
