@@ -13,6 +13,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/masked_box.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 #include "worksheet/store.h"
 
@@ -125,6 +126,22 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     txtUnitario->setMaxLength(10);
     txtSerie->setMaxLength(10);
     txtDoc->setMaxLength(20);
+
+    // Every box shows its longest text whole.
+    cmbContrib->lineEdit()->setMaxLength(14);
+    cmbProvee->lineEdit()->setMaxLength(15);   // the 15th character is refused with a message
+    ui::fitToChars(cmbContrib, 14);
+    ui::fitToChars(cmbProvee, 15);
+    ui::fitToChars(cmbNProvee, 30);
+    ui::fitToChars(cmbTipo, 22);
+    ui::fitToChars(cmbGasto, 30);
+    txtCalculos->setMaxLength(13);
+    ui::fitToMaxLength(this);
+    ui::fitToChars(txtTotfac, 14, false);
+    ui::fitToChars(txtEKO, 14, false);
+    ui::fitToChars(txtNombre, 30);
+    ui::fitToChars(txtNitPat, 14);
+    ui::fitToChars(txtNomPat, 30);
 
     grdDetalle->setDataSource(dtDetalle);
     grdDetalle->setCaption(QStringLiteral("LISTADO DE DOCUMENTOS..."));

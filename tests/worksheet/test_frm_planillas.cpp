@@ -7,7 +7,9 @@
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/mouse_pointer.h"
 #include "platform/ui/status_bar.h"
+#include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
@@ -68,6 +70,8 @@ private slots:
     void clearing();
     void supplierHandOff();
     void menuOpensOnce();
+    void boxesFit();
+    void databaseTooOld();
 };
 
 void TestFrmPlanillas::saveChecks_data()
@@ -474,6 +478,48 @@ void TestFrmPlanillas::menuOpensOnce()
     ui::runHandler([&] { menu.mn00201->trigger(); });
     QCOMPARE(MDIMenu::findForm<frmPlanillas>(), f);
     QCOMPARE(menu.mn00201->text(), QStringLiteral("Ingreso de &Facturas"));
+}
+
+void TestFrmPlanillas::boxesFit()
+{
+    Worksheet ws;
+    frmPlanillas f;
+    f.Load();
+    f.showFuel(true);
+    f.lblSerie->setVisible(true);
+    f.txtSerie->setVisible(true);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QCOMPARE(support::boxesTooNarrow(&f), QStringList());
+    QCOMPARE(f.txtSerie->maxLength(), 10);
+    QCOMPARE(f.txtDoc->maxLength(), 20);
+}
+
+void TestFrmPlanillas::databaseTooOld()
+{
+    // A file whose series column was never widened refuses a longer series (3163).
+    Open o;
+    o.ws.db.exec(QStringLiteral(
+        "DROP TABLE Planilla_Det; CREATE TABLE Planilla_Det (Enc LONG, Secuencia INTEGER PRIMARY KEY AUTOINCREMENT, "
+        "Provee TEXT(14) COLLATE ZALCI, Tipo TEXT(2) COLLATE ZALCI, "
+        "Serie TEXT(3) COLLATE ZALCI CONSTRAINT len_Serie CHECK (length(Serie) <= 3), NoDoc TEXT(20) COLLATE ZALCI, "
+        "Fecha DATETIME, Gasto LONG, Monto DOUBLE, Galon DOUBLE);"));
+    ui::runHandler([&] { o.f.dtDetalle->Refresh(); });
+    Doc d = o.invoice();
+    d.serie = QStringLiteral("ABCDEF");
+    fill(o.f, d);
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral(" Usted esta utilizando una version de software actualizada \r\n"
+                                        " con una base de datos desactualizada.\r\n"
+                                        " Debe aplicar la actualización correspondiente."),
+                         ui::vbOK);
+    save(o.f);
+    QCOMPARE(dialogs.calls().at(0).style, ui::vbInformation);
+    QCOMPARE(dialogs.calls().at(0).title, QString());
+    QCOMPARE(o.ws.rows(), QStringList());
+    QCOMPARE(o.ws.headers(), 1);   // the header written first stays
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+    QCOMPARE(ui::mousePointer(), ui::vbDefault);
 }
 
 QTEST_MAIN(TestFrmPlanillas)
