@@ -152,15 +152,12 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     grdDetalle->addColumn(QStringLiteral("Serie"), QStringLiteral("Serie"));
     grdDetalle->addColumn(QStringLiteral("No. Docto."), QStringLiteral("NoDoc"));
     grdDetalle->addColumn(QStringLiteral("Valor"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
-    // Fixed widths, by characters of the usual contents: measuring every cell of a long
-    // worksheet on each re-read would cost more than the read itself.
     grdDetalle->setAutoResize(false);
-    {
-        const int ch = grdDetalle->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-        const int chars[] = {14, 30, 11, 20, 10, 14, 14};
-        for (int i = 0; i < 7; ++i)
-            grdDetalle->setColumnWidth(i, ch * chars[i] + 12);
-    }
+    sizeGridColumns();
+
+    Stat->panel(1).setStyle(ui::StatusPanel::Style::Date);
+    Stat->panel(2).setStyle(ui::StatusPanel::Style::Time);
+    Stat->panel(3).setText(QString());
 
     WorksheetControls c;
     c.dtDetalle = dtDetalle;
@@ -249,6 +246,18 @@ frmPlanillas::~frmPlanillas() = default;
 void frmPlanillas::prompt(const QString& text)
 {
     Stat->panel(3).setText(text);
+}
+
+void frmPlanillas::sizeGridColumns()
+{
+    // Fixed widths, by characters of the usual contents: measuring every cell of a long
+    // worksheet on each re-read would cost more than the read itself.
+    const int chars[] = {11, 24, 12, 19, 7, 12, 11};
+    if (grdDetalle->columnCount() < 7)
+        grdDetalle->setColumnCount(7);
+    const int ch = grdDetalle->fontMetrics().averageCharWidth();
+    for (int i = 0; i < 7; ++i)
+        grdDetalle->setColumnWidth(i, ch * chars[i] + 8);
 }
 
 // ---- Life cycle ----
@@ -461,7 +470,6 @@ void frmPlanillas::EncProveedor()
         int k = 13;
         f->cmbNit_KeyPress(k);
         f->activateWindow();
-        f->SetFocus(f->cmbNit);
     } else {
         LimpiaDet(1);
     }

@@ -122,6 +122,7 @@ protected:
 
 private:
     void prompt(const QString& text);
+    void sizeGridColumns();
     void report(const worksheet::CheckFailure& failure);
     QWidget* widgetOf(worksheet::Field field) const;
     bool isFuelExpense() const;
