@@ -609,16 +609,8 @@ void frmPlanillas::txtDoc_Change()
 
 void frmPlanillas::txtDoc_GotFocus()
 {
-    if (cmbProvee->BoundText().isEmpty()) {
-        info(kNoSupplier);
-        SetFocus(cmbProvee);
+    if (!guardSupplierAndType())
         return;
-    }
-    if (cmbTipo->currentText().isEmpty()) {
-        info(kNoType, kZal);
-        SetFocus(cmbTipo);
-        return;
-    }
     if (cmbNProvee->BoundText().isEmpty())
         cmbNProvee->setBoundText(cmbProvee->BoundText());
     else if (cmbNProvee->BoundText() != cmbProvee->BoundText())
@@ -690,7 +682,7 @@ bool frmPlanillas::isFuelExpense() const
     return isFuel(variant(), cmbGasto->Text());
 }
 
-bool frmPlanillas::guardThroughDate()
+bool frmPlanillas::guardSupplierAndType()
 {
     if (cmbProvee->BoundText().isEmpty()) {
         info(kNoSupplier);
@@ -702,6 +694,13 @@ bool frmPlanillas::guardThroughDate()
         SetFocus(cmbTipo);
         return false;
     }
+    return true;
+}
+
+bool frmPlanillas::guardThroughDate()
+{
+    if (!guardSupplierAndType())
+        return false;
     if (txtDoc->text().isEmpty()) {
         info(QStringLiteral(" Debe ingresar un No. Documento válido..."), kZal);
         SetFocus(txtDoc);
