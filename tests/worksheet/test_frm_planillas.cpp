@@ -72,6 +72,7 @@ private slots:
     void menuOpensOnce();
     void boxesFit();
     void databaseTooOld();
+    void noPeriod();
 };
 
 void TestFrmPlanillas::saveChecks_data()
@@ -393,10 +394,7 @@ void TestFrmPlanillas::escPastesANumber()
     Open o;
     ui::runHandler([&] { o.f.txtCantidad->setText(QStringLiteral("7")); });
     o.ws.clipboard.SetText(clip);
-    ui::runHandler([&] {
-        int k = 27;
-        o.f.txtCantidad_KeyPress(k);
-    });
+    QTest::keyClick(o.f.txtCantidad, Qt::Key_Escape);
     QCOMPARE(o.f.txtCantidad->Text(), after);
 }
 
@@ -520,6 +518,26 @@ void TestFrmPlanillas::databaseTooOld()
     QCOMPARE(o.ws.headers(), 1);   // the header written first stays
     QCOMPARE(o.f.cmbProvee->Text(), QString());
     QCOMPARE(ui::mousePointer(), ui::vbDefault);
+}
+
+void TestFrmPlanillas::noPeriod()
+{
+    Worksheet ws;
+    Biblio::GuardaConfiguracion(QStringLiteral("DefaultPer"), QString());
+    frmPlanillas f;
+    f.Load();
+    QCOMPARE(f.lblActual->text(), QStringLiteral("Período Actual: < Ninguno >"));
+    pickTaxpayer(f, ws.nitA);
+    QCOMPARE(f.txtTotfac->text(), QStringLiteral("0.00"));
+    // With no period there is no worksheet to write into.
+    Biblio::gPeriodoDel = QStringLiteral("01/07/2002");
+    Biblio::gPeriodoAl = QStringLiteral("30/06/2003");
+    fill(f, {ws.prov1, 0, QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("15/08/2002"), QStringLiteral("1"),
+             QStringLiteral("10.00"), {}});
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar un Contribuyente válido..."), ui::vbOK);
+    save(f);
+    QCOMPARE(ws.headers(), 0);
 }
 
 QTEST_MAIN(TestFrmPlanillas)
