@@ -73,6 +73,10 @@ private slots:
     void boxesFit();
     void databaseTooOld();
     void noPeriod();
+    void supplierBox();
+    void dateBox_data();
+    void dateBox();
+    void deactivateKeepsTheTaxpayer();
 };
 
 void TestFrmPlanillas::saveChecks_data()
@@ -538,6 +542,81 @@ void TestFrmPlanillas::noPeriod()
     dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar un Contribuyente válido..."), ui::vbOK);
     save(f);
     QCOMPARE(ws.headers(), 0);
+}
+
+void TestFrmPlanillas::supplierBox()
+{
+    Open o;
+    // The hyphen is not typed; leading zeros go before the check.
+    ui::runHandler([&] { o.f.cmbProvee->setText(QString()); });
+    QTest::keyClicks(o.f.cmbProvee, QStringLiteral("000") + o.ws.prov1.left(3) + QStringLiteral("-") + o.ws.prov1.mid(3));
+    QCOMPARE(o.f.cmbProvee->Text(), QStringLiteral("000") + o.ws.prov1);
+    enter([&](int& k) { o.f.cmbProvee_KeyPress(k); });
+    QCOMPARE(o.f.cmbProvee->Text(), o.ws.prov1);
+    QCOMPARE(o.f.cmbNProvee->Text(), QStringLiteral("Tienda Uno"));
+    QCOMPARE(o.f.focusWidget(), o.f.cmbTipo);
+    // A 15th character is refused.
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral("El Nit nom puede ser mayor de 14 posiciones..."), ui::vbOK);
+    ui::runHandler([&] { o.f.cmbProvee->setText(QStringLiteral("123456789012345")); });
+    QCOMPARE(o.f.cmbProvee->Text(), QStringLiteral("12345678901234"));
+    // A supplier not in the catalogue: No clears the supplier.
+    dialogs.expectMsgBox(QStringLiteral(" Este proveedor no existe desea crearlo??"), ui::vbNo);
+    ui::runHandler([&] { o.f.cmbProvee->setText(nit(5000009)); });
+    enter([&](int& k) { o.f.cmbProvee_KeyPress(k); });
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+}
+
+void TestFrmPlanillas::dateBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");   // "" accepted
+    QTest::newRow("first day") << "01/07/2002" << "";
+    QTest::newRow("last day") << "30/06/2003" << "";
+    QTest::newRow("short form") << "1/8/2002" << "";
+    QTest::newRow("day before") << "30/06/2002" << kRange;
+    QTest::newRow("day after") << "01/07/2003" << kRange;
+    QTest::newRow("no date") << "31/02/2003" << " Debe ingresar una Fecha lógica...";
+}
+
+void TestFrmPlanillas::dateBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    Open o;
+    fill(o.f, Doc{o.ws.prov1, 7, {}, QStringLiteral("5"), {}, {}, {}, {}});
+    ui::runHandler([&] {
+        o.f.txtFecha->setMask(QString());
+        o.f.txtFecha->setText(typed);
+    });
+    support::ScriptedDialogs dialogs;
+    if (!message.isEmpty())
+        dialogs.expectMsgBox(message, ui::vbOK);
+    enter([&](int& k) { o.f.txtFecha_KeyPress(k); });
+    if (message.isEmpty()) {
+        QCOMPARE(o.f.txtFecha->Text(), QDate::fromString(typed, QStringLiteral("d/M/yyyy")).toString(QStringLiteral("dd/MM/yyyy")));
+        QCOMPARE(o.f.focusWidget(), o.f.cmbGasto);
+    } else {
+        QCOMPARE(o.f.txtFecha->Text(), QStringLiteral("  /  /    "));
+        QCOMPARE(o.f.txtFecha->Mask(), QStringLiteral("##/##/####"));
+        QCOMPARE(o.f.focusWidget(), o.f.txtFecha);
+    }
+}
+
+void TestFrmPlanillas::deactivateKeepsTheTaxpayer()
+{
+    Open o;
+    fill(o.f, o.invoice());
+    const QString taxpayer = o.f.cmbContrib->BoundText();
+    ui::runHandler([&] { o.f.Form_Deactivate(); });
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+    QCOMPARE(o.f.txtDoc->text(), QString());
+    QCOMPARE(o.f.ContribAnterior, taxpayer);
+    ui::runHandler([&] {
+        o.f.cmbContrib->setText(QString());
+        o.f.Form_Activate();
+    });
+    QCOMPARE(o.f.cmbContrib->Text(), o.ws.nitA);
 }
 
 QTEST_MAIN(TestFrmPlanillas)
