@@ -5,12 +5,15 @@
 #include "catalogs/frm_contribuyente.h"
 #include "catalogs/frm_gastos.h"
 #include "catalogs/frm_proveedor.h"
+#include "export/frm_envios.h"
 #include "worksheet/frm_planillas.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "income_tax/frm_isr.h"
+#include "platform/ui/sizing.h"
 #include "printing/frm_report01.h"
 
 #include <QCloseEvent>
@@ -131,6 +134,9 @@ MDIMenu::MDIMenu(QWidget* parent)
 
     picOriginal_ = makeBackdrop();
     mdiArea->viewport()->installEventFilter(this);
+
+    // A comfortable share of the screen, centred, whatever the screen's size.
+    ui::placeOnScreen(this, kScreenShare);
 
     MDIForm_Load();
 }
@@ -324,7 +330,7 @@ void MDIMenu::mn00201_Click()
 
 void MDIMenu::ISR_Click()
 {
-    // Income-tax return: showForm<frmISR>();
+    showForm<frmISR>();
 }
 
 void MDIMenu::mn00202_Click()
@@ -334,7 +340,7 @@ void MDIMenu::mn00202_Click()
 
 void MDIMenu::mn00203_Click()
 {
-    // Export form: loadForm<frmEnvios>();
+    loadForm<frmEnvios>();
 }
 
 void MDIMenu::mn00204_Click()

@@ -1,0 +1,143 @@
+#include "export/export_run.h"
+
+#include "export/submission_file.h"
+#include "platform/basic/basic.h"
+#include "platform/system/clock.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace envios {
+
+QString headerQuery(int taxpayerNo, const QString& periodo)
+{
+    return QStringLiteral(
+               "SELECT Planilla_Enc.[No], Planilla_Enc.Contribuyente, Planilla_Enc.Periodo, Planilla_Det.Secuencia, "
+               "Planilla_Det.Provee, Planilla_Det.Tipo, Planilla_Det.NoDoc, Planilla_Det.Serie, Planilla_Det.Fecha, "
+               "Planilla_Det.Monto, Planilla_Det.Gasto, Gastos.Descripcion ")
+        + QStringLiteral("FROM Gastos INNER JOIN (Planilla_Enc INNER JOIN Planilla_Det ON Planilla_Enc.[No] = "
+                         "Planilla_Det.Enc) ON Gastos.Codigo = Planilla_Det.Gasto WHERE (((Planilla_Enc.Contribuyente)=")
+        + QString::number(taxpayerNo) + QStringLiteral(") AND ((Planilla_Enc.Periodo)=") + periodo
+        + QStringLiteral(")) ORDER BY Planilla_Enc.[No], Planilla_Det.Secuencia;");
+}
+
+QString taxpayerQuery(int taxpayerNo)
+{
+    return QStringLiteral("SELECT Contribuyentes.[No], Contribuyentes.Nit, Contribuyentes.Nombre, Contribuyentes.NPat "
+                          "From Contribuyentes WHERE (((Contribuyentes.[No])=")
+        + QString::number(taxpayerNo) + QStringLiteral("));");
+}
+
+QString detailQuery(int headerNo)
+{
+    return QStringLiteral(
+               "SELECT Planilla_Det.Enc, Planilla_Det.Secuencia, Planilla_Det.Provee, "
+               "IIf([Tipo]='0','F',IIf([Tipo]='1','T', 'I')) AS DisTipo, Planilla_Det.Tipo, Planilla_Det.NoDoc, "
+               "Planilla_Det.Serie, Planilla_Det.Fecha, Planilla_Det.Monto, Gastos.Descripcion FROM Gastos INNER JOIN "
+               "Planilla_Det ON Gastos.Codigo = Planilla_Det.Gasto WHERE (((Planilla_Det.Enc)=")
+        + QString::number(headerNo) + QStringLiteral(")) ORDER BY Planilla_Det.Secuencia;");
+}
+
+QString separatorFor(const QString& folder)
+{
+    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        return QString();
+    return QStringLiteral("/");
+}
+
+bool nitFitsFileName(const QString& nit)
+{
+    if (nit.trimmed().isEmpty())
+        return false;
+    static const QString kForbidden = QStringLiteral("/\\:*?\"<>|");
+    for (const QChar c : nit)
+        if (c.unicode() < 0x20 || kForbidden.contains(c))
+            return false;
+    return true;
+}
+
+void RunRecordsets::close()
+{
+    encabezado.close();
+    contribuyente.close();
+    detalle.close();
+}
+
+TaxpayerFile writeTaxpayerFile(db::Database& database, int taxpayerNo, const QString& periodo, const QString& del,
+                               const QString& al, const QString& folder, const QString& separator, RunRecordsets& rs)
+{
+    TaxpayerFile result;
+    submission::Header header;
+    QList<submission::Document> documents;
+    try {
+        rs.encabezado = database.openRecordset(headerQuery(taxpayerNo, periodo), db::RecordsetType::Snapshot);
+        if (rs.encabezado.eof())
+            return result;
+        rs.contribuyente = database.openRecordset(taxpayerQuery(taxpayerNo), db::RecordsetType::Snapshot);
+        if (rs.contribuyente.eof()) {
+            result.status = TaxpayerFile::Status::Failed;
+            result.cause = QStringLiteral(" El contribuyente No. %1 ya no existe.").arg(taxpayerNo);
+            return result;
+        }
+        const QVariant nit = rs.contribuyente.field(QStringLiteral("Nit"));
+        header.nit = nit.isValid() ? basic::CStr(nit) : QString();
+        header.nitPatrono = rs.contribuyente.field(QStringLiteral("NPat"));
+        header.del = del;
+        header.al = al;
+        result.nit = header.nit;
+        if (!nitFitsFileName(header.nit)) {
+            result.status = TaxpayerFile::Status::BadNit;
+            return result;
+        }
+        result.path = folder + separator + submission::fileName(header);
+
+        const int headerNo = rs.encabezado.field(QStringLiteral("No")).toInt();
+        rs.detalle = database.openRecordset(detailQuery(headerNo), db::RecordsetType::Snapshot);
+        while (!rs.detalle.eof()) {
+            submission::Document d;
+            d.secuencia = rs.detalle.field(QStringLiteral("Secuencia"));
+            d.provee = rs.detalle.field(QStringLiteral("Provee"));
+            d.disTipo = rs.detalle.field(QStringLiteral("DisTipo"));
+            d.serie = rs.detalle.field(QStringLiteral("Serie"));
+            d.noDoc = rs.detalle.field(QStringLiteral("NoDoc"));
+            d.fecha = rs.detalle.field(QStringLiteral("Fecha"));
+            d.monto = rs.detalle.field(QStringLiteral("Monto"));
+            d.descripcion = rs.detalle.field(QStringLiteral("Descripcion"));
+            documents << d;
+            rs.detalle.moveNext();
+        }
+    } catch (const db::DbError& e) {
+        result.status = TaxpayerFile::Status::Failed;
+        result.cause = QStringLiteral(" Error %1: %2").arg(e.number()).arg(e.description());
+        return result;
+    }
+
+    QByteArray bytes;
+    try {
+        bytes = submission::fileBytes(header, documents, [] { return sys::today(); });
+    } catch (const submission::RowError& e) {
+        result.status = TaxpayerFile::Status::Failed;
+        result.cause = e.cause();
+        return result;
+    }
+
+    // The temporary file goes beside the final one; the final name is replaced only by commit().
+    // Leaving this scope without commit() removes the temporary file.
+    QSaveFile file(result.path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QFileInfo dir(folder);
+        result.status = dir.isDir() && dir.isWritable() ? TaxpayerFile::Status::Failed : TaxpayerFile::Status::FolderError;
+        result.cause = QStringLiteral(" ") + file.errorString();
+        return result;
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        result.status = TaxpayerFile::Status::Failed;
+        result.cause = QStringLiteral(" ") + file.errorString();
+        file.cancelWriting();
+        return result;
+    }
+    result.status = TaxpayerFile::Status::Written;
+    return result;
+}
+
+} // namespace envios

@@ -1,0 +1,495 @@
+// The export form and its run: the taxpayer list of the current period, the selection and the
+// folder, menu locking, the files written (byte for byte against the golden file), the viewer and
+// the messages, and the failures: a folder that takes no file, a row that cannot be written, a tax
+// id that is no file name, no current period, the diskette question.
+#include "core/biblio.h"
+#include "core/frm_reporte.h"
+#include "core/mdi_menu.h"
+#include "export/frm_envios.h"
+#include "export/worksheet_fixture.h"
+#include "platform/ui/dialogs.h"
+#include "support/scripted_dialogs.h"
+#include "support/support.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kTitle = QStringLiteral(" ZAL");
+const QString kNoFolder = QStringLiteral(
+    "No ha especificado el directorio de exportación válido. Imposible iniciar el proceso de exportacion..");
+const QString kNoPeriod = QStringLiteral(" No hay un período actual válido. Imposible iniciar el proceso de exportacion..");
+const QString kSuccess = QStringLiteral(" Proceso Terminado Satisfactoriamente...");
+const QString kBadFolder = QStringLiteral(" El directorio seleccionado es inválido...");
+const QString kDiskette = QStringLiteral(" El sistema generará cada planilla en diferentes diskettes... \r Ingrese otro diskette en blanco...");
+const QString kViewerTitle = QStringLiteral(" Archivos Generados por el sistema:");
+
+QString fileLine(const QString& nit, const QString& path)
+{
+    return QStringLiteral(" Archivo de Planilla del Nit : ") + nit + QStringLiteral(" = ") + path;
+}
+
+// Each message box as "prompt | style | title".
+QStringList messages(const support::ScriptedDialogs& dialogs)
+{
+    QStringList out;
+    for (const auto& call : dialogs.calls())
+        if (call.kind == support::ScriptedDialogs::Kind::MsgBox)
+            out << QStringLiteral("%1 | %2 | %3").arg(call.prompt).arg(call.style).arg(call.title);
+    return out;
+}
+
+QString message(const QString& prompt, int style, const QString& title = kTitle)
+{
+    return QStringLiteral("%1 | %2 | %3").arg(prompt).arg(style).arg(title);
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+struct Fixture {
+    support::TestDatabase t;
+    support::TempSettings settings;
+    support::FixedClock clock{QDateTime(QDate(2004, 9, 3), QTime(10, 0))};
+    QTemporaryDir out;
+    fixture::Worksheets ws{t.path()};
+    QList<QStringList> viewers;   // the lines of every viewer shown
+    support::ScopedModalRunner runner{[this](ui::Form& form) {
+        auto* viewer = qobject_cast<frmReporte*>(&form);
+        QVERIFY(viewer);
+        QStringList lines;
+        for (int i = 0; i < viewer->Lista->count(); ++i)
+            lines << viewer->Lista->item(i)->text();
+        viewers << lines;
+        QTest::mouseClick(viewer->cmdOk, Qt::LeftButton);
+    }};
+
+    explicit Fixture(bool withPeriod = true)
+    {
+        Biblio::gBaseDatos = t.path();
+        if (withPeriod) {
+            ws.addPeriod(99, QDate(2004, 7, 1), QDate(2004, 8, 31));
+            Biblio::GuardaConfiguracion(QStringLiteral("DefaultPer"), QStringLiteral("99"));
+        }
+    }
+
+    // A taxpayer with a worksheet in period 99 and the given number of documents.
+    int taxpayer(const QString& nit, int documents, const QString& nombre = QStringLiteral("Contribuyente"))
+    {
+        const int no = ws.addTaxpayer(nit, nombre, QStringLiteral("7654321"));
+        const int enc = ws.addHeader(no, 99);
+        for (int d = 1; d <= documents; ++d)
+            ws.addDocument(enc, QStringLiteral("1234567"), QString::number(d), d * 10.0);
+        return no;
+    }
+
+    QString path(const QString& name) const { return out.filePath(name); }
+};
+
+void open(frmEnvios& f)
+{
+    f.Load();
+    f.show();
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+}
+
+void select(frmEnvios& f, const QList<int>& rows)
+{
+    for (const int r : rows)
+        f.List1->item(r)->setSelected(true);
+}
+
+// The folder as the folder dialog leaves it.
+void setFolder(frmEnvios& f, const QString& folder)
+{
+    f.DirDestino = folder;
+    f.txtFileName->setText(folder);
+}
+
+void run(frmEnvios& f)
+{
+    ui::runHandler([&f] { f.cmdIniciar_Click(); });
+}
+
+QStringList entries(const frmEnvios& f)
+{
+    QStringList out;
+    for (int i = 0; i < f.List1->count(); ++i)
+        out << f.List1->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+class TestFrmEnvios : public QObject {
+    Q_OBJECT
+private slots:
+    void listOfThePeriod();
+    void noValidPeriod_data();
+    void noValidPeriod();
+    void menuLocking();
+    void selectionAndFolder();
+    void goldenFileByMouse();
+    void twoTaxpayers();
+    void existingFileReplacedOnSuccess();
+    void folderThatTakesNoFile_data();
+    void folderThatTakesNoFile();
+    void rowWithoutSupplier();
+    void nitThatIsNoFileName();
+    void diskettes_data();
+    void diskettes();
+};
+
+void TestFrmEnvios::listOfThePeriod()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    const int a = fx.taxpayer(QStringLiteral("12345678"), 1, QStringLiteral("Ana"));
+    const int b = fx.taxpayer(QStringLiteral("1234567890123K"), 1, QStringLiteral("Beto"));
+    const int c = fx.taxpayer(QStringLiteral("1234567 "), 1, QStringLiteral("Carla"));
+    const int d = fx.taxpayer(QStringLiteral("9"), 0, QStringLiteral("Dora"));   // a worksheet without documents
+    const int other = fx.ws.addTaxpayer(QStringLiteral("5555555"), QStringLiteral("Otro periodo"));
+    fx.ws.addHeader(other, 3);
+
+    frmEnvios f;
+    open(f);
+    QCOMPARE(f.windowTitle(), QStringLiteral("Envíos Electrónicos..."));
+    QCOMPARE(f.lblActual->text(), QStringLiteral("Período Actual: 01/07/2004 - 31/08/2004"));
+    QStringList expected{QStringLiteral("12345678      Ana"), QStringLiteral("1234567890123K   Beto"),
+                         QStringLiteral("1234567      Carla"), QStringLiteral("9   Dora")};
+    QCOMPARE(entries(f), expected);
+    QList<int> data;
+    for (int i = 0; i < f.List1->count(); ++i)
+        data << f.List1->item(i)->data(Qt::UserRole).toInt();
+    QCOMPARE(data, (QList<int>{a, b, c, d}));
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::noValidPeriod_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("none chosen") << "" << "Período Actual: < Ninguno >";
+    QTest::newRow("not in Periodos") << "98" << "Período Actual:";
+    QTest::newRow("not a number") << "99 Or 1=1" << "Período Actual:";
+}
+
+void TestFrmEnvios::noValidPeriod()
+{
+    QFETCH(QString, period);
+    QFETCH(QString, label);
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1234567"), 2);
+    Biblio::GuardaConfiguracion(QStringLiteral("DefaultPer"), period);
+
+    frmEnvios f;
+    open(f);
+    QCOMPARE(f.lblActual->text(), label);
+    QCOMPARE(f.List1->count(), 0);
+    QVERIFY(!f.hasPeriod());
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(kNoPeriod, ui::vbOK);
+    run(f);
+    QCOMPARE(messages(dialogs), QStringList{message(kNoPeriod, ui::vbCritical)});
+    QVERIFY(filesIn(fx.out.path()).isEmpty());
+    QVERIFY(fx.viewers.isEmpty());
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::menuLocking()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    MDIMenu menu;
+    menu.show();
+    menu.mn00203->trigger();
+    frmEnvios* f = MDIMenu::findForm<frmEnvios>();
+    QVERIFY(f && f->isLoaded());
+    QTRY_VERIFY(!menu.mn00301->isEnabled());
+    QVERIFY(!menu.mn00201->isEnabled());
+    QVERIFY(!menu.mn00104->isEnabled());
+    QVERIFY(menu.mn00203->isEnabled());
+    menu.mn00203->trigger();   // loads nothing twice
+    QCOMPARE(menu.mdiArea->subWindowList().size(), 1);
+    QVERIFY(f->Unload());
+    QVERIFY(menu.mn00301->isEnabled());
+    QVERIFY(menu.mn00201->isEnabled());
+    QVERIFY(menu.mn00104->isEnabled());
+    QVERIFY(menu.Unload());
+}
+
+void TestFrmEnvios::selectionAndFolder()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1234567"), 1);
+    frmEnvios f;
+    open(f);
+
+    // Entering the browse button with nothing selected sends the user back to the list.
+    dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar al menos un usuario..."), ui::vbOK);
+    ui::runHandler([&f] { f.cmdBrowse_GotFocus(); });
+    QTRY_COMPARE(QApplication::focusWidget(), f.List1);
+    QVERIFY(f.List1->isEnabled());
+
+    // With a selection the list freezes; a cancelled dialog chooses no folder.
+    select(f, {0});
+    dialogs.expectBrowse(QString()).expectMsgBox(kNoFolder, ui::vbOK);
+    ui::runHandler([&f] { f.cmdBrowse_GotFocus(); f.cmdBrowse_Click(); });
+    QVERIFY(!f.List1->isEnabled());
+    QVERIFY(f.DirDestino.isEmpty());
+    QCOMPARE(dialogs.calls().last().style, ui::vbCritical);
+    QCOMPARE(dialogs.calls().last().title, QStringLiteral(" Bancario(ZAL)..."));
+
+    // The start button refuses without a folder and sends the focus to the browse button.
+    dialogs.expectMsgBox(kNoFolder, ui::vbOK);
+    run(f);
+    QTRY_COMPARE(QApplication::focusWidget(), f.cmdBrowse);
+
+    dialogs.expectBrowse(fx.out.path());
+    ui::runHandler([&f] { f.cmdBrowse_Click(); });
+    QCOMPARE(f.DirDestino, fx.out.path());
+    QCOMPARE(f.txtFileName->text(), fx.out.path());
+    QTRY_COMPARE(QApplication::focusWidget(), f.cmdIniciar);
+
+    // Clearing keeps the folder box's text.
+    QTest::mouseClick(f.cmdLimpiar, Qt::LeftButton);
+    QVERIFY(f.List1->isEnabled());
+    QVERIFY(f.List1->selectedItems().isEmpty());
+    QVERIFY(f.DirDestino.isEmpty());
+    QCOMPARE(f.txtFileName->text(), fx.out.path());
+    QVERIFY(filesIn(fx.out.path()).isEmpty());
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::goldenFileByMouse()
+{
+    Fixture fx(false);
+    support::ScriptedDialogs dialogs;
+    const QJsonObject w = fixture::goldenWorksheet();
+    fx.ws.addGolden(w);
+    Biblio::GuardaConfiguracion(QStringLiteral("DefaultPer"), QStringLiteral("99"));
+    support::FixedClock writtenOn(QDateTime(fixture::isoDate(w.value(QStringLiteral("writtenOn"))), QTime(23, 0)));
+
+    frmEnvios f;
+    open(f);
+    QCOMPARE(f.List1->count(), 1);
+    QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, f.List1->visualItemRect(f.List1->item(0)).center());
+    QVERIFY(f.List1->item(0)->isSelected());
+    dialogs.expectBrowse(fx.out.path());
+    QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), f.cmdIniciar);
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    QTest::mouseClick(f.cmdIniciar, Qt::LeftButton);
+
+    const QString path = fx.out.path() + QLatin1Char('/') + fixture::goldenName();
+    QCOMPARE(fx.viewers, (QList<QStringList>{{kViewerTitle, QString(), fileLine(QStringLiteral("1234567890123K"), path)}}));
+    QCOMPARE(messages(dialogs), QStringList{message(kSuccess, ui::vbInformation)});
+    QCOMPARE(filesIn(fx.out.path()), QStringList{fixture::goldenName()});
+    QCOMPARE(fixture::hexDump(fixture::readFile(path)), fixture::hexDump(fixture::goldenBytes()));
+
+    // Back to the first state.
+    QVERIFY(f.List1->selectedItems().isEmpty());
+    QVERIFY(f.List1->isEnabled());
+    QVERIFY(f.DirDestino.isEmpty());
+    QVERIFY(f.txtFileName->text().isEmpty());
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::twoTaxpayers()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 2);
+    fx.taxpayer(QStringLiteral("2222222"), 0);   // listed, but no document: no file
+    fx.taxpayer(QStringLiteral("3333333"), 3);
+    fx.taxpayer(QStringLiteral("4444444"), 1);   // not selected
+    frmEnvios f;
+    open(f);
+    select(f, {0, 1, 2});
+    // A folder that ends in a separator gets no second one.
+    setFolder(f, fx.out.path() + QLatin1Char('/'));
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    run(f);
+
+    QCOMPARE(fx.viewers, (QList<QStringList>{{kViewerTitle, QString(),
+                                               fileLine(QStringLiteral("1111111"), fx.path(QStringLiteral("PI07081111111.TXT"))),
+                                               fileLine(QStringLiteral("3333333"), fx.path(QStringLiteral("PI07083333333.TXT")))}}));
+    QCOMPARE(filesIn(fx.out.path()), (QStringList{QStringLiteral("PI07081111111.TXT"), QStringLiteral("PI07083333333.TXT")}));
+    const QList<QByteArray> lines = fixture::readFile(fx.path(QStringLiteral("PI07083333333.TXT"))).split('\n');
+    QCOMPARE(lines.size(), 6);   // five lines and the empty rest after the last line end
+    QVERIFY(lines.first().endsWith("000000005\r"));
+    QCOMPARE(messages(dialogs), QStringList{message(kSuccess, ui::vbInformation)});
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::existingFileReplacedOnSuccess()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    const QString path = fx.path(QStringLiteral("PI07081111111.TXT"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(500, 'x'));
+    }
+    frmEnvios f;
+    open(f);
+    select(f, {0});
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    run(f);
+    const QByteArray bytes = fixture::readFile(path);
+    QVERIFY(bytes.startsWith("     11111112004090301/07/200431/08/2004     7654321000000003\r\n"));
+    QCOMPARE(bytes.count('\n'), 3);
+    QCOMPARE(filesIn(fx.out.path()), QStringList{QStringLiteral("PI07081111111.TXT")});
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::folderThatTakesNoFile_data()
+{
+    QTest::addColumn<bool>("plainFile");
+    QTest::newRow("missing folder") << false;
+    QTest::newRow("a plain file") << true;
+}
+
+void TestFrmEnvios::folderThatTakesNoFile()
+{
+    QFETCH(bool, plainFile);
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    const QString folder = fx.path(QStringLiteral("destino"));
+    if (plainFile) {
+        QFile file(folder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    frmEnvios f;
+    open(f);
+    select(f, {0});
+    setFolder(f, folder);
+    dialogs.expectMsgBox(kBadFolder, ui::vbOK);
+    run(f);
+    QCOMPARE(messages(dialogs), QStringList{message(kBadFolder, ui::vbInformation)});
+    QVERIFY(fx.viewers.isEmpty());
+    QCOMPARE(filesIn(fx.out.path()), plainFile ? QStringList{QStringLiteral("destino")} : QStringList());
+    // The run clears the selection and the folder, and leaves the folder box.
+    QVERIFY(f.List1->selectedItems().isEmpty());
+    QVERIFY(f.DirDestino.isEmpty());
+    QCOMPARE(f.txtFileName->text(), folder);
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::rowWithoutSupplier()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    const int no = fx.ws.addTaxpayer(QStringLiteral("1111111"), QStringLiteral("Ana"));
+    const int enc = fx.ws.addHeader(no, 99);
+    fx.ws.addDocument(enc, QStringLiteral("1234567"), QStringLiteral("54"), 10.0);
+    fx.ws.addDocument(enc, {{QStringLiteral("Provee"), QVariant()}, {QStringLiteral("Tipo"), QStringLiteral("1")},
+                            {QStringLiteral("NoDoc"), QStringLiteral("55")}, {QStringLiteral("Fecha"), QDate(2004, 7, 2)},
+                            {QStringLiteral("Gasto"), 9}, {QStringLiteral("Monto"), 5.0}});
+    const QString path = fx.path(QStringLiteral("PI07081111111.TXT"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old file\r\n");
+    }
+    frmEnvios f;
+    open(f);
+    select(f, {0});
+    setFolder(f, fx.out.path());
+    const QString failure = QStringLiteral(" No se pudo generar el archivo ") + path
+        + QStringLiteral("\r El documento No. 55 no tiene proveedor.");
+    dialogs.expectMsgBox(failure, ui::vbOK);
+    run(f);
+    QCOMPARE(messages(dialogs), QStringList{message(failure, ui::vbCritical)});
+    QVERIFY(fx.viewers.isEmpty());
+    // The old file stays as it was and no temporary file is left beside it.
+    QCOMPARE(filesIn(fx.out.path()), QStringList{QStringLiteral("PI07081111111.TXT")});
+    QCOMPARE(fixture::readFile(path), QByteArray("old file\r\n"));
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::nitThatIsNoFileName()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("12/34567"), 1);
+    frmEnvios f;
+    open(f);
+    select(f, {0});
+    setFolder(f, fx.out.path());
+    const QString refusal = QStringLiteral(" El nit 12/34567 no puede formar el nombre de un archivo. Imposible exportar su planilla...");
+    dialogs.expectMsgBox(refusal, ui::vbOK);
+    run(f);
+    QCOMPARE(messages(dialogs), QStringList{message(refusal, ui::vbCritical)});
+    QVERIFY(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(fx.viewers.isEmpty());
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::diskettes_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<QList<int>>("answers");   // to the diskette questions, in order
+    QTest::addColumn<int>("written");
+    QTest::addColumn<bool>("finished");
+    QTest::newRow("A: asks before each later entry") << "A:\\" << QList<int>{0, 1, 2} << QList<int>{ui::vbOK, ui::vbOK} << 3 << true;
+    QTest::newRow("Cancel ends the run") << "A:\\" << QList<int>{0, 1, 2} << QList<int>{ui::vbCancel} << 1 << false;
+    QTest::newRow("B: asks before the second entry though nothing was written")
+        << "B:\\" << QList<int>{1} << QList<int>{ui::vbOK} << 1 << true;
+    QTest::newRow("a lower-case drive letter asks nothing") << "a:\\" << QList<int>{0, 1, 2} << QList<int>{} << 3 << true;
+}
+
+void TestFrmEnvios::diskettes()
+{
+    QFETCH(QString, folder);
+    QFETCH(QList<int>, selected);
+    QFETCH(QList<int>, answers);
+    QFETCH(int, written);
+    QFETCH(bool, finished);
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    fx.taxpayer(QStringLiteral("2222222"), 1);
+    fx.taxpayer(QStringLiteral("3333333"), 1);
+    // A drive path is relative here: the files land in the working folder.
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(fx.out.path()));
+    frmEnvios f;
+    open(f);
+    select(f, selected);
+    setFolder(f, folder);
+    for (const int answer : answers)
+        dialogs.expectMsgBox(kDiskette, answer);
+    if (finished)
+        dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    run(f);
+    QDir::setCurrent(previous);
+    QCOMPARE(filesIn(fx.out.path()).size(), written);
+    QCOMPARE(fx.viewers.size(), finished ? 1 : 0);
+    if (finished)
+        QCOMPARE(fx.viewers.first().size(), 2 + written);
+    for (const auto& call : dialogs.calls())
+        if (call.prompt == kDiskette)
+            QCOMPARE(call.style, ui::vbOKCancel | ui::vbInformation);
+    QVERIFY(f.Unload());
+}
+
+QTEST_MAIN(TestFrmEnvios)
+#include "test_frm_envios.moc"
