@@ -130,18 +130,20 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     // Every box shows its longest text whole.
     cmbContrib->lineEdit()->setMaxLength(14);
     cmbProvee->lineEdit()->setMaxLength(15);   // the 15th character is refused with a message
-    ui::fitToChars(cmbContrib, 14);
-    ui::fitToChars(cmbProvee, 15);
-    ui::fitToChars(cmbNProvee, 30);
+    ui::fitToChars(cmbContrib, 14, false);
+    ui::fitToChars(cmbProvee, 15, false);
+    ui::fitToChars(cmbNProvee, 50);   // a supplier's name as the catalogue keeps it
     ui::fitToChars(cmbTipo, 22);
-    ui::fitToChars(cmbGasto, 30);
+    ui::fitToChars(cmbGasto, 60);     // an expense type's description
     txtCalculos->setMaxLength(13);
     ui::fitToMaxLength(this);
     ui::fitToChars(txtTotfac, 14, false);
     ui::fitToChars(txtEKO, 14, false);
-    ui::fitToChars(txtNombre, 30);
-    ui::fitToChars(txtNitPat, 14);
-    ui::fitToChars(txtNomPat, 30);
+    // Names (90 and 85 characters) show 66 at the form's smallest, where the form still fits a
+    // 1280×800 screen's room; they grow with the window.
+    ui::fitToChars(txtNombre, 66);
+    ui::fitToChars(txtNitPat, 14, false);
+    ui::fitToChars(txtNomPat, 66);
 
     grdDetalle->setDataSource(dtDetalle);
     grdDetalle->setCaption(QStringLiteral("LISTADO DE DOCUMENTOS..."));

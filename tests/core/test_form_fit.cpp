@@ -13,6 +13,7 @@
 #include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 #include "printing/frm_report01.h"
+#include "worksheet/frm_planillas.h"
 #include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
@@ -47,6 +48,8 @@ std::unique_ptr<ui::Form> makeForm(const QString& name)
         return std::make_unique<frmISR>();
     if (name == QLatin1String("frmReport01"))
         return std::make_unique<frmReport01>();
+    if (name == QLatin1String("frmPlanillas"))
+        return std::make_unique<frmPlanillas>();
     return std::make_unique<frmConfigBase>();
 }
 
@@ -67,7 +70,8 @@ private slots:
 void TestFormFit::formsFitTheirContents_data()
 {
     QTest::addColumn<QString>("form");
-    for (const char* name : {"frmContribuyente", "frmProveedor", "frmGastos", "frmConfigBase", "frmISR", "frmReport01"})
+    for (const char* name : {"frmContribuyente", "frmProveedor", "frmGastos", "frmConfigBase", "frmISR", "frmReport01",
+                             "frmPlanillas"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
