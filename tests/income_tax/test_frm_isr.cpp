@@ -21,6 +21,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -149,6 +153,7 @@ private slots:
     void lockedSaveAsksToRetry();
     void otherErrorIsASystemError();
     void menuOpensOnceAndClosingUnlocks();
+    void shortWindowKeepsTheFormInRoomAndScrollsToTheFocus();
     void closingKeepsTheFlagWhileAWorksheetIsOpen_data();
     void closingKeepsTheFlagWhileAWorksheetIsOpen();
     void activationRefreshesListAndTakesPendingSupplier();
@@ -548,6 +553,40 @@ void TestFrmIsr::otherErrorIsASystemError()
     QCOMPARE(QApplication::focusWidget(), f.cmbContrib);
     QCOMPARE(f.mousePointer(), 0);
     QCOMPARE(fx.rows(), (QStringList{kAnaRow, kOtherRow}));
+}
+
+void TestFrmIsr::shortWindowKeepsTheFormInRoomAndScrollsToTheFocus()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    MDIMenu menu;
+    menu.resize(1024, 600);   // the main window's share of a 1280×800 screen, or less
+    menu.show();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    menu.ISR->trigger();
+    frmISR* f = MDIMenu::findForm<frmISR>();
+    QVERIFY(f && f->subWindow());
+    // The form opens inside the free room: its buttons and status bar are not cut off below.
+    const QRect room = menu.mdiArea->viewport()->rect();
+    QVERIFY2(room.contains(f->subWindow()->geometry()),
+             qPrintable(QStringLiteral("%1×%2 in %3×%4").arg(f->subWindow()->width()).arg(f->subWindow()->height())
+                            .arg(room.width()).arg(room.height())));
+    QVERIFY(f->subWindow()->rect().contains(f->cmdGrabar->geometry().translated(f->mapTo(f->subWindow(), QPoint()))));
+    auto* lines = f->findChild<QScrollArea*>(QStringLiteral("scrollLines"));
+    QVERIFY(lines);
+    QVERIFY(lines->verticalScrollBar()->maximum() > 0);   // the lines are taller than the room
+    const auto shown = [lines](QWidget* box) {
+        const QRect at(box->mapTo(lines->viewport(), QPoint()), box->size());
+        return lines->viewport()->rect().contains(at);
+    };
+    load(*f, QStringLiteral("12345679"));   // a full return: every box may take the focus
+    // A box that takes the focus, however it came, is scrolled into view.
+    for (QWidget* box : std::initializer_list<QWidget*>{f->casilla38, f->casilla16, f->casilla26}) {
+        box->setFocus();
+        QCOMPARE(QApplication::focusWidget(), box);
+        QVERIFY2(shown(box), qPrintable(box->objectName()));
+    }
+    f->cmdSalir->click();
 }
 
 void TestFrmIsr::menuOpensOnceAndClosingUnlocks()
