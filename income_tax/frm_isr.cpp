@@ -44,7 +44,7 @@ constexpr int kNitLength = 14;
 // screen's room; the boxes grow with the window to show a taxpayer's name (90) or an employer's
 // (85) whole.
 constexpr int kTaxpayerNameShown = 80;
-constexpr int kEmployerNameShown = 70;
+constexpr int kEmployerNameShown = 66;
 
 // The stored columns and their boxes, in the order the save writes them (Nit apart).
 struct Column {
@@ -63,21 +63,6 @@ const Column kColumns[] = {
 
 // Forms whose loading means a worksheet is open.
 const char* const kWorksheetForms[] = {"frmPlanillas", "frmReportes"};
-
-// A scroll area as wide as its contents, that scrolls only up and down.
-class LinesArea : public QScrollArea {
-public:
-    using QScrollArea::QScrollArea;
-
-    QSize minimumSizeHint() const override
-    {
-        QSize least = QScrollArea::minimumSizeHint();
-        if (widget())
-            least.setWidth(widget()->minimumSizeHint().width() + verticalScrollBar()->sizeHint().width()
-                           + 2 * frameWidth());
-        return least;
-    }
-};
 
 bool isKey(int KeyAscii) { return KeyAscii == 9 || KeyAscii == 13; }
 
@@ -163,7 +148,7 @@ frmISR::frmISR(QWidget* parent)
         linesLayout->addWidget(frame);
     }
     linesLayout->addStretch();
-    scrollLines_ = new LinesArea(this);
+    scrollLines_ = new QScrollArea(this);
     scrollLines_->setObjectName(QStringLiteral("scrollLines"));
     scrollLines_->setFrameShape(QFrame::NoFrame);
     scrollLines_->setWidgetResizable(true);
@@ -184,6 +169,8 @@ frmISR::frmISR(QWidget* parent)
     for (QLineEdit* name : {static_cast<QLineEdit*>(txtNomPat1), static_cast<QLineEdit*>(txtNomPat2),
                             static_cast<QLineEdit*>(txtNomPat3)})
         ui::fitToChars(name, kEmployerNameShown);
+    fitLinesWidth();
+    lines->installEventFilter(this);
 
     Stat->panel(1).setStyle(ui::StatusPanel::Style::Date);
     Stat->panel(2).setStyle(ui::StatusPanel::Style::Time);
@@ -251,8 +238,20 @@ void frmISR::onEnter(QWidget* field, std::function<void(int&)> handler)
     field->installEventFilter(this);
 }
 
+void frmISR::fitLinesWidth()
+{
+    // The lines scroll only up and down: the area is as wide as they are, with the fonts in use.
+    const int width = scrollLines_->widget()->minimumSizeHint().width()
+                      + scrollLines_->verticalScrollBar()->sizeHint().width() + 2 * scrollLines_->frameWidth();
+    if (scrollLines_->minimumWidth() != width)
+        scrollLines_->setMinimumWidth(width);
+}
+
 bool frmISR::eventFilter(QObject* watched, QEvent* event)
 {
+    if (scrollLines_ && watched == scrollLines_->widget()
+        && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
+        fitLinesWidth();
     // An amount box is entered with its text selected: typing replaces the "0" the computation put there.
     if (event->type() == QEvent::FocusIn) {
         if (auto* box = qobject_cast<ui::MaskedBox*>(watched); box && box->objectName().startsWith(QLatin1String("casilla")))

@@ -130,6 +130,7 @@ private:
     void enteringEmployerNit(ui::MaskedBox* name, ui::MaskedBox* nit, bool line3);
     void enteringLineAmount(ui::MaskedBox* name, ui::MaskedBox* nit, bool line3);
     void skipToDeductions();
+    void fitLinesWidth();
 
     // Registers a field's Enter handler; Tab reaches it too, as Enter.
     void onEnter(QWidget* field, std::function<void(int&)> handler);

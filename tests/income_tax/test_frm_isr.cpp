@@ -574,6 +574,9 @@ void TestFrmIsr::shortWindowKeepsTheFormInRoomAndScrollsToTheFocus()
     QVERIFY(f->subWindow()->rect().contains(f->cmdGrabar->geometry().translated(f->mapTo(f->subWindow(), QPoint()))));
     auto* lines = f->findChild<QScrollArea*>(QStringLiteral("scrollLines"));
     QVERIFY(lines);
+    // The lines scroll up and down only: none is cut at the right.
+    QVERIFY2(lines->widget()->width() <= lines->viewport()->width(),
+             qPrintable(QStringLiteral("%1 in %2").arg(lines->widget()->width()).arg(lines->viewport()->width())));
     QVERIFY(lines->verticalScrollBar()->maximum() > 0);   // the lines are taller than the room
     const auto shown = [lines](QWidget* box) {
         const QRect at(box->mapTo(lines->viewport(), QPoint()), box->size());
