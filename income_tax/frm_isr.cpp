@@ -405,9 +405,9 @@ void frmISR::cargaContribuyente(const QString& nit)
             if (rs.noMatch())
                 return;
             contribuyenteCargado_ = rs.field(QStringLiteral("No"));
-            txtNombre->setText(text(rs.field(QStringLiteral("Nombre"))));
+            ui::setTextFromStart(txtNombre, text(rs.field(QStringLiteral("Nombre"))));
             txtNitPat1->setText(text(rs.field(QStringLiteral("NPat"))));
-            txtNomPat1->setText(text(rs.field(QStringLiteral("NomPat"))));
+            ui::setTextFromStart(txtNomPat1, text(rs.field(QStringLiteral("NomPat"))));
         },
         [&] { SetFocus(casilla16); },
         [&] {
@@ -418,6 +418,8 @@ void frmISR::cargaContribuyente(const QString& nit)
             for (const Column& c : kColumns) {
                 ui::MaskedBox* box = c.box ? casilla(c.box) : this->*c.employer;
                 box->setText(text(rs.field(QString::fromLatin1(c.name))));
+                if (c.employer)
+                    box->setCursorPosition(0);   // a long employer's name shows its start
             }
             CalculaISR();
         },

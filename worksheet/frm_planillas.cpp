@@ -385,11 +385,11 @@ void frmPlanillas::cmbContrib_KeyPress(int& KeyAscii)
         rs.findFirst(QStringLiteral("[Nit] = ") + db::quoteLiteral(text));
         if (!rs.noMatch()) {
             const auto f = [&](const char* name) { return orEmpty(rs.field(QString::fromLatin1(name))); };
-            txtNombre->setText(f("Nombre"));
-            txtDireccion->setText(f("Calle") + QStringLiteral(" ") + f("Casa") + QStringLiteral(" Z. ") + f("Zona")
-                                  + QStringLiteral(" ") + f("ColoniaB"));
+            ui::setTextFromStart(txtNombre, f("Nombre"));
+            ui::setTextFromStart(txtDireccion, f("Calle") + QStringLiteral(" ") + f("Casa") + QStringLiteral(" Z. ")
+                                                   + f("Zona") + QStringLiteral(" ") + f("ColoniaB"));
             txtNitPat->setText(f("NPat"));
-            txtNomPat->setText(f("NomPat"));
+            ui::setTextFromStart(txtNomPat, f("NomPat"));
         }
     } catch (const db::DbError& e) {
         if (e.number() != db::err::NoCurrentRecord)

@@ -255,6 +255,14 @@ bool focusStyleInstalled()
     return installedFocusStyle() && QApplication::style() == installedFocusStyle();
 }
 
+void setTextFromStart(QLineEdit* box, const QString& text)
+{
+    if (!box)
+        return;
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
 QString elideAtWord(const QString& text, const QFontMetrics& metrics, int width)
 {
     if (metrics.horizontalAdvance(text) <= width)

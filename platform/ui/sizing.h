@@ -54,6 +54,10 @@ void placeOnScreen(QWidget* window, const QSize& size);
 void installFocusStyle();
 bool focusStyleInstalled();
 
+// Shows text in a box from its start: a read-only box too narrow for a long name shows its
+// beginning, not its end.
+void setTextFromStart(QLineEdit* box, const QString& text);
+
 // The text cut after its last whole word that fits in width pixels, followed by "…"; the text
 // itself when it fits. A first word that does not fit is cut at a character.
 QString elideAtWord(const QString& text, const QFontMetrics& metrics, int width);

@@ -583,6 +583,9 @@ void TestFrmIsr::shortWindowKeepsTheFormInRoomAndScrollsToTheFocus()
         return lines->viewport()->rect().contains(at);
     };
     load(*f, QStringLiteral("12345679"));   // a full return: every box may take the focus
+    // Names longer than their box show their start.
+    for (QLineEdit* name : std::initializer_list<QLineEdit*>{f->txtNombre, f->txtNomPat1, f->txtNomPat2})
+        QVERIFY2(!name->text().isEmpty() && name->cursorPosition() == 0, qPrintable(name->objectName()));
     // A box that takes the focus, however it came, is scrolled into view.
     for (QWidget* box : std::initializer_list<QWidget*>{f->casilla38, f->casilla16, f->casilla26}) {
         box->setFocus();

@@ -270,6 +270,7 @@ void TestFrmPlanillas::otherTaxpayerIsRefused()
     // After Enter, B's own worksheet is the one saved to.
     pickTaxpayer(o.f, o.ws.nitB);
     QCOMPARE(o.f.txtNombre->text(), QStringLiteral("Bruno Díaz"));
+    QCOMPARE(o.f.txtNombre->cursorPosition(), 0);   // a name longer than its box shows its start
     QCOMPARE(o.f.grdDetalle->rowCount(), 0);
     fill(o.f, o.invoice());
     save(o.f);
