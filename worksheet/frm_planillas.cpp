@@ -137,6 +137,10 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     ui::fitToChars(cmbGasto, 60);     // an expense type's description
     txtCalculos->setMaxLength(13);
     ui::fitToMaxLength(this);
+    // Amounts show formatted: the longest typed amount with its thousands separators.
+    ui::fitToChars(txtCantidad, 16, false);   // 9999999999.99 shows as 9,999,999,999.99
+    ui::fitToChars(txtCalculos, 16, false);
+    ui::fitToChars(txtUnitario, 12, false);   // 9999999.99 shows as 9,999,999.99
     ui::fitToChars(txtTotfac, 14, false);
     ui::fitToChars(txtEKO, 14, false);
     // Names (90 and 85 characters) show 66 at the form's smallest, where the form still fits a

@@ -130,7 +130,18 @@ bool MaskedBox::wantsFormattedDisplay() const
 void MaskedBox::setDisplay(const QString& text)
 {
     switching_ = true;
+    // The formatted text may be longer than the typed one may be (thousands separators): it is
+    // shown whole, and the limit is back when the typed text is.
+    if (formatted_ && text.size() > maxLength()) {
+        if (typedLimit_ == 0)
+            typedLimit_ = maxLength();
+        QLineEdit::setMaxLength(int(text.size()));
+    }
     QLineEdit::setText(text);
+    if (!formatted_ && typedLimit_ > 0) {
+        QLineEdit::setMaxLength(typedLimit_);
+        typedLimit_ = 0;
+    }
     switching_ = false;
 }
 

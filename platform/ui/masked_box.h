@@ -57,6 +57,7 @@ private:
     QString format_;
     QString raw_;            // the text while the formatted one is shown
     bool formatted_ = false; // the formatted text is shown
+    int typedLimit_ = 0;     // the max length, while a longer formatted text is shown
     bool switching_ = false;
 };
 

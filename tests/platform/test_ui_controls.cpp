@@ -591,6 +591,21 @@ void TestUiControls::maskedBoxDisplayFormat()
     QCOMPARE(txtCantidad->Text(), QStringLiteral("1234.56"));
     QCOMPARE(changes.count(), 2);   // the typed digit only
 
+    // The longest amount that may be typed shows whole, separators and all, and the limit
+    // still holds for typing.
+    txtCantidad->setMaxLength(13);
+    txtCantidad->setText(QStringLiteral("1234567890.12"));
+    QCOMPARE(txtCantidad->text(), QStringLiteral("1,234,567,890.12"));
+    QCOMPARE(txtCantidad->Text(), QStringLiteral("1234567890.12"));
+    txtCantidad->setFocus();
+    QCOMPARE(txtCantidad->text(), QStringLiteral("1234567890.12"));
+    QCOMPARE(txtCantidad->maxLength(), 13);
+    txtCantidad->end(false);
+    QTest::keyClicks(txtCantidad, QStringLiteral("3"));
+    QCOMPARE(txtCantidad->Text(), QStringLiteral("1234567890.12"));
+    other->setFocus();
+    QCOMPARE(txtCantidad->text(), QStringLiteral("1,234,567,890.12"));
+
     // A text that is not a number shows as it is.
     txtCantidad->setText(QStringLiteral("abc"));
     QCOMPARE(txtCantidad->text(), QStringLiteral("abc"));

@@ -8,6 +8,7 @@
 #include "platform/ui/db_grid.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 #include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
@@ -494,6 +495,12 @@ void TestFrmPlanillas::boxesFit()
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QCOMPARE(support::boxesTooNarrow(&f), QStringList());
+    // Amounts show whole once formatted, thousands separators and all.
+    const std::pair<ui::MaskedBox*, QString> amounts[] = {{f.txtCantidad, QStringLiteral("9,999,999,999.99")},
+                                                          {f.txtCalculos, QStringLiteral("9,999,999,999.99")},
+                                                          {f.txtUnitario, QStringLiteral("9,999,999.99")}};
+    for (const auto& [box, longest] : amounts)
+        QVERIFY2(ui::textAreaWidth(box) >= box->fontMetrics().horizontalAdvance(longest), qPrintable(box->objectName()));
     QCOMPARE(f.txtSerie->maxLength(), 10);
     QCOMPARE(f.txtDoc->maxLength(), 20);
 }
