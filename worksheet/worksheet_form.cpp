@@ -39,9 +39,9 @@ void WorksheetForm::forgetWorksheet()
     loadedTaxpayer_.clear();
     setDetalle(detailQuery(QVariant()));
     if (c_.txtTotfac)
-        c_.txtTotfac->setText(formatAmount(0));
+        c_.txtTotfac->setText(shownAmount(0));
     if (c_.txtEKO)
-        c_.txtEKO->setText(formatAmount(0));
+        c_.txtEKO->setText(shownAmount(0));
 }
 
 QVariant WorksheetForm::Encuentra(const QString& contribuyente)
@@ -99,7 +99,7 @@ void WorksheetForm::showSums()
         if (c_.txtEKO)
             c_.txtEKO->setText(QString());
         c_.txtTotfac->setText(QString());
-        c_.txtTotfac->setText(formatAmount(sums.total()));
+        c_.txtTotfac->setText(shownAmount(sums.total()));
     }
 }
 
@@ -108,10 +108,15 @@ void WorksheetForm::txtTotfac_Change()
     if (!c_.txtEKO || !c_.txtTotfac)
         return;
     if (c_.txtTotfac->text().trimmed().isEmpty()) {
-        c_.txtEKO->setText(formatAmount(0));
+        c_.txtEKO->setText(shownAmount(0));
         return;
     }
-    c_.txtEKO->setText(formatAmount(credit(variant_, sums, Biblio::gCoeficiente)));
+    c_.txtEKO->setText(shownAmount(credit(variant_, sums, Biblio::gCoeficiente)));
+}
+
+QString WorksheetForm::shownAmount(double value) const
+{
+    return variant_.totalPrefix + formatAmount(value);
 }
 
 void WorksheetForm::clearDate()
