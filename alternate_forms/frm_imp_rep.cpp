@@ -6,6 +6,7 @@
 #include "platform/db/database.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
+#include "platform/ui/sizing.h"
 
 #include <QPushButton>
 
@@ -21,6 +22,7 @@ frmImpRep::frmImpRep(QWidget* parent) : frmIngresos(Variant::printPanelForm(), p
     dtPeriodos = layout.dtPeriodos;
     SSCommand1 = layout.SSCommand1;
     dtPeriodos->setVisible(false);
+    ui::fitToChars(cmbOrganizacion, 45);   // names hold up to 90 characters; the box grows with the form
     dtPeriodos->setRecordSource(
         QStringLiteral("SELECT Periodos.[No], Periodos.Del, Periodos.Al, [Del] & ' - ' & [Al] AS Dis FROM Periodos;"));
     cmbOrganizacion->setRowSource(dtContribuyente);

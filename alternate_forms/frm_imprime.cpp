@@ -8,6 +8,7 @@
 #include "platform/db/database.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
+#include "platform/ui/sizing.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +23,7 @@ frmImprime::frmImprime(QWidget* parent) : ui::Form(parent), layout_(std::make_un
     cmdImprime = layout_->cmdImprime;
     cmdExit = layout_->cmdExit;
     setMdiChild(true);
+    ui::fitToChars(cmbOrganizacion, 45);   // names hold up to 90 characters; the box grows with the form
     dtContribuyente->setVisible(false);
     dtPeriodos->setVisible(false);
     cmbOrganizacion->setRowSource(dtContribuyente);

@@ -50,6 +50,18 @@ QStringList roles(const report::ReportControl& control)
     return out;
 }
 
+// The print panel or the simple print form, loaded, with what the cases drive.
+struct PrintForm {
+    bool panel;
+    frmImpRep rep;
+    frmImprime simple;
+    explicit PrintForm(bool panel) : panel(panel) { form().Load(); }
+    ui::Form& form() { return panel ? static_cast<ui::Form&>(rep) : simple; }
+    ui::DBCombo* combo() { return panel ? rep.cmbOrganizacion : simple.cmbOrganizacion; }
+    report::ReportControl& report() { return panel ? rep.report : simple.report; }
+    void print() { ui::runHandler([&] { panel ? rep.SSCommand1_Click() : simple.cmdImprime_Click(); }); }
+};
+
 QString slot(const report::ReportControl& control, int index)
 {
     return control.formulas(index);
@@ -126,19 +138,16 @@ void TestPrintForms::refusalWithoutTaxpayer()
     Printing p;
     support::ScriptedDialogs dialogs;
     support::RecordingPresenter shown;
-    frmImpRep rep;
-    frmImprime simple;
-    ui::Form& form = panel ? static_cast<ui::Form&>(rep) : simple;
-    form.Load();
-    form.show();
+    PrintForm f(panel);
+    f.form().show();
     dialogs.expectMsgBox(kNoUser, ui::vbOK);
-    ui::runHandler([&] { panel ? rep.SSCommand1_Click() : simple.cmdImprime_Click(); });
+    f.print();
     QCOMPARE(dialogs.calls().size(), 1);
     QCOMPARE(dialogs.calls().at(0).title, QStringLiteral(" ZAL..."));
     QCOMPARE(dialogs.calls().at(0).style, int(ui::vbInformation));
     QCOMPARE(shown.count(), 0);
-    QVERIFY((panel ? rep.report : simple.report).log().isEmpty());
-    QCOMPARE(form.focusWidget(), panel ? static_cast<QWidget*>(rep.cmbOrganizacion) : simple.cmbOrganizacion);
+    QVERIFY(f.report().log().isEmpty());
+    QCOMPARE(f.form().focusWidget(), static_cast<QWidget*>(f.combo()));
 }
 
 void TestPrintForms::databaseFailurePrintsNothing_data()
@@ -152,21 +161,17 @@ void TestPrintForms::databaseFailurePrintsNothing()
     Printing p;
     support::ScriptedDialogs dialogs;
     support::RecordingPresenter shown;
-    frmImpRep rep;
-    frmImprime simple;
-    ui::Form& form = panel ? static_cast<ui::Form&>(rep) : simple;
-    form.Load();
-    ui::DBCombo* combo = panel ? rep.cmbOrganizacion : simple.cmbOrganizacion;
-    ui::runHandler([&] { combo->setBoundText(QStringLiteral("1")); });
-    QCOMPARE(combo->BoundText(), QStringLiteral("1"));
+    PrintForm f(panel);
+    ui::runHandler([&] { f.combo()->setBoundText(QStringLiteral("1")); });
+    QCOMPARE(f.combo()->BoundText(), QStringLiteral("1"));
     p.ws.db.exec(QStringLiteral("DROP TABLE Planilla_Det"));
     dialogs.expectMsgBox(ui::vbOK);
-    ui::runHandler([&] { panel ? rep.SSCommand1_Click() : simple.cmdImprime_Click(); });
+    f.print();
     QCOMPARE(dialogs.calls().size(), 1);
     QVERIFY2(dialogs.calls().at(0).prompt.startsWith(QStringLiteral("Error No. ")), qPrintable(dialogs.calls().at(0).prompt));
     QCOMPARE(dialogs.calls().at(0).style, int(ui::vbCritical));
     QCOMPARE(shown.count(), 0);
-    QVERIFY((panel ? rep.report : simple.report).log().isEmpty());
+    QVERIFY(f.report().log().isEmpty());
 }
 
 void TestPrintForms::simpleFormListsTheWorksheetsOfThePeriod()
