@@ -3,11 +3,13 @@
 
 #include "alternate_forms/taxpayer_print.h"
 #include "core/biblio.h"
+#include "platform/basic/basic.h"
 #include "platform/db/database.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
 #include "platform/ui/sizing.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 using namespace worksheet;
@@ -21,6 +23,7 @@ frmImpRep::frmImpRep(QWidget* parent) : frmIngresos(Variant::printPanelForm(), p
     cmbOrganizacion = layout.cmbOrganizacion;
     dtPeriodos = layout.dtPeriodos;
     SSCommand1 = layout.SSCommand1;
+    Label9 = layout.Label9;
     dtPeriodos->setVisible(false);
     ui::fitToChars(cmbOrganizacion, 45);   // names hold up to 90 characters; the box grows with the form
     dtPeriodos->setRecordSource(
@@ -38,8 +41,13 @@ void frmImpRep::Form_Load()
     dtPeriodos->setConnect(QStringLiteral(";PWD=MIRVOSK"));
     try {
         dtPeriodos->Refresh();
-        if (!Biblio::gPeriodo.isEmpty())
-            dtPeriodos->Recordset().findFirst(QStringLiteral("[No] = ") + Biblio::gPeriodo);
+        db::Recordset rs = dtPeriodos->Recordset();
+        if (!Biblio::gPeriodo.isEmpty()) {
+            rs.findFirst(QStringLiteral("[No] = ") + db::quoteLiteral(Biblio::gPeriodo));
+            // The panel shows the period its print names.
+            if (!rs.noMatch())
+                Label9->setText(QStringLiteral("Período Actual: ") + basic::CStr(rs.field(QStringLiteral("Dis"))));
+        }
     } catch (const db::DbError&) {
     }
 }

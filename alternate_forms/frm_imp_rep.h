@@ -17,5 +17,6 @@ public:
     ui::DBCombo* cmbOrganizacion;
     ui::DataControl* dtPeriodos;
     QPushButton* SSCommand1;
+    QLabel* Label9;
     report::ReportControl report {QStringLiteral("report")};
 };

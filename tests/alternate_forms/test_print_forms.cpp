@@ -91,6 +91,7 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     f.Load();
     pickTaxpayer(f, p.ws.nitB);   // the entry part shows another taxpayer
     QCOMPARE(f.txtTotfac->text(), QStringLiteral("Q. 777.00"));
+    QCOMPARE(f.Label9->text(), QStringLiteral("Período Actual: 01/07/2002 - 30/06/2003"));
     ui::runHandler([&] { f.cmbOrganizacion->setBoundText(QStringLiteral("1")); });
     QCOMPARE(f.cmbOrganizacion->Text(), QStringLiteral("Ana Pérez"));
     dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
