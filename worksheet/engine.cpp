@@ -43,6 +43,7 @@ const Variant& Variant::printPanelForm()
     static const Variant v = [] {
         Variant out = olderForm();
         out.gridFuel = GridFuel::Never;
+        out.electronicInvoiceName = QStringLiteral("Factura Electronica");
         return out;
     }();
     return v;

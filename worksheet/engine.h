@@ -60,6 +60,7 @@ struct Variant {
     // not at all.
     enum class GridFuel { ByDescription, ByCode, Never };
     GridFuel gridFuel = GridFuel::ByDescription;
+    QString electronicInvoiceName;     // the grid's name of code 11 when not "Factura Electrónica"
 
     static const Variant& entryForm();
     // The older entry form: a series only for "Factura", the jet fuel spelt "Kerosina para

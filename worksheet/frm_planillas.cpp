@@ -119,7 +119,7 @@ void frmPlanillas::build()
     dtEnc->setRecordSource(QStringLiteral("SELECT [Planilla_Enc].* FROM  [Planilla_Enc];"));
     dtGastos->setRecordSource(QStringLiteral("SELECT * FROM Gastos Order By Descripcion;"));
     dtProvee->setRecordSource(QStringLiteral("Proveedores"));
-    dtDetalle->setRecordSource(detailQuery(QVariant()));
+    dtDetalle->setRecordSource(detailQuery(variant(), QVariant()));
 
     cmbContrib->setRowSource(dtContribuyente);
     cmbContrib->setListField(QStringLiteral("Nit"));
@@ -302,7 +302,7 @@ void frmPlanillas::Form_Load()
         }
     }
     try {
-        setDetalle(detailQuery(QVariant()));
+        setDetalle(detailQuery(variant(), QVariant()));
     } catch (const db::DbError&) {
     }
     txtTotfac->setText(shownAmount(0));
@@ -1011,7 +1011,7 @@ void frmPlanillas::cmdGrabar_Click()
             headerNo_ = enc.field(QStringLiteral("No"));
         } else {
             headerNo_ = createHeader(enc, loadedTaxpayer(), Biblio::gPeriodo);
-            setDetalle(detailQuery(headerNo_));
+            setDetalle(detailQuery(variant(), headerNo_));
             Gogo(true);
         }
         det = dtDetalle->Recordset();

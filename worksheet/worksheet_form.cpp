@@ -37,7 +37,7 @@ void WorksheetForm::forgetWorksheet()
 {
     headerNo_ = QVariant();
     loadedTaxpayer_.clear();
-    setDetalle(detailQuery(QVariant()));
+    setDetalle(detailQuery(variant(), QVariant()));
     if (c_.txtTotfac)
         c_.txtTotfac->setText(shownAmount(0));
     if (c_.txtEKO)
@@ -60,7 +60,7 @@ QVariant WorksheetForm::Encuentra(const QString& contribuyente)
         forgetWorksheet();
     } else {
         // The record set has just been read: sum it without reading it again.
-        setDetalle(detailQuery(headerNo_));
+        setDetalle(detailQuery(variant(), headerNo_));
         showSums();
     }
     // Without a current period there is no worksheet to write to: save and delete refuse.

@@ -266,6 +266,11 @@ void TestFrmIngresos::printPanelFormGridShowsNoFuel()
     QCOMPARE(o.f.txtCantidad->Text(), QStringLiteral("846.00"));
     QVERIFY(!o.f.txtUnitario->isVisibleTo(&o.f));
     QCOMPARE(o.f.cmbGasto->BoundText(), QStringLiteral("24"));
+    // Its grid names code 11 without the accent.
+    fill(o.f, Doc{o.ws.prov1, 11, {}, QStringLiteral("8"), QStringLiteral("15/08/2002"), QStringLiteral("1"),
+                  QStringLiteral("10.00"), {}});
+    save(o.f);
+    QCOMPARE(o.f.grdDetalle->item(1, 3)->text(), QStringLiteral("Factura Electronica"));
 }
 
 QTEST_MAIN(TestFrmIngresos)
