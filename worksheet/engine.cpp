@@ -33,6 +33,7 @@ const Variant& Variant::olderForm()
         out.emptiesRefusedDate = false;
         out.amountEnterToPrice = false;
         out.gridFuel = GridFuel::ByCode;
+        out.amountMessage = QStringLiteral(" Debe ingresar una cantidad válida...");
         return out;
     }();
     return v;

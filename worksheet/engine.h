@@ -60,6 +60,7 @@ struct Variant {
     // not at all.
     enum class GridFuel { ByDescription, ByCode, Never };
     GridFuel gridFuel = GridFuel::ByDescription;
+    QString amountMessage = QStringLiteral("Debe ingresar una cantidad válida...");   // save check 9
     QString electronicInvoiceName;     // the grid's name of code 11 when not "Factura Electrónica"
 
     static const Variant& entryForm();

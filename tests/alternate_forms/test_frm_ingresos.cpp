@@ -203,7 +203,10 @@ void TestFrmIngresos::nonNumericAmountRefused()
     Open o(QStringLiteral("older"));
     support::ScriptedDialogs dialogs;
     fill(o.f, Doc{o.ws.prov1, 0, QStringLiteral("A"), QStringLiteral("5"), QStringLiteral("20/08/2002"),
-                  QStringLiteral("1"), QStringLiteral("12abc"), {}});
+                  QStringLiteral("1"), QStringLiteral("0.00"), {}});
+    dialogs.expectMsgBox(QStringLiteral(" Debe ingresar una cantidad válida..."), ui::vbOK);
+    save(o.f);
+    ui::runHandler([&] { o.f.txtCantidad->setText(QStringLiteral("12abc")); });
     dialogs.expectMsgBox(kNumeric, ui::vbOK);
     save(o.f);
     QCOMPARE(o.ws.rows(), QStringList());
