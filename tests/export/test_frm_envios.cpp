@@ -145,6 +145,7 @@ private slots:
     void folderThatTakesNoFile_data();
     void folderThatTakesNoFile();
     void rowWithoutSupplier();
+    void failureAfterTheTemporaryFile();
     void nitThatIsNoFileName();
     void diskettes_data();
     void diskettes();
@@ -421,6 +422,37 @@ void TestFrmEnvios::rowWithoutSupplier()
     // The old file stays as it was and no temporary file is left beside it.
     QCOMPARE(filesIn(fx.out.path()), QStringList{QStringLiteral("PI07081111111.TXT")});
     QCOMPARE(fixture::readFile(path), QByteArray("old file\r\n"));
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::failureAfterTheTemporaryFile()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    fx.taxpayer(QStringLiteral("2222222"), 1);
+    // A folder in the place of the second file: the temporary file is written, the rename fails.
+    const QString blocked = fx.path(QStringLiteral("PI07082222222.TXT"));
+    QVERIFY(QDir().mkdir(blocked));
+    frmEnvios f;
+    open(f);
+    select(f, {0, 1});
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(ui::vbOK);
+    run(f);
+    QCOMPARE(dialogs.calls().size(), 1);
+    QVERIFY2(dialogs.calls().first().prompt.startsWith(QStringLiteral(" No se pudo generar el archivo ") + blocked + QLatin1Char('\r')),
+             qPrintable(dialogs.calls().first().prompt));
+    QCOMPARE(dialogs.calls().first().style, ui::vbCritical);
+    QVERIFY(fx.viewers.isEmpty());
+    // The first file stays complete; nothing else is left in the folder.
+    QCOMPARE(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{QStringLiteral("PI07081111111.TXT"), QStringLiteral("PI07082222222.TXT")}));
+    QVERIFY(QFileInfo(blocked).isDir());
+    QCOMPARE(fixture::readFile(fx.path(QStringLiteral("PI07081111111.TXT"))).count('\n'), 3);
+    // The selection and the folder stay for another try.
+    QCOMPARE(f.DirDestino, fx.out.path());
+    QCOMPARE(f.List1->selectedItems().size(), 2);
     QVERIFY(f.Unload());
 }
 
