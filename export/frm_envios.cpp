@@ -12,6 +12,9 @@
 #include "platform/ui/status_bar.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <QFontDatabase>
 #include <QListWidget>
 #include <QStyle>
@@ -48,6 +51,19 @@ bool driveIsEmpty(const QString& drive)
 QString dateText(const QVariant& value)
 {
     return basic::IsDate(value) ? basic::CStr(basic::CDate(value)) : basic::CStr(value);
+}
+
+// Makes the viewer wide enough for its longest line (the file paths), within the screen.
+void widenToLines(frmReporte& viewer)
+{
+    int widest = 0;
+    for (int i = 0; i < viewer.Lista->count(); ++i)
+        widest = std::max(widest, viewer.Lista->fontMetrics().horizontalAdvance(viewer.Lista->item(i)->text()));
+    int width = widest + 60;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    if (width > viewer.width())
+        viewer.resize(width, viewer.height());
 }
 
 } // namespace
@@ -275,6 +291,7 @@ void frmEnvios::cmdIniciar_Click()
         }
     }
 
+    widenToLines(*viewer);
     viewer->showModal();
     viewer.reset();
     ui::setMousePointer(ui::vbDefault);
