@@ -8,6 +8,7 @@
 #include "export/frm_envios.h"
 #include "export/worksheet_fixture.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/mouse_pointer.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
 
@@ -116,9 +117,11 @@ void setFolder(frmEnvios& f, const QString& folder)
     f.txtFileName->setText(folder);
 }
 
+// Runs the export; whatever happens, the hourglass is gone afterwards.
 void run(frmEnvios& f)
 {
     ui::runHandler([&f] { f.cmdIniciar_Click(); });
+    QCOMPARE(ui::mousePointer(), ui::vbDefault);
 }
 
 QStringList entries(const frmEnvios& f)
