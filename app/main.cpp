@@ -1,5 +1,6 @@
 #include "core/main_startup.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/sizing.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("ZAL"));
     QApplication::setOrganizationName(QStringLiteral("ZAL"));
     ui::installSpanishTranslations();
+    ui::installFocusStyle();
     Biblio::Main();
     return app.exec();
 }

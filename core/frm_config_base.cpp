@@ -2,10 +2,12 @@
 #include "ui_frm_config_base.h"
 
 #include "core/biblio.h"
+#include "core/main_startup.h"
 #include "core/mdi_menu.h"
 #include "platform/system/app_info.h"
 #include "platform/system/end.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QDir>
@@ -37,6 +39,8 @@ public:
     void release() { ui::setMousePointer(ui::vbDefault); }
 };
 
+constexpr int kPathChars = 50;
+
 } // namespace
 
 frmConfigBase::frmConfigBase(QWidget* parent) : ui::Form(parent), layout_(std::make_unique<Ui::frmConfigBase>())
@@ -58,6 +62,10 @@ frmConfigBase::frmConfigBase(QWidget* parent) : ui::Form(parent), layout_(std::m
     cmdGrabar->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     cmdCancelar->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     cmdSalir->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    // Room for a whole path of ordinary length; longer ones scroll in their box.
+    ui::fitToChars(txtPrebase, kPathChars);
+    ui::fitToChars(txtCurrentDir, kPathChars);
 
     dlgBrowse.title = QStringLiteral("Directorio de Base de Datos...");
     dlgBrowse.filter = QStringLiteral("Base de Datos |*.mdb");
@@ -157,9 +165,21 @@ void frmConfigBase::cmdGrabar_Click()
         txtCurrentDir->clear();
         SetFocus(txtCurrentDir);
         break;
-    default:
+    case db::err::Locked:
+    case db::err::FileInUse:
+        // Held by another program: nothing is wrong with the file itself.
+        hourglass.release();
+        ui::MsgBox(Biblio::busyNotice(), ui::vbCritical, kTitle);
+        sys::End();
+    case db::err::Corrupt:
         repairChosenFile();
         break;
+    default:
+        // Not this program's file, or another password: it is left exactly as it is.
+        closeProbe();
+        hourglass.release();
+        ui::MsgBox(kDamaged, ui::vbCritical, kTitle);
+        sys::End();
     }
 }
 
@@ -172,13 +192,20 @@ void frmConfigBase::repairChosenFile()
         return;
     }
     closeProbe();
+    QString repairNote;
     try {
-        db::repairDatabase(path);
+        QList<db::RepairLoss> losses;
+        const QString backup = db::repairDatabase(path, &losses);
+        repairNote = Biblio::repairNotice(losses, backup);
         probeDatabase_ = db::Database::open(path, Biblio::kConnect);
     } catch (const db::DbError&) {
         ui::setMousePointer(ui::vbDefault);
         ui::MsgBox(kDamaged, ui::vbCritical, kTitle);
         sys::End();
+    }
+    if (!repairNote.isEmpty()) {
+        ui::setMousePointer(ui::vbDefault);
+        ui::MsgBox(repairNote, ui::vbExclamation, kTitle);
     }
     try {
         probe(dlgBrowse.fileName, db::RecordsetType::Dynaset);

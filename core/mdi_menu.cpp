@@ -6,11 +6,15 @@
 #include "catalogs/frm_gastos.h"
 #include "catalogs/frm_proveedor.h"
 #include "export/frm_envios.h"
+#include "worksheet/frm_planillas.h"
 #include "core/context_ids.h"
 #include "core/frm_about.h"
 #include "core/frm_config_base.h"
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
+#include "income_tax/frm_isr.h"
+#include "platform/ui/sizing.h"
+#include "printing/frm_report01.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -130,6 +134,9 @@ MDIMenu::MDIMenu(QWidget* parent)
 
     picOriginal_ = makeBackdrop();
     mdiArea->viewport()->installEventFilter(this);
+
+    // A comfortable share of the screen, centred, whatever the screen's size.
+    ui::placeOnScreen(this, kScreenShare);
 
     MDIForm_Load();
 }
@@ -318,12 +325,12 @@ void MDIMenu::mn00103_Click()
 
 void MDIMenu::mn00201_Click()
 {
-    // Entry form: showForm<frmPlanillas>();
+    showForm<frmPlanillas>();
 }
 
 void MDIMenu::ISR_Click()
 {
-    // Income-tax return: showForm<frmISR>();
+    showForm<frmISR>();
 }
 
 void MDIMenu::mn00202_Click()
@@ -343,7 +350,7 @@ void MDIMenu::mn00204_Click()
 
 void MDIMenu::mn00501_Click()
 {
-    // Statistics form: loadForm<frmReport01>();
+    loadForm<frmReport01>();
 }
 
 void MDIMenu::mn00901_Click()

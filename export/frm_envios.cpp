@@ -9,12 +9,10 @@
 #include "platform/ui/data_control.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
-#include <algorithm>
 #include <QFontDatabase>
 #include <QListWidget>
 #include <QStyle>
@@ -53,19 +51,6 @@ QString dateText(const QVariant& value)
     return basic::IsDate(value) ? basic::CStr(basic::CDate(value)) : basic::CStr(value);
 }
 
-// Makes the viewer wide enough for its longest line (the file paths), within the screen.
-void widenToLines(frmReporte& viewer)
-{
-    int widest = 0;
-    for (int i = 0; i < viewer.Lista->count(); ++i)
-        widest = std::max(widest, viewer.Lista->fontMetrics().horizontalAdvance(viewer.Lista->item(i)->text()));
-    int width = widest + 60;
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        width = std::min(width, screen->availableGeometry().width() - 40);
-    if (width > viewer.width())
-        viewer.resize(width, viewer.height());
-}
-
 } // namespace
 
 frmEnvios::frmEnvios(QWidget* parent) : ui::Form(parent), ui_(std::make_unique<Ui::frmEnvios>())
@@ -93,6 +78,8 @@ frmEnvios::frmEnvios(QWidget* parent) : ui::Form(parent), ui_(std::make_unique<U
     cmdIniciar->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     cmdLimpiar->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     cmdSalir->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    // Room for a folder path of 48 characters; the box grows with the form.
+    ui::fitToChars(txtFileName, 48);
     setMdiChild(true);
 
     onGotFocus(cmdBrowse, [this] { cmdBrowse_GotFocus(); });
@@ -291,7 +278,7 @@ void frmEnvios::cmdIniciar_Click()
         }
     }
 
-    widenToLines(*viewer);
+    viewer->fitToLines();
     viewer->showModal();
     viewer.reset();
     ui::setMousePointer(ui::vbDefault);

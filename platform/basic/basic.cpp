@@ -31,9 +31,8 @@ const QDate& serialBase()
     return base;
 }
 
-// Dates the runtime can hold: 01/01/0100 to 31/12/9999.
-constexpr double kMinSerial = -657434.0;
-constexpr double kMaxSerial = 2958465.999999;
+constexpr double kMinSerial = kMinDateSerial;
+constexpr double kMaxSerial = kMaxDateSerial;
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
@@ -1206,11 +1205,15 @@ double dateTimeToSerial(const QDateTime& dateTime)
 
 QDate serialToDate(double serial)
 {
+    if (!isDateSerial(serial))
+        return QDate();
     return serialBase().addDays(qint64(std::trunc(serial)));
 }
 
 QDateTime serialToDateTime(double serial)
 {
+    if (!isDateSerial(serial))
+        return QDateTime();
     const double days = std::trunc(serial);
     const double fraction = std::fabs(serial - days);
     QDate date = serialBase().addDays(qint64(days));

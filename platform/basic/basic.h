@@ -91,8 +91,14 @@ QString Format(const QVariant& value, const QString& pattern = QString());
 // so Round(2.675, 2) = 2.68 and Round(1.005, 2) = 1.01. Negative decimals throw RuntimeError(5).
 double Round(double value, int decimals);
 
+// The day serials of the dates the runtime can hold: 01/01/0100 to 31/12/9999.
+constexpr double kMinDateSerial = -657434.0;
+constexpr double kMaxDateSerial = 2958465.999999;
+inline bool isDateSerial(double serial) { return serial >= kMinDateSerial && serial <= kMaxDateSerial; }
+
 // Day serials: days since 30/12/1899 (the fraction is the time of day; before the base day the
 // fraction still counts forward from midnight, so -1.25 is 29/12/1899 06:00). Times round to seconds.
+// A serial outside the dates the runtime can hold (or not finite) gives an invalid date.
 double dateToSerial(const QDate& date);
 double dateTimeToSerial(const QDateTime& dateTime);
 QDate serialToDate(double serial);

@@ -56,6 +56,20 @@ private:
     const QString& text_;
     std::vector<Token> tokens_;
     size_t pos_ = 0;
+    int depth_ = 0;
+
+    // Parentheses and Not nest; deeper text than any criterion needs is refused rather than
+    // followed down the stack.
+    static constexpr int kMaxDepth = 200;
+    struct Nesting {
+        explicit Nesting(Parser& p) : p_(p)
+        {
+            if (++p_.depth_ > kMaxDepth)
+                p_.fail();
+        }
+        ~Nesting() { --p_.depth_; }
+        Parser& p_;
+    };
 
     [[noreturn]] void fail() const { raise(err::CriteriaSyntax, text_); }
 
@@ -118,26 +132,29 @@ private:
         return n;
     }
 
+    // a Or b Or c is one node with all its terms, so a long chain is no deeper than a short one.
     NodePtr orExpr()
     {
-        NodePtr left = andExpr();
+        std::vector<NodePtr> terms{andExpr()};
         while (acceptWord("OR"))
-            left = make(Type::Or, {left, andExpr()});
-        return left;
+            terms.push_back(andExpr());
+        return terms.size() == 1 ? terms.front() : make(Type::Or, std::move(terms));
     }
 
     NodePtr andExpr()
     {
-        NodePtr left = notExpr();
+        std::vector<NodePtr> terms{notExpr()};
         while (acceptWord("AND"))
-            left = make(Type::And, {left, notExpr()});
-        return left;
+            terms.push_back(notExpr());
+        return terms.size() == 1 ? terms.front() : make(Type::And, std::move(terms));
     }
 
     NodePtr notExpr()
     {
-        if (acceptWord("NOT"))
+        if (acceptWord("NOT")) {
+            Nesting nested(*this);
             return make(Type::Not, {notExpr()});
+        }
         return predicate();
     }
 
@@ -191,6 +208,7 @@ private:
             fail();
         if (t->isSymbol(QLatin1String("(")) ) {
             ++pos_;
+            Nesting nested(*this);
             NodePtr inner = orExpr();
             expectSymbol(")");
             return inner;
@@ -375,20 +393,23 @@ QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field)
         const Truth t = truthOf(value(0));
         return t ? QVariant(!*t) : QVariant();
     }
-    // Both sides are always evaluated, so that an unknown field fails on every row alike.
-    case Type::And: {
-        const Truth a = truthOf(value(0));
-        const Truth b = truthOf(value(1));
-        if ((a && !*a) || (b && !*b))
-            return false;
-        return a && b ? QVariant(true) : QVariant();
-    }
+    // Every term is always evaluated, so that an unknown field fails on every row alike.
+    // And: False when a term is False, else Null when a term is Null. Or: the same with True.
+    case Type::And:
     case Type::Or: {
-        const Truth a = truthOf(value(0));
-        const Truth b = truthOf(value(1));
-        if ((a && *a) || (b && *b))
-            return true;
-        return a && b ? QVariant(false) : QVariant();
+        const bool decisive = n.type == Type::Or;
+        bool decided = false;
+        bool sawNull = false;
+        for (size_t i = 0; i < n.kids.size(); ++i) {
+            const Truth t = truthOf(value(i));
+            if (!t)
+                sawNull = true;
+            else if (*t == decisive)
+                decided = true;
+        }
+        if (decided)
+            return decisive;
+        return sawNull ? QVariant() : QVariant(!decisive);
     }
     case Type::Compare: {
         const std::optional<int> c = compareValues(value(0), value(1));

@@ -104,6 +104,8 @@ QVariant fieldValue(FieldType type, const QVariant& raw)
     case FieldType::DateTime:
         if (numeric) {
             const double serial = raw.toDouble();
+            if (!basic::isDateSerial(serial))
+                return raw;   // a number no date can carry stays a number
             if (serial == std::floor(serial))
                 return basic::serialToDate(serial);
             return basic::serialToDateTime(serial);
@@ -142,6 +144,53 @@ QVariant fieldValue(FieldType type, const QVariant& raw)
     return raw;
 }
 
+namespace {
+// A text for a column: a NUL would hide the rest of the text from the size checks and from
+// every other tool that reads the file.
+QVariant storedText(const QVariant& value)
+{
+    const QString text = basic::CStr(value);
+    if (text.contains(QChar(0)))
+        raise(err::FieldTooSmall);
+    return text;
+}
+
+// The day serial of a date, a day serial or a date text; whole days are stored as integers.
+QVariant storedDate(const QVariant& value)
+{
+    const int t = value.typeId();
+    double serial = 0;
+    if (t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Double || t == QMetaType::Float
+        || t == QMetaType::UInt || t == QMetaType::Short) {
+        serial = value.toDouble();
+    } else {
+        const QVariant d = basic::CDate(value);
+        if (d.typeId() == QMetaType::QDateTime) {
+            if (!d.toDateTime().isValid())
+                raise(err::ConversionError);
+            serial = basic::dateTimeToSerial(d.toDateTime());
+        } else {
+            if (!d.toDate().isValid())
+                raise(err::ConversionError);
+            serial = basic::dateToSerial(d.toDate());
+        }
+    }
+    if (!std::isfinite(serial) || !basic::isDateSerial(serial))
+        raise(err::ConversionError);
+    if (serial == std::floor(serial))
+        return qlonglong(serial);
+    return serial;
+}
+
+double storedNumber(const QVariant& value)
+{
+    const double d = basic::CDbl(value);
+    if (!std::isfinite(d))
+        raise(err::ConversionError);
+    return d;
+}
+} // namespace
+
 QVariant storedValue(FieldType type, const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
@@ -150,36 +199,31 @@ QVariant storedValue(FieldType type, const QVariant& value)
         switch (type) {
         case FieldType::Text:
         case FieldType::Memo:
-            return basic::CStr(value);
+            return storedText(value);
         case FieldType::Counter:
         case FieldType::Long: {
-            const double d = basic::CDbl(value);
-            if (!std::isfinite(d) || std::fabs(d) > 2147483647.0)
+            const double d = storedNumber(value);
+            if (std::fabs(d) > 2147483647.0)
                 raise(err::ConversionError);
             return qlonglong(std::nearbyint(d));   // the engine rounds half to even here
         }
         case FieldType::Double:
-            return basic::CDbl(value);
-        case FieldType::DateTime: {
-            const int t = value.typeId();
-            if (t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Double)
-                return value.toDouble();
-            const QVariant d = basic::CDate(value);
-            if (d.typeId() == QMetaType::QDateTime)
-                return basic::dateTimeToSerial(d.toDateTime());
-            return basic::dateToSerial(d.toDate());
-        }
+            return storedNumber(value);
+        case FieldType::DateTime:
+            return storedDate(value);
         case FieldType::Boolean:
             if (value.typeId() == QMetaType::Bool)
                 return value.toBool() ? -1 : 0;
-            return basic::CDbl(value) != 0.0 ? -1 : 0;
+            return storedNumber(value) != 0.0 ? -1 : 0;
         case FieldType::Variant:
-            if (value.typeId() == QMetaType::QDate)
-                return basic::dateToSerial(value.toDate());
-            if (value.typeId() == QMetaType::QDateTime)
-                return basic::dateTimeToSerial(value.toDateTime());
+            if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime)
+                return storedDate(value);
             if (value.typeId() == QMetaType::Bool)
                 return value.toBool() ? -1 : 0;
+            if (value.typeId() == QMetaType::Double && !std::isfinite(value.toDouble()))
+                raise(err::ConversionError);
+            if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)))
+                raise(err::FieldTooSmall);
             return value;
         }
     } catch (const basic::RuntimeError&) {
@@ -227,8 +271,20 @@ void Statement::bind(const QVariantList& values)
                 rc = sqlite3_bind_int64(stmt_, i + 1, v.toLongLong());
                 break;
             case QMetaType::Double:
+            case QMetaType::Float:
+                if (!std::isfinite(v.toDouble()))
+                    raise(err::ConversionError);
                 rc = sqlite3_bind_double(stmt_, i + 1, v.toDouble());
                 break;
+            case QMetaType::QDate:
+            case QMetaType::QDateTime: {
+                const QVariant serial = storedValue(FieldType::DateTime, v);
+                if (serial.typeId() == QMetaType::LongLong)
+                    rc = sqlite3_bind_int64(stmt_, i + 1, serial.toLongLong());
+                else
+                    rc = sqlite3_bind_double(stmt_, i + 1, serial.toDouble());
+                break;
+            }
             default: {
                 const QByteArray text = v.toString().toUtf8();
                 rc = sqlite3_bind_text(stmt_, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);

@@ -159,10 +159,24 @@ private:
 bool createDatabase(const QString& path, const QString& schemaSql, const QString& seedSql,
                     QString* errorText = nullptr);
 
+// Rows of a table that a repair could not bring back: at most that many (a broken page hides
+// how many rows it held).
+struct RepairLoss {
+    QString table;
+    qint64 rows = 0;
+};
+
 // Salvages a damaged database into a new file and swaps it in at once, keeping the damaged
-// original beside it (its path is returned). A file that is not a ZAL database is left as it is
-// (3343); a missing file is 3024; a file whose tables cannot be read at all is 3049.
-QString repairDatabase(const QString& path);
+// original beside it (its path is returned; a backup already holding the same bytes is reused).
+// Every row that can still be read is kept, past broken pages and in a file cut short; losses,
+// when given, receives one entry per table that lost rows. Automatic numbers go on above every
+// number still held or referred to. A file that is not a ZAL database is left as it is (3343); a
+// missing file is 3024; a file whose tables cannot be read at all is 3049.
+QString repairDatabase(const QString& path, QList<RepairLoss>* losses = nullptr);
+
+// True for the errors a repair may mend: the engine found the file damaged (3049). A file that
+// opens but fails the password or format check, or is busy, is not damaged.
+bool isDamage(const DbError& error);
 
 // The criterion literal of a typed text: "'" + text with apostrophes doubled + "'".
 QString quoteLiteral(const QString& text);

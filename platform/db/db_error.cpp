@@ -55,6 +55,7 @@ QString describe(int number, const QString& argument)
     case err::ItemNotFound: text = QStringLiteral("Elemento no encontrado en esta colección."); break;
     case err::RequiredNull: text = QStringLiteral("El campo '%1' no puede contener un valor nulo."); break;
     case err::UnrecognizedFormat: text = QStringLiteral("Formato de base de datos no reconocido '%1'."); break;
+    case err::QueryTooComplex: text = QStringLiteral("La consulta es demasiado compleja."); break;
     case err::ConversionError: text = QStringLiteral("Error de conversión del tipo de datos."); break;
     case err::TypeMismatch: text = QStringLiteral("No coinciden los tipos de datos en la expresión de criterios."); break;
     case err::ActionOnSelect: text = QStringLiteral("No se puede ejecutar una consulta de selección."); break;

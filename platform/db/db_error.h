@@ -36,6 +36,7 @@ constexpr int Locked = 3260;
 constexpr int ItemNotFound = 3265;
 constexpr int RequiredNull = 3314;
 constexpr int UnrecognizedFormat = 3343;
+constexpr int QueryTooComplex = 3360;
 constexpr int ConversionError = 3421;
 constexpr int TypeMismatch = 3464;
 } // namespace err

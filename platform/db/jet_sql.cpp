@@ -174,6 +174,8 @@ bool isSimpleName(const QString& s)
 
 class Translator {
 public:
+    static constexpr int kMaxDepth = 200;
+
     Translator(const QString& text, const SchemaInfo& schema) : text_(text), schema_(schema) {}
 
     QString run()
@@ -182,6 +184,7 @@ public:
         if (lexed.errorAt >= 0)
             raise(err::QuerySyntax, text_.mid(lexed.errorAt));
         t_ = std::move(lexed.tokens);
+        indexStructure();
         const int first = next(0);
         const QString head = first < size() && t_[first].kind == Kind::Word ? t_[first].value.toUpper() : QString();
         ddl_ = head == QLatin1String("CREATE") || head == QLatin1String("ALTER") || head == QLatin1String("DROP");
@@ -201,6 +204,44 @@ private:
     QStringList tables_;                // tables the query names
     QHash<QString, QString> aliases_;   // lower-case alias → table
     QSet<int> dropped_;                 // tokens left out of the translation
+    std::vector<int> match_;            // for each "(": its ")", size() when unclosed
+    std::vector<int> operandEnd_;       // memo of operandChainEnd, kUnknown until asked
+    std::vector<char> setComma_;        // for each ",": 1 when it separates assignments of SET
+    static constexpr int kUnknown = -2;
+
+    // One pass over the tokens that records what the translation asks again and again, so that
+    // no question rescans the text: the parentheses' partners, and which commas belong to SET.
+    // Text nested deeper than any query needs is refused here.
+    void indexStructure()
+    {
+        const int n = size();
+        match_.assign(n, n);
+        operandEnd_.assign(n, kUnknown);
+        setComma_.assign(n, 0);
+        std::vector<int> open;
+        std::vector<char> clause{0};    // per depth: 1 after SET, 0 after WHERE or before SET
+        for (int j = 0; j < n; ++j) {
+            const Token& tok = t_[j];
+            if (tok.isSymbol(u"(")) {
+                open.push_back(j);
+                if (open.size() > size_t(kMaxDepth))
+                    raise(err::QueryTooComplex);
+                clause.push_back(0);
+            } else if (tok.isSymbol(u")")) {
+                if (!open.empty()) {
+                    match_[open.back()] = j;
+                    open.pop_back();
+                    clause.pop_back();
+                }
+            } else if (tok.isWord(u"SET")) {
+                clause.back() = 1;
+            } else if (tok.isWord(u"WHERE")) {
+                clause.back() = 0;
+            } else if (tok.isSymbol(u",")) {
+                setComma_[j] = clause.back();
+            }
+        }
+    }
 
     // DELETE * FROM t and DELETE t.* FROM t: SQLite names no columns there.
     void dropDeleteTarget(int deleteWord)
@@ -241,17 +282,7 @@ private:
     bool wordAt(int i, const char* w) const { return i >= 0 && i < size() && t_[i].isWord(QLatin1String(w)); }
 
     // The closing parenthesis of the one at i; size() when it is not closed.
-    int matchParen(int i) const
-    {
-        int depth = 0;
-        for (int j = i; j < size(); ++j) {
-            if (t_[j].isSymbol(u"("))
-                ++depth;
-            else if (t_[j].isSymbol(u")") && --depth == 0)
-                return j;
-        }
-        return size();
-    }
+    int matchParen(int i) const { return match_[i]; }
 
     // A name, possibly qualified (a.b, [a].[b], a.*), from i; returns one past its last token.
     int nameChainEnd(int i) const
@@ -314,24 +345,48 @@ private:
 
     // An operand of '&': primaries joined by arithmetic operators (which bind tighter than '&'),
     // with an optional sign in front. Returns one past its last token, or -1.
-    int operandEnd(int i) const
+    int operandEnd(int i)
     {
         int j = i;
         if (symbolAt(j, "-") || symbolAt(j, "+"))
             j = next(j + 1);
+        return operandChainEnd(j);
+    }
+
+    // One past the primaries joined by arithmetic from the primary at j; -1 when none starts
+    // there. Every primary of a chain ends where the chain ends, so each one is remembered and a
+    // long chain is walked once however often it is asked about.
+    int operandChainEnd(int j)
+    {
+        if (j >= size())
+            return -1;
+        if (operandEnd_[j] != kUnknown)
+            return operandEnd_[j];
+        std::vector<int> walked;
         int end = primaryEnd(j);
+        int at = j;
         while (end > 0) {
+            walked.push_back(at);
             const int op = next(end);
             if (!isArithmetic(op))
                 break;
             int k = next(op + 1);
             if (symbolAt(k, "-") || symbolAt(k, "+"))
                 k = next(k + 1);
+            if (k < size() && operandEnd_[k] != kUnknown && operandEnd_[k] >= 0) {
+                end = operandEnd_[k];
+                break;
+            }
             const int e = primaryEnd(k);
             if (e < 0)
                 break;
+            at = k;
             end = e;
         }
+        if (walked.empty())
+            operandEnd_[j] = end;
+        for (int w : walked)
+            operandEnd_[w] = end;
         return end;
     }
 
@@ -491,21 +546,8 @@ private:
         const int before = prev(i);
         if (wordAt(before, "SET"))
             return true;
-        if (!symbolAt(before, ","))
-            return false;
-        // a comma of the SET list: the nearest SET or WHERE before it decides, at the same depth
-        int depth = 0;
-        for (int j = before - 1; j >= 0; --j) {
-            if (t_[j].isSymbol(u")"))
-                ++depth;
-            else if (t_[j].isSymbol(u"("))
-                --depth;
-            else if (depth == 0 && t_[j].isWord(u"WHERE"))
-                return false;
-            else if (depth == 0 && t_[j].isWord(u"SET"))
-                return true;
-        }
-        return false;
+        // a comma of the SET list (the nearest SET or WHERE before it, at its depth, decides)
+        return symbolAt(before, ",") && setComma_[before];
     }
 
     QString range(int begin, int end)
@@ -543,9 +585,13 @@ private:
                 break;
             case Kind::String:
                 out += literal(i);
+                if (i + 1 < end && t_[i + 1].kind == Kind::Word)
+                    out += QLatin1Char(' ');   // "'x'And": the collation must not run into the word
                 break;
             case Kind::Date:
                 out += dateLiteral(i);
+                if (i + 1 < end && t_[i + 1].kind == Kind::Word)
+                    out += QLatin1Char(' ');   // "#7/1/2001#And" is a number then a word
                 break;
             case Kind::Number:
                 out += tok.value;

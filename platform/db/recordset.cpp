@@ -344,7 +344,7 @@ struct Recordset::Impl {
                         if (dirty.at(i) && fields.at(i).table.compare(table, Qt::CaseInsensitive) == 0) {
                             cols << quoteName(fields.at(i).column);
                             marks << QStringLiteral("?");
-                            values << buffer.at(i);
+                            values << storedValue(fields.at(i).type, buffer.at(i));
                         }
                     }
                     if (cols.isEmpty())
@@ -368,7 +368,7 @@ struct Recordset::Impl {
                     for (int i = 0; i < fields.size(); ++i) {
                         if (dirty.at(i) && fields.at(i).table.compare(table, Qt::CaseInsensitive) == 0) {
                             sets << quoteName(fields.at(i).column) + QStringLiteral(" = ?");
-                            values << buffer.at(i);
+                            values << storedValue(fields.at(i).type, buffer.at(i));
                         }
                     }
                     const int slot = int(rowidTables.indexOf(table));

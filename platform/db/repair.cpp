@@ -2,19 +2,25 @@
 // the damaged one; the damaged original is kept as a backup and the new file takes its place in one
 // rename. A file that cannot be recognised as a ZAL database is never touched.
 #include "platform/db/connection.h"
+#include "platform/db/counters.h"
 #include "platform/db/database.h"
 #include "platform/db/jet_sql.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace db {
 
 namespace {
+
+// Rowids probed one by one past the last number known to be in use before a table's salvage ends.
+constexpr qint64 kProbeSpan = 1000;
 
 sqlite3* rawOpen(const QString& path, int flags)
 {
@@ -37,11 +43,40 @@ void syncFile(const QString& path)
     }
 }
 
-QString freeBackupName(const QString& path)
+bool sameContents(const QString& a, const QString& b)
 {
+    QFile fa(a), fb(b);
+    if (fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    while (!fa.atEnd()) {
+        const QByteArray ca = fa.read(1 << 16);
+        if (ca != fb.read(1 << 16))
+            return false;
+    }
+    return true;
+}
+
+// The backup of the damaged file: an earlier backup of the very same bytes is reused, otherwise a
+// free name next to it. reused tells which.
+QString backupName(const QString& path, bool* reused)
+{
+    *reused = false;
     QString candidate = path + QStringLiteral(".bak");
-    for (int n = 1; QFileInfo::exists(candidate); ++n)
+    for (int n = 1; QFileInfo::exists(candidate); ++n) {
+        if (sameContents(path, candidate)) {
+            *reused = true;
+            return candidate;
+        }
         candidate = path + QStringLiteral(".%1.bak").arg(n);
+    }
+    return candidate;
+}
+
+QString freeName(const QString& wanted)
+{
+    QString candidate = wanted;
+    for (int n = 1; QFileInfo::exists(candidate); ++n)
+        candidate = wanted + QStringLiteral(".%1").arg(n);
     return candidate;
 }
 
@@ -50,10 +85,150 @@ struct Handle {
     ~Handle() { sqlite3_close_v2(h); }
 };
 
+template <typename F>
+std::optional<qint64> tryNumber(F&& f)
+{
+    try {
+        const QVariant v = f();
+        if (!v.isNull())
+            return v.toLongLong();
+    } catch (const DbError&) {
+    }
+    return std::nullopt;
+}
+
+// Copies what can be read of one table. A scan in rowid order copies until it meets a broken page;
+// past it the rows are looked up one by one (each lookup reaches its row through the pages that
+// are still sound) until a scan can go on again. Returns how many rows may have been lost.
+qint64 salvageTable(Connection& source, Connection& target, const QString& table)
+{
+    QStringList columns;
+    {
+        Statement cols(target, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table)));
+        while (cols.step())
+            columns << quoteName(cols.rawValue(1).toString());
+    }
+    const QString list = columns.join(QLatin1Char(','));
+    QStringList marks;
+    for (int i = 0; i <= columns.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString insert = QStringLiteral("INSERT OR IGNORE INTO %1 (rowid, %2) VALUES (%3)")
+                               .arg(quoteName(table), list, marks.join(QLatin1Char(',')));
+    const QString select = QStringLiteral("SELECT rowid, %1 FROM %2 ").arg(list, quoteName(table));
+
+    qint64 copied = 0;
+    qint64 refused = 0;
+    std::optional<qint64> last;   // the highest rowid read so far
+    auto copy = [&](Statement& read) {
+        QVariantList values;
+        for (int c = 0; c <= columns.size(); ++c)
+            values << read.rawValue(c);
+        last = values.first().toLongLong();
+        try {
+            if (target.exec(insert, values) > 0)
+                ++copied;
+        } catch (const DbError&) {
+            ++refused;   // a damaged value the table's checks refuse
+        }
+    };
+    // True when the scan reached the end of the table.
+    auto scanFrom = [&](std::optional<qint64> after) {
+        try {
+            Statement read(source, select + (after ? QStringLiteral("WHERE rowid > ? ORDER BY rowid")
+                                                   : QStringLiteral("ORDER BY rowid")));
+            if (after)
+                read.bind({*after});
+            while (read.step())
+                copy(read);
+            return true;
+        } catch (const DbError&) {
+            return false;
+        }
+    };
+
+    if (scanFrom(std::nullopt))
+        return refused;
+
+    // What the damaged file still tells of the table's size: its counter, and the table or any of
+    // its indexes (an index holds the rowid of every row) where they can still be read whole.
+    std::optional<qint64> count;
+    qint64 bound = tryNumber([&] {
+        return source.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
+    }).value_or(0);
+    QStringList indexes;   // the table's own, and those the engine made for its keys
+    try {
+        Statement st(source, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?"));
+        st.bind({table});
+        while (st.step())
+            indexes << st.rawValue(0).toString();
+    } catch (const DbError&) {
+    }
+    QStringList ways{QString()};
+    for (const QString& index : indexes)
+        ways << QStringLiteral(" INDEXED BY %1").arg(quoteName(index));
+    for (const QString& way : ways) {
+        const QString from = quoteName(table) + way;
+        if (const auto n = tryNumber([&] { return source.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(from)); }))
+            count = std::max(count.value_or(0), *n);
+        bound = std::max(bound, tryNumber([&] { return source.scalar(QStringLiteral("SELECT max(rowid) FROM %1").arg(from)); }).value_or(0));
+    }
+
+    QList<qint64> unreadable;   // rowids whose lookup met a broken page
+    qint64 misses = 0;
+    for (qint64 id = last ? *last + 1 : 1; id <= bound || misses < kProbeSpan; ++id) {
+        try {
+            Statement read(source, select + QStringLiteral("WHERE rowid = ?"));
+            read.bind({id});
+            if (read.step()) {
+                copy(read);
+                misses = 0;
+                if (scanFrom(id))
+                    break;
+                id = *last;   // the scan went on up to its next broken page
+                continue;
+            }
+        } catch (const DbError&) {
+            unreadable << id;
+        }
+        ++misses;
+    }
+    // Every row that did not come back is counted: exactly when the number of rows is still known,
+    // otherwise up to the highest number known to have been in use. Lookups beyond that found
+    // nothing that ever existed.
+    const qint64 known = std::max(bound, last.value_or(0));
+    qint64 lost = unreadable.size();
+    if (count)
+        lost = *count - copied - refused;
+    else if (known > 0)
+        lost = known - copied - refused;
+    lost = std::max<qint64>(lost, 0);
+    return lost + refused;
+}
+
+// Makes a table, index or trigger from its definition as the damaged file holds it. The text comes
+// from a damaged file: only one CREATE statement is ever run from it.
+void createObject(Connection& target, const QString& sql)
+{
+    if (!sql.trimmed().startsWith(QLatin1String("CREATE "), Qt::CaseInsensitive))
+        raise(err::Corrupt, target.path());
+    Statement st(target, sql);
+    if (sqlite3_stmt_readonly(st.get()))
+        raise(err::Corrupt, target.path());
+    while (st.step()) {
+    }
+}
+
 } // namespace
 
-QString repairDatabase(const QString& path)
+bool isDamage(const DbError& error)
 {
+    return error.number() == err::Corrupt;
+}
+
+QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
+{
+    if (losses)
+        losses->clear();
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
         raise(err::FileNotFound, path);
@@ -66,11 +241,14 @@ QString repairDatabase(const QString& path)
             raise(err::UnrecognizedFormat, path);
     }
 
-    // Read the damaged file without changing it.
+    // Read the damaged file without changing it. With writable_schema the engine reads a file cut
+    // short up to its last page instead of refusing it whole, and passes over definitions it cannot
+    // parse.
     Handle src;
     src.h = rawOpen(path, SQLITE_OPEN_READONLY);
     if (!src.h)
         raise(err::CannotOpen, path);
+    sqlite3_exec(src.h, "PRAGMA writable_schema = ON", nullptr, nullptr, nullptr);
     Connection source(src.h, path);
     src.h = nullptr;   // the connection owns it now
 
@@ -98,6 +276,7 @@ QString repairDatabase(const QString& path)
     const QString temp = info.absoluteFilePath() + QStringLiteral(".reparando");
     QFile::remove(temp);
     QFile::remove(temp + QStringLiteral("-journal"));
+    QList<RepairLoss> lost;
     {
         Handle dst;
         dst.h = rawOpen(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -109,41 +288,16 @@ QString repairDatabase(const QString& path)
             target.execScript(QStringLiteral("PRAGMA synchronous = FULL; BEGIN;"));
             for (const Object& o : objects) {
                 if (o.type == QLatin1String("table"))
-                    target.execScript(o.sql);
+                    createObject(target, o.sql);
             }
             for (const Object& o : objects) {
                 if (o.type != QLatin1String("table"))
                     continue;
-                // Copy row by row; a row that cannot be read is skipped, and a broken page ends
-                // the table's copy there.
-                QStringList columns;
-                {
-                    Statement cols(target, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(o.name)));
-                    while (cols.step())
-                        columns << quoteName(cols.rawValue(1).toString());
-                }
-                QStringList marks;
-                for (int i = 0; i < columns.size(); ++i)
-                    marks << QStringLiteral("?");
-                const QString insert = QStringLiteral("INSERT OR IGNORE INTO %1 (rowid, %2) VALUES (?, %3)")
-                                           .arg(quoteName(o.name), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-                try {
-                    Statement read(source, QStringLiteral("SELECT rowid, %1 FROM %2").arg(columns.join(QLatin1Char(',')), quoteName(o.name)));
-                    while (read.step()) {
-                        QVariantList values;
-                        for (int c = 0; c <= columns.size(); ++c)
-                            values << read.rawValue(c);
-                        try {
-                            target.exec(insert, values);
-                        } catch (const DbError&) {
-                            // A row the schema refuses (a damaged value) is left out.
-                        }
-                    }
-                } catch (const DbError&) {
-                    // The rest of this table is unreadable.
-                }
+                const qint64 rows = salvageTable(source, target, o.name);
+                if (rows > 0)
+                    lost << RepairLoss{o.name, rows};
             }
-            // Automatic numbers go on from where they were.
+            // Automatic numbers go on from where they were, and above every number still in use.
             try {
                 Statement seq(source, QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
                 while (seq.step())
@@ -151,10 +305,11 @@ QString repairDatabase(const QString& path)
                                 {seq.rawValue(1), seq.rawValue(0)});
             } catch (const DbError&) {
             }
+            keepCountersAhead(target);
             for (const Object& o : objects) {
                 if (o.type != QLatin1String("table")) {
                     try {
-                        target.execScript(o.sql);
+                        createObject(target, o.sql);
                     } catch (const DbError&) {
                         // A unique index that the salvaged rows break is left out rather than losing rows.
                     }
@@ -175,21 +330,30 @@ QString repairDatabase(const QString& path)
     source.close();
 
     // Keep the original, then move the salvaged file into its place in one step.
-    const QString backup = freeBackupName(info.absoluteFilePath());
-    if (!QFile::copy(info.absoluteFilePath(), backup)) {
-        QFile::remove(temp);
-        raise(err::DiskError);
+    bool reused = false;
+    const QString backup = backupName(info.absoluteFilePath(), &reused);
+    if (!reused) {
+        if (!QFile::copy(info.absoluteFilePath(), backup)) {
+            QFile::remove(temp);
+            raise(err::DiskError);
+        }
+        syncFile(backup);
     }
-    syncFile(backup);
     syncFile(temp);
     // A journal left by the damaged file belongs to the old contents: it goes with the backup.
-    if (QFileInfo::exists(info.absoluteFilePath() + QStringLiteral("-journal")))
-        QFile::rename(info.absoluteFilePath() + QStringLiteral("-journal"), backup + QStringLiteral("-journal"));
+    const QString journal = info.absoluteFilePath() + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal)) {
+        const QString kept = backup + QStringLiteral("-journal");
+        if (!(QFileInfo::exists(kept) && sameContents(journal, kept) && QFile::remove(journal)))
+            QFile::rename(journal, freeName(kept));
+    }
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
         QFile::remove(temp);
         raise(err::DiskError);
     }
     syncFile(info.absolutePath());
+    if (losses)
+        *losses = lost;
     return backup;
 }
 

@@ -3,6 +3,7 @@
 // one savepoint: new table, rows copied by column name, old table dropped, new one renamed, its
 // indexes and triggers made again. The counter of an automatic number keeps its high-water mark.
 #include "platform/db/connection.h"
+#include "platform/db/counters.h"
 #include "platform/db/database.h"
 
 #include <QRegularExpression>
@@ -150,6 +151,7 @@ struct Rebuild {
             }
             if (!sequence.isNull())
                 conn.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"), {sequence, table});
+            keepCountersAhead(conn);
             conn.execScript(QStringLiteral("PRAGMA legacy_alter_table = OFF"));
             const QVariant check = conn.scalar(QStringLiteral("PRAGMA quick_check(1)"));
             if (check.toString() != QLatin1String("ok"))

@@ -1,5 +1,7 @@
 #include "platform/system/help.h"
 
+#include "platform/system/end.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -61,6 +63,9 @@ void HelpViewer::ensureWindow()
     // The help window alone never keeps the program running.
     window_->setAttribute(Qt::WA_QuitOnClose, false);
     window_->resize(680, 540);
+    // Ending the program releases the window while the application still runs; left to the
+    // destructor of the program-wide viewer it would be deleted after the application's end.
+    sys::onEnd([window = window_] { delete window.data(); });
 
     browser_ = new QTextBrowser(window_);
     browser_->setObjectName(QStringLiteral("helpText"));

@@ -1,6 +1,10 @@
 #include "platform/system/single_instance.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
+#include <QLockFile>
+#include <QThread>
 #include <QLocalSocket>
 #include <QWidget>
 #include <memory>
@@ -12,6 +16,8 @@ const QByteArray kTaken = QByteArrayLiteral("OK");
 
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kAnswerTimeoutMs = 3000;
+constexpr int kListenWaitMs = 5000;
+constexpr int kRetryMs = 50;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
@@ -19,7 +25,12 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // The socket goes before the lock, so that the next copy to take the lock finds the name free.
+    delete server_;
+    server_ = nullptr;
+}
 
 QString SingleInstance::defaultName()
 {
@@ -45,7 +56,45 @@ bool SingleInstance::tryBecomePrimary()
     if (isPrimary())
         return true;
 
-    {
+    // The lock decides: of copies started at the same moment exactly one gets it.
+    auto lock = std::make_unique<QLockFile>(QDir::tempPath() + QLatin1Char('/') + name_ + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);   // only a lock whose copy is gone is taken over, however old
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError) {
+            askRunningCopy();
+            return false;
+        }
+        // The lock file cannot be made at all (an unwritable temporary folder): the guard cannot
+        // work, and the program still runs.
+        primaryWithoutLock_ = true;
+        return true;
+    }
+    lock_ = std::move(lock);
+
+    // The name is ours now: a socket still there was left by a copy that did not end normally.
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    bool listening = server_->listen(name_);
+    if (!listening && server_->serverError() == QAbstractSocket::AddressInUseError) {
+        QLocalServer::removeServer(name_);
+        listening = server_->listen(name_);
+    }
+    if (!listening) {
+        // Without a socket later copies cannot reach this one; the lock still keeps them out.
+        delete server_;
+        server_ = nullptr;
+        return true;
+    }
+    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    return true;
+}
+
+void SingleInstance::askRunningCopy()
+{
+    // The running copy may have taken the lock a moment ago and not be listening yet.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kListenWaitMs) {
         QLocalSocket socket;
         socket.connectToServer(name_);
         if (socket.waitForConnected(kConnectTimeoutMs)) {
@@ -55,32 +104,15 @@ bool SingleInstance::tryBecomePrimary()
             // Wait until the running copy has taken the request (it answers, or simply hangs up).
             socket.waitForReadyRead(kAnswerTimeoutMs);
             socket.disconnectFromServer();
-            return false;
+            return;
         }
+        QThread::msleep(kRetryMs);
     }
-
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    bool listening = server_->listen(name_);
-    if (!listening && server_->serverError() == QAbstractSocket::AddressInUseError) {
-        // Nobody answered on the name, so the socket was left behind by a copy that did not end
-        // normally: take the name over.
-        QLocalServer::removeServer(name_);
-        listening = server_->listen(name_);
-    }
-    if (!listening) {
-        // Without a socket the guard cannot work; the program still runs.
-        delete server_;
-        server_ = nullptr;
-        return true;
-    }
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
-    return true;
 }
 
 bool SingleInstance::isPrimary() const
 {
-    return server_ && server_->isListening();
+    return lock_ != nullptr || primaryWithoutLock_;
 }
 
 void SingleInstance::acceptConnections()

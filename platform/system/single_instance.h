@@ -1,13 +1,16 @@
 #pragma once
-// Only one copy of the program runs per user. The first copy listens on a local socket named after
-// the user; a later copy finds it there, sends the restore request ("% R": Alt+Space, then R, the
+// Only one copy of the program runs per user. Which copy runs is decided by an exclusive lock file
+// named after the user in the temporary folder (a lock left by a copy that died is taken over);
+// the copy holding it listens on a local socket of the same name. A later copy finds the lock taken, sends the restore request ("% R": Alt+Space, then R, the
 // Restore command of a window's system menu), waits until the first copy has taken it, and ends.
 // The first copy announces the request with restoreRequested(), on which the main window restores
 // and raises itself (restoreWindow does that).
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class QLocalServer;
+class QLockFile;
 class QWidget;
 
 namespace sys {
@@ -43,8 +46,11 @@ signals:
 
 private:
     void acceptConnections();
+    void askRunningCopy();
 
     QString name_;
+    std::unique_ptr<QLockFile> lock_;
+    bool primaryWithoutLock_ = false;
     QLocalServer* server_ = nullptr;
 };
 

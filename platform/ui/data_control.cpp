@@ -34,6 +34,21 @@ void DataControl::Refresh()
         recordset = database.openRecordset(recordSource_, recordsetType_);
     database_ = database;
     recordset_ = recordset;
+    openedName_ = databaseName_;
+    openedConnect_ = connect_;
+    emit refreshed();
+}
+
+void DataControl::RefreshRecordset()
+{
+    if (!database_.isOpen() || openedName_ != databaseName_ || openedConnect_ != connect_) {
+        Refresh();
+        return;
+    }
+    db::Recordset recordset;
+    if (!recordSource_.trimmed().isEmpty())
+        recordset = database_.openRecordset(recordSource_, recordsetType_);
+    recordset_ = recordset;
     emit refreshed();
 }
 

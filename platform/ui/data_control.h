@@ -48,6 +48,11 @@ public:
     // bound controls fill themselves again (signal refreshed()). Engine errors (db::DbError) reach
     // the caller; the controls then keep what they had.
     void Refresh();
+    // Opens the record set over RecordSource anew on the database the last Refresh opened (a full
+    // Refresh when none is open, or when the name or connect string changed since). Opening the
+    // file probes it whole, which a large file makes slow; a form that only changes its query
+    // (a sort, another worksheet) uses this instead.
+    void RefreshRecordset();
 
     // The record set and the database of the last Refresh (closed objects before the first one).
     // Copies of the record set share its cursor.
@@ -85,6 +90,8 @@ private:
     QLabel* caption_;
     db::Database database_;
     db::Recordset recordset_;
+    QString openedName_;
+    QString openedConnect_;
 };
 
 } // namespace ui

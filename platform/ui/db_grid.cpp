@@ -17,6 +17,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setStretchLastSection(true);   // the last column takes the spare width
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DBGrid::headClick);
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!filling_)
@@ -121,7 +122,8 @@ void DBGrid::ReBind()
         if (current >= 0)
             setCurrentCell(current, 0);
     }
-    resizeColumnsToContents();
+    if (autoResize_)
+        resizeColumnsToContents();
     filling_ = false;
 }
 

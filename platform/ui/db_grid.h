@@ -38,6 +38,11 @@ public:
     void setCaption(const QString& caption);
     QString Caption() const { return caption_; }
 
+    // Whether every re-read sizes the columns to their contents (the default). Measuring every
+    // cell is slow on long lists; a form that sizes its columns itself turns it off.
+    void setAutoResize(bool autoResize) { autoResize_ = autoResize; }
+    bool autoResize() const { return autoResize_; }
+
     // Reads the record set again (what a Refresh of the data control does).
     void ReBind();
 
@@ -62,6 +67,7 @@ private:
     QString caption_;
     QLabel* captionLabel_ = nullptr;
     bool filling_ = false;
+    bool autoResize_ = true;
 };
 
 } // namespace ui

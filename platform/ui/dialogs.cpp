@@ -141,6 +141,11 @@ QString OpenFile(const OpenFileOptions& options)
     return dialogs().openFile(options);
 }
 
+QString SaveFile(const OpenFileOptions& options)
+{
+    return dialogs().saveFile(options);
+}
+
 QString BrowseFolder(const QString& prompt, const QString& startFolder)
 {
     return dialogs().browseFolder(prompt, startFolder);
@@ -247,7 +252,10 @@ QString QtDialogService::inputBox(const QString& prompt, const QString& title, c
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
-QString QtDialogService::openFile(const OpenFileOptions& options)
+namespace {
+
+// The file dialog of both openFile and saveFile, with Spanish labels.
+QString runFileDialog(const OpenFileOptions& options, bool save)
 {
     if (nobodyCanAnswer()) {
         qCritical("File dialog on the offscreen platform, cancelled: %s", qPrintable(options.title));
@@ -260,18 +268,30 @@ QString QtDialogService::openFile(const OpenFileOptions& options)
     QFileDialog dialog(dialogParent(), options.title, folder, qtFileFilter(options.filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Buscar en:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre de archivo:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo de archivo:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Abrir"));
+    dialog.setLabelText(QFileDialog::Accept, save ? QStringLiteral("Guardar") : QStringLiteral("Abrir"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
     if (!options.fileName.isEmpty())
         dialog.selectFile(current.fileName());
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return QDir::toNativeSeparators(dialog.selectedFiles().value(0));
+}
+
+} // namespace
+
+QString QtDialogService::openFile(const OpenFileOptions& options)
+{
+    return runFileDialog(options, false);
+}
+
+QString QtDialogService::saveFile(const OpenFileOptions& options)
+{
+    return runFileDialog(options, true);
 }
 
 QString QtDialogService::browseFolder(const QString& prompt, const QString& startFolder)

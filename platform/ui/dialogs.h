@@ -81,6 +81,8 @@ public:
     virtual QString inputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {}) = 0;
     // Lets the user choose an existing file; returns its full path, or "" on Cancel.
     virtual QString openFile(const OpenFileOptions& options) = 0;
+    // Lets the user name a file to write (new or existing); returns its full path, or "" on Cancel.
+    virtual QString saveFile(const OpenFileOptions& options) = 0;
     // Lets the user choose a folder; returns its path, or "" on Cancel.
     virtual QString browseFolder(const QString& prompt, const QString& startFolder = {}) = 0;
 };
@@ -96,6 +98,7 @@ DialogService* setDialogService(DialogService* service);
 int MsgBox(const QString& prompt, int style = 0, const QString& title = {}, int helpContext = 0);
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
 QString OpenFile(const OpenFileOptions& options);
+QString SaveFile(const OpenFileOptions& options);
 QString BrowseFolder(const QString& prompt, const QString& startFolder = {});
 
 // What the Help button of a message box does: the handler gets the box's help context.
@@ -116,6 +119,7 @@ public:
     int msgBox(const QString& prompt, int style = 0, const QString& title = {}, int helpContext = 0) override;
     QString inputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {}) override;
     QString openFile(const OpenFileOptions& options) override;
+    QString saveFile(const OpenFileOptions& options) override;
     QString browseFolder(const QString& prompt, const QString& startFolder = {}) override;
 
     // The message box msgBox shows, built but not shown, and the answer of one of its buttons

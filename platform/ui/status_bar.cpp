@@ -2,14 +2,38 @@
 
 #include "platform/basic/basic.h"
 #include "platform/system/clock.h"
+#include "platform/ui/sizing.h"
 
 #include <QTimer>
 
 namespace ui {
 
+StatusPanel::StatusPanel(QWidget* parent) : QLabel(parent)
+{
+    // A text panel takes what width there is; its text never widens the window.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setMinimumWidth(0);
+}
+
 void StatusPanel::setStyle(Style style)
 {
     style_ = style;
+    if (style_ == Style::Text) {
+        setMinimumWidth(0);
+        setMaximumWidth(QWIDGETSIZE_MAX);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    } else {
+        // Wide enough for any date or time, so the panel never moves when the others change.
+        const QString widest = style_ == Style::Date ? QStringLiteral("00/00/0000") : QStringLiteral("00:00");
+        const QString shown = QLabel::text();
+        QLabel::setText(widest);
+        const int width = sizeHint().width() + fontMetrics().horizontalAdvance(QStringLiteral("00"));
+        QLabel::setText(shown);
+        setFixedWidth(width);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        setAlignment(Qt::AlignCenter);
+    }
     updateClock();
 }
 
@@ -20,6 +44,30 @@ void StatusPanel::updateClock()
     case Style::Time: setText(sys::now().time().toString(QStringLiteral("HH:mm"))); break;
     case Style::Text: break;
     }
+}
+
+void StatusPanel::setText(const QString& text)
+{
+    text_ = text;
+    showText();
+}
+
+void StatusPanel::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    showText();
+}
+
+void StatusPanel::showText()
+{
+    const int room = contentsRect().width() - 2 * qMax(margin(), 0)
+                     - (frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) : 0);
+    const QString shown = style_ == Style::Text ? elideAtWord(text_, fontMetrics(), qMax(room, 0)) : text_;
+    if (QLabel::text() != shown)
+        QLabel::setText(shown);
+    const QString tip = shown == text_ ? QString() : text_;
+    if (toolTip() != tip)
+        setToolTip(tip);
 }
 
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), clock_(new QTimer(this))
@@ -41,6 +89,7 @@ StatusPanel& StatusBar::panel(int index)
         p->setObjectName(QStringLiteral("panel%1").arg(panels_.size() + 1));
         p->setFrameShape(QFrame::Panel);
         p->setFrameShadow(QFrame::Sunken);
+        // Every panel stretches; a date or time panel has a fixed width and so keeps it.
         addWidget(p, 1);
         panels_ << p;
     }

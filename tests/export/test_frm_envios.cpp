@@ -9,6 +9,8 @@
 #include "export/worksheet_fixture.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
+#include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
 
@@ -138,6 +140,7 @@ class TestFrmEnvios : public QObject {
     Q_OBJECT
 private slots:
     void listOfThePeriod();
+    void fitsTheMainWindow();
     void noValidPeriod_data();
     void noValidPeriod();
     void menuLocking();
@@ -176,6 +179,26 @@ void TestFrmEnvios::listOfThePeriod()
     for (int i = 0; i < f.List1->count(); ++i)
         data << f.List1->item(i)->data(Qt::UserRole).toInt();
     QCOMPARE(data, (QList<int>{a, b, c, d}));
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::fitsTheMainWindow()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1234567890123K"), 1, QString(90, QLatin1Char('W')));
+    frmEnvios f;
+    open(f);
+    f.resize(f.minimumSizeHint());
+    const QStringList narrow = support::boxesTooNarrow(&f);
+    QVERIFY2(narrow.isEmpty(), qPrintable(narrow.join(QLatin1Char('\n'))));
+    // The smallest form fits in the main window of a 1280×800 screen, frames and menu aside.
+    const QSize least = f.minimumSizeHint();
+    QVERIFY(least.width() <= int(1280 * MDIMenu::kScreenShare) - 40);
+    QVERIFY(least.height() <= int(800 * MDIMenu::kScreenShare) - 90);
+    // A folder path of 48 characters shows whole in the folder box.
+    f.txtFileName->setText(support::capitalsText(48));
+    QVERIFY(f.txtFileName->fontMetrics().horizontalAdvance(f.txtFileName->text()) <= ui::textAreaWidth(f.txtFileName));
     QVERIFY(f.Unload());
 }
 

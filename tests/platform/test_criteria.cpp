@@ -61,6 +61,8 @@ private slots:
     void matches();
     void errors_data();
     void errors();
+    void nestingAndLongChains_data();
+    void nestingAndLongChains();
 };
 
 void TestCriteria::matches_data()
@@ -191,6 +193,48 @@ void TestCriteria::errors()
     QFETCH(int, number);
     const Row row{{"Nit", QString("1")}, {"Codigo", qlonglong(1)}, {"Serie", QString("A")}};
     QCOMPARE(errorOf([&] { Criteria::parse(criteria).matches(lookupIn(row)); }), number);
+}
+
+// Text nested deeper than any criterion needs is refused as a syntax error instead of running the
+// parser off the stack; long flat And/Or chains are fine however long, and keep SQL's Null rules.
+void TestCriteria::nestingAndLongChains_data()
+{
+    QTest::addColumn<QString>("criteria");
+    QTest::addColumn<int>("number");     // 0: parsed and evaluated
+    QTest::addColumn<bool>("expected");
+
+    auto repeat = [](const char* piece, int times) {
+        QString s;
+        for (int i = 0; i < times; ++i)
+            s += QLatin1String(piece);
+        return s;
+    };
+    const QString deep = repeat("(", 10000) + QStringLiteral("[Codigo] = 1") + repeat(")", 10000);
+    QTest::newRow("10,000 parentheses") << deep << int(err::CriteriaSyntax) << false;
+    QTest::newRow("10,000 open parentheses") << repeat("(", 10000) << int(err::CriteriaSyntax) << false;
+    QTest::newRow("100,000 Not") << repeat("Not ", 100000) + QStringLiteral("[Codigo] = 1") << int(err::CriteriaSyntax) << false;
+    QTest::newRow("150 parentheses") << repeat("(", 150) + QStringLiteral("[Codigo] = 1") + repeat(")", 150) << 0 << true;
+    QTest::newRow("150 Not") << repeat("Not ", 150) + QStringLiteral("[Codigo] = 1") << 0 << true;
+    QTest::newRow("50,000 And terms") << QStringLiteral("[Codigo] = 1") + repeat(" And [Nit] = '1'", 50000) << 0 << true;
+    QTest::newRow("50,000 Or terms, last true") << repeat("[Codigo] = 2 Or ", 50000) + QStringLiteral("[Nit] = '1'") << 0 << true;
+    QTest::newRow("And: False beats Null") << "[Codigo] = 1 And [Vacio] = 1 And [Codigo] = 2" << 0 << false;
+    QTest::newRow("And: Null is no match") << "[Codigo] = 1 And [Vacio] = 1 And [Nit] = '1'" << 0 << false;
+    QTest::newRow("Not (Null And True) is Null") << "Not ([Codigo] = 1 And [Vacio] = 1 And [Nit] = '1')" << 0 << false;
+    QTest::newRow("Or: True beats Null") << "[Codigo] = 2 Or [Vacio] = 1 Or [Nit] = '1'" << 0 << true;
+    QTest::newRow("Not (Null Or False) is Null") << "Not ([Codigo] = 2 Or [Vacio] = 1 Or [Nit] = '2')" << 0 << false;
+    QTest::newRow("Not (False Or False)") << "Not ([Codigo] = 2 Or [Nit] = '2' Or [Serie] = 'B')" << 0 << true;
+    QTest::newRow("Or of And groups") << "[Codigo] = 2 And [Nit] = '1' Or [Codigo] = 1 And [Serie] = 'a'" << 0 << true;
+}
+
+void TestCriteria::nestingAndLongChains()
+{
+    QFETCH(QString, criteria);
+    QFETCH(int, number);
+    QFETCH(bool, expected);
+    const Row row{{"Nit", QString("1")}, {"Codigo", qlonglong(1)}, {"Serie", QString("A")}, {"Vacio", null()}};
+    bool matched = false;
+    QCOMPARE(errorOf([&] { matched = Criteria::parse(criteria).matches(lookupIn(row)); }), number);
+    QCOMPARE(matched, expected);
 }
 
 QTEST_GUILESS_MAIN(TestCriteria)

@@ -104,6 +104,8 @@ private slots:
     void formTexts_data();
     void formTexts();
 
+    void longAndDeepTexts_data();
+    void longAndDeepTexts();
     void seriesUpgradeEnforcesNewSize();
     void textsIgnoreCaseInComparisonsJoinsAndSorts();
 
@@ -337,6 +339,10 @@ void TestJetSql::translation_data()
     QTest::newRow("Like") << "WHERE Nombre Not Like 'A*'" << "WHERE Nombre Not REGEXP 'A*' COLLATE ZALCI";
     QTest::newRow("number glued to And")
         << "WHERE [Enc] = 5And [Tipo] = '0'" << "WHERE \"Enc\" = 5 And \"Tipo\" = '0' COLLATE ZALCI";
+    QTest::newRow("text glued to And")
+        << "WHERE Nit='x'And Nombre='y'Or[Zona]='1'"
+        << "WHERE Nit='x' COLLATE ZALCI And Nombre='y' COLLATE ZALCI Or\"Zona\"='1' COLLATE ZALCI";
+    QTest::newRow("date glued to And") << "WHERE Fecha=#7/1/2001#And X=1" << "WHERE Fecha=37073 And X=1";
     QTest::newRow("DELETE *") << "DELETE * FROM [Planilla_Det] WHERE [Enc] = 1"
                               << "DELETE FROM \"Planilla_Det\" WHERE \"Enc\" = 1";
     QTest::newRow("DELETE t.*") << "DELETE Planilla_Det.* FROM Planilla_Det" << "DELETE FROM Planilla_Det";
@@ -450,6 +456,11 @@ void TestJetSql::formTexts_data()
     QTest::newRow("current period")
         << one("SELECT Periodos.[No], Periodos.[Coeficiente], Periodos.Del, Periodos.Al FROM Periodos WHERE([No] = 3);")
         << 1 << "Del" << QStringList{"37073"} << true;
+    QTest::newRow("text glued to And")
+        << one("SELECT Nit FROM Proveedores WHERE Nit='6789'And Nombre='AVENA'") << 1 << "Nit" << QStringList{"6789"} << true;
+    QTest::newRow("date glued to And")
+        << one("SELECT NoDoc FROM Planilla_Det WHERE Fecha=#7/8/2001#And Tipo='0'") << 1 << "NoDoc" << QStringList{"100"}
+        << true;
     QTest::newRow("period list")
         << one("SELECT Periodos.[No], Periodos.Del, Periodos.Al, [Del] & ' - ' &  [Al] AS Dis FROM Periodos;") << 28
         << "Dis" << QStringList{"01/07/2001 - 30/06/2002", "01/07/1999 - 30/06/2000"} << false;
@@ -582,6 +593,58 @@ void TestJetSql::formTexts()
         QVERIFY2(at >= 0, qPrintable(QStringLiteral("%1 not in %2").arg(v, actual.join(QLatin1String(" | ")))));
         actual.removeAt(at);
     }
+}
+
+// Nesting deeper than any query needs is refused as too complex (3360); long flat texts are
+// translated whole (each token once: these took seconds to minutes when every token rescanned).
+void TestJetSql::longAndDeepTexts_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("piece");     // occurs `count` times in the translation
+    QTest::addColumn<int>("count");
+
+    auto repeat = [](const QString& piece, int times, const QString& separator = QString()) {
+        QStringList parts;
+        for (int i = 0; i < times; ++i)
+            parts << piece;
+        return parts.join(separator);
+    };
+    QTest::newRow("100,000 open parentheses") << repeat("(", 100000) << int(err::QueryTooComplex) << QString() << 0;
+    QTest::newRow("201 nested parentheses")
+        << "SELECT " + repeat("(", 201) + "1" + repeat(")", 201) << int(err::QueryTooComplex) << QString() << 0;
+    QTest::newRow("200 nested parentheses")
+        << "SELECT " + repeat("(", 200) + "[Nit] & 'x'" + repeat(")", 200) << 0 << "zal_str(\"Nit\")" << 1;
+    QTest::newRow("nested concatenations")
+        << "SELECT " + repeat("([Nit] & ", 150) + "'x'" + repeat(")", 150) << 0 << "zal_str(\"Nit\")" << 150;
+    QTest::newRow("10,000-term concatenation")
+        << "SELECT " + repeat("[Nit]", 10000, " & ") + " FROM Proveedores" << 0 << " || " << 9999;
+    QTest::newRow("100,000 primaries in one operand")
+        << "SELECT " + repeat("[Monto]", 100000, " + ") + " & 'x' FROM t" << 0 << "zal_str(" << 1;
+    QTest::newRow("10,000 operands of arithmetic")
+        << "SELECT " + repeat("Mid([Nit], 1, 2) * 2", 10000, " & ") << 0 << "zal_str(Mid(" << 10000;
+    QTest::newRow("5,000 qualified assignments")
+        << "UPDATE Periodos SET " + repeat("Periodos.Coeficiente = 1", 5000, ", ") + " WHERE Periodos.[No] = 1, 2"
+        << 0 << "Periodos." << 1;
+    QTest::newRow("100,000 parentheses one after another")
+        << "SELECT " + repeat("(1)", 100000, " + ") << 0 << "(1)" << 100000;
+}
+
+void TestJetSql::longAndDeepTexts()
+{
+    QFETCH(QString, jet);
+    QFETCH(int, number);
+    QFETCH(QString, piece);
+    QFETCH(int, count);
+    QString out;
+    try {
+        out = jet::translate(jet, fixedSchema());
+        QCOMPARE(0, number);
+    } catch (const DbError& e) {
+        QCOMPARE(e.number(), number);
+        return;
+    }
+    QCOMPARE(int(out.count(piece)), count);
 }
 
 void TestJetSql::seriesUpgradeEnforcesNewSize()

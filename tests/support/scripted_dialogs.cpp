@@ -12,6 +12,7 @@ QString kindName(ScriptedDialogs::Kind kind)
     case ScriptedDialogs::Kind::MsgBox: return QStringLiteral("message box");
     case ScriptedDialogs::Kind::Input: return QStringLiteral("input box");
     case ScriptedDialogs::Kind::OpenFile: return QStringLiteral("file dialog");
+    case ScriptedDialogs::Kind::SaveFile: return QStringLiteral("save dialog");
     case ScriptedDialogs::Kind::Browse: return QStringLiteral("folder browser");
     }
     return QString();
@@ -61,6 +62,12 @@ ScriptedDialogs& ScriptedDialogs::expectInput(const QString& prompt, const QStri
 ScriptedDialogs& ScriptedDialogs::expectOpenFile(const QString& path)
 {
     queue_.append({Kind::OpenFile, std::nullopt, 0, path});
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::expectSaveFile(const QString& path)
+{
+    queue_.append({Kind::SaveFile, std::nullopt, 0, path});
     return *this;
 }
 
@@ -139,11 +146,11 @@ QString ScriptedDialogs::inputBox(const QString& prompt, const QString& title, c
     return call.textAnswer;
 }
 
-QString ScriptedDialogs::openFile(const ui::OpenFileOptions& options)
+QString ScriptedDialogs::fileDialog(Kind kind, const ui::OpenFileOptions& options)
 {
-    const auto expectation = take(Kind::OpenFile, options.title);
+    const auto expectation = take(kind, options.title);
     Call call;
-    call.kind = Kind::OpenFile;
+    call.kind = kind;
     call.prompt = options.title;
     call.title = options.title;
     call.shownTitle = options.title;
@@ -152,6 +159,16 @@ QString ScriptedDialogs::openFile(const ui::OpenFileOptions& options)
     call.textAnswer = expectation ? expectation->textAnswer : QString();
     calls_ << call;
     return call.textAnswer;
+}
+
+QString ScriptedDialogs::openFile(const ui::OpenFileOptions& options)
+{
+    return fileDialog(Kind::OpenFile, options);
+}
+
+QString ScriptedDialogs::saveFile(const ui::OpenFileOptions& options)
+{
+    return fileDialog(Kind::SaveFile, options);
 }
 
 QString ScriptedDialogs::browseFolder(const QString& prompt, const QString& startFolder)

@@ -26,7 +26,7 @@ namespace support {
 
 class ScriptedDialogs : public ui::DialogService {
 public:
-    enum class Kind { MsgBox, Input, OpenFile, Browse };
+    enum class Kind { MsgBox, Input, OpenFile, SaveFile, Browse };
 
     struct Call {
         Kind kind = Kind::MsgBox;
@@ -36,7 +36,7 @@ public:
         QString shownTitle;    // as shown
         int helpContext = 0;   // message boxes
         QString defaultText;   // input boxes: the default; browse: the start folder
-        ui::OpenFileOptions openFile;
+        ui::OpenFileOptions openFile;   // file dialogs, open or save
         QString textAnswer;    // what an input box, file dialog or browser returned
         int answer = 0;        // what a message box returned
         bool expected = true;  // false: nobody queued it
@@ -52,6 +52,7 @@ public:
     ScriptedDialogs& expectInput(const QString& answer);
     ScriptedDialogs& expectInput(const QString& prompt, const QString& answer);
     ScriptedDialogs& expectOpenFile(const QString& path);
+    ScriptedDialogs& expectSaveFile(const QString& path);
     ScriptedDialogs& expectBrowse(const QString& folder);
 
     const QList<Call>& calls() const { return calls_; }
@@ -65,6 +66,7 @@ public:
     int msgBox(const QString& prompt, int style = 0, const QString& title = {}, int helpContext = 0) override;
     QString inputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {}) override;
     QString openFile(const ui::OpenFileOptions& options) override;
+    QString saveFile(const ui::OpenFileOptions& options) override;
     QString browseFolder(const QString& prompt, const QString& startFolder = {}) override;
 
 private:
@@ -76,6 +78,7 @@ private:
     };
     // Takes the head of the queue for a call of this kind; records an error when it does not fit.
     std::optional<Expectation> take(Kind kind, const QString& prompt);
+    QString fileDialog(Kind kind, const ui::OpenFileOptions& options);
     void error(const QString& message);
 
     ui::DialogService* previous_;

@@ -1,0 +1,98 @@
+#pragma once
+// Report templates (.rpt) and their rendering.
+//
+// A template is a UTF-8 text file of sections. Lines before the first section and lines starting
+// with ";" outside [body] are comments.
+//
+//   [page]                 size = A4 | Letter | Legal; orientation = portrait | landscape;
+//                          margins = millimetres (one number for all four sides)
+//   [formulas]             Name = default value        (one a line; the value as the page shows it)
+//   [query NAME]           one SELECT in the database's dialect; {seleccion} stands where the
+//                          record selection goes (see parseSelection). The rows become the list
+//                          NAME of the body. A template may hold several queries.
+//   [format]               NAME.Column = pattern   or   Column = pattern   (basic::Format patterns,
+//                          e.g. ###,###,##0.00 or dd/mm/yyyy); other values print as basic::CStr.
+//   [body]                 HTML with Mustache tags, to the end of the file:
+//                          {{Name}} a formula, {{#NAME}}...{{/NAME}} the rows of a query with
+//                          {{Column}} inside, {{^NAME}}...{{/NAME}} when it has no rows.
+//
+// Every value reaches the page escaped ({{ }} escapes HTML); formulas print as they were handed over.
+#include <QMap>
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+
+class QPagedPaintDevice;
+class QTextDocument;
+
+namespace report {
+
+struct ReportTemplate {
+    QString path;
+    QPageLayout layout;
+    QStringList formulaNames;              // as the template lists them
+    QMap<QString, QString> formulaDefaults;
+    QList<QPair<QString, QString>> queries;  // name, SQL
+    QMap<QString, QString> formats;        // "NAME.Column" or "Column" -> pattern
+    QString body;
+
+    bool needsSelection() const;           // a query holds {seleccion}
+};
+
+// Reads a template. On failure returns nothing and sets *cause to the reason, in Spanish.
+std::optional<ReportTemplate> loadTemplate(const QString& path, QString* cause);
+std::optional<ReportTemplate> parseTemplate(const QString& text, QString* cause);
+
+// One comparison of a record selection.
+struct SelectionTerm {
+    QString table;
+    QString column;
+    qint64 value = 0;
+};
+
+// A record selection: comparisons "{Table.Column} = number" (blanks around "=" optional) joined by
+// "And" in any letter case. Anything else gives nothing.
+std::optional<QList<SelectionTerm>> parseSelection(const QString& formula);
+
+// The SQL condition of a selection: "([Table].[Column] = n AND ...)". The numbers are written back
+// from their parsed values and the names are plain identifiers, so no typed text reaches the SQL.
+QString selectionSql(const QList<SelectionTerm>& terms);
+
+// A formula text "Name = 'value'": the name is what stands before the first " = '" (blanks
+// trimmed), the value everything between it and the last "'". "Name='value'" is read too.
+// Returns false for a text of another shape.
+bool parseFormula(const QString& text, QString* name, QString* value);
+
+// What a render needs besides the template.
+struct RenderInput {
+    QString databasePath;
+    QString connect;
+    QString selection;                     // the record selection formula; may be empty
+    QMap<QString, QString> formulas;       // name -> value, as handed over
+};
+
+// The rendered report: its HTML and the page it goes on.
+struct RenderedReport {
+    QString title;
+    QString html;
+    QPageLayout layout;
+
+    // A paginated document of the HTML (a new one on each call).
+    std::unique_ptr<QTextDocument> document() const;
+    QString toPlainText() const;
+    // Writes the report as a PDF file; false (and *cause) when the file cannot be written.
+    bool writePdf(const QString& fileName, QString* cause = nullptr) const;
+};
+
+// Paints a document on a printer or PDF writer page by page, inside the device's page layout,
+// with "Página n de m" at the foot of each page. False when the device cannot be painted on.
+bool paintPages(QTextDocument& document, QPagedPaintDevice* device);
+
+// Runs the template's queries through the database layer and fills its body. On failure returns
+// nothing and sets *cause.
+std::optional<RenderedReport> renderTemplate(const ReportTemplate& tmpl, const RenderInput& input, QString* cause);
+
+} // namespace report

@@ -1,0 +1,257 @@
+// Repair of damaged files: every readable row is kept (past a broken page, in a file cut short),
+// what could not be kept is counted per table, automatic numbers never hand out a number still
+// referred to, and a damaged original is backed up once however often it is repaired.
+#include "platform/db/database.h"
+#include "platform/db/db_error.h"
+#include "support/support.h"
+
+#include <QFile>
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace db;
+
+namespace {
+const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
+
+// A worksheet of 600 rows for 30 taxpayers, as a real year's file would hold.
+void fillWorksheets(const support::TestDatabase& t)
+{
+    QString sql = QStringLiteral("BEGIN;");
+    for (int c = 1; c <= 30; ++c) {
+        sql += QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('%1-K', 'Contribuyente número %1');").arg(1000 + c);
+        sql += QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (%1, 5);").arg(c);
+    }
+    for (int r = 1; r <= 600; ++r) {
+        sql += QStringLiteral("INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto) "
+                              "VALUES (%1, '%2', 'F', 'SERIE-%3', 'DOCUMENTO-%4', 37000, 3, %5);")
+                   .arg(1 + r % 30).arg(500000 + r).arg(r % 97).arg(r * 7).arg(r * 1.25);
+    }
+    t.exec(sql + QStringLiteral("COMMIT;"));
+}
+
+qint64 scalar(const QString& path, const QString& sql)
+{
+    sqlite3* h = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    qint64 value = -1;
+    if (sqlite3_prepare_v2(h, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        value = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close_v2(h);
+    return value;
+}
+
+QMap<QString, qint64> rowCounts(const QString& path)
+{
+    QMap<QString, qint64> counts;
+    for (const QString& table : {QStringLiteral("Contribuyentes"), QStringLiteral("Planilla_Enc"), QStringLiteral("Planilla_Det"),
+                                 QStringLiteral("Periodos"), QStringLiteral("Gastos"), QStringLiteral("zal_sistema")})
+        counts[table] = scalar(path, QStringLiteral("SELECT count(*) FROM %1").arg(table));
+    return counts;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Overwrites one page of the file.
+void breakPage(const QString& path, qint64 page, char fill)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    f.seek((page - 1) * 4096);
+    f.write(QByteArray(4096, fill));
+}
+
+qint64 lossOf(const QList<RepairLoss>& losses, const QString& table)
+{
+    for (const RepairLoss& l : losses) {
+        if (l.table == table)
+            return l.rows;
+    }
+    return 0;
+}
+} // namespace
+
+class TestRepair : public QObject {
+    Q_OBJECT
+private slots:
+    void brokenPageLosesOnlyItsRows_data();
+    void brokenPageLosesOnlyItsRows();
+    void fileCutShortKeepsItsReadablePages_data();
+    void fileCutShortKeepsItsReadablePages();
+    void countersStayAboveEveryNumberReferredTo();
+    void rebuildKeepsCountersAboveReferences();
+    void sameDamageIsBackedUpOnce();
+    void damageIsTheOnlyErrorToRepair();
+    void definitionsRunAsOneStatementOnly();
+};
+
+void TestRepair::brokenPageLosesOnlyItsRows_data()
+{
+    QTest::addColumn<char>("fill");
+    QTest::newRow("zeroed") << '\0';
+    QTest::newRow("garbage") << '\xA5';
+}
+
+void TestRepair::brokenPageLosesOnlyItsRows()
+{
+    QFETCH(char, fill);
+    support::TestDatabase t;
+    fillWorksheets(t);
+    const auto before = rowCounts(t.path());
+    // A leaf in the middle of the worksheet rows.
+    const qint64 leaves = scalar(t.path(), QStringLiteral("SELECT count(*) FROM dbstat WHERE name = 'Planilla_Det' AND pagetype = 'leaf'"));
+    QVERIFY(leaves > 4);
+    const qint64 page = scalar(t.path(), QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Planilla_Det' AND pagetype = 'leaf' "
+                                                        "ORDER BY path LIMIT 1 OFFSET %1").arg(leaves / 2));
+    const qint64 rowsOnPage = scalar(t.path(), QStringLiteral("SELECT ncell FROM dbstat WHERE pageno = %1").arg(page));
+    breakPage(t.path(), page, fill);
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
+
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses);
+    QVERIFY(Database::open(t.path(), kConnect).isOpen());
+    const auto after = rowCounts(t.path());
+    // Only the rows of the broken page are gone, and the report says so.
+    QCOMPARE(after[QStringLiteral("Planilla_Det")], before[QStringLiteral("Planilla_Det")] - rowsOnPage);
+    QVERIFY(lossOf(losses, QStringLiteral("Planilla_Det")) >= rowsOnPage);
+    QVERIFY(lossOf(losses, QStringLiteral("Planilla_Det")) <= rowsOnPage + 1);
+    for (const QString& table : {QStringLiteral("Contribuyentes"), QStringLiteral("Planilla_Enc"), QStringLiteral("Periodos"), QStringLiteral("Gastos")}) {
+        QCOMPARE(after[table], before[table]);
+        QCOMPARE(lossOf(losses, table), 0);
+    }
+    QCOMPARE(losses.size(), 1);
+}
+
+void TestRepair::fileCutShortKeepsItsReadablePages_data()
+{
+    QTest::addColumn<int>("keptPercent");
+    QTest::newRow("two thirds") << 66;
+    QTest::newRow("nine tenths") << 90;
+    QTest::newRow("half a page short") << 0;
+}
+
+void TestRepair::fileCutShortKeepsItsReadablePages()
+{
+    QFETCH(int, keptPercent);
+    support::TestDatabase t;
+    fillWorksheets(t);
+    const auto before = rowCounts(t.path());
+    QByteArray bytes = bytesOf(t.path());
+    bytes.truncate(keptPercent ? bytes.size() * keptPercent / 100 : bytes.size() - 2048);
+    writeBytes(t.path(), bytes);
+
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses);
+    QVERIFY(Database::open(t.path(), kConnect).isOpen());
+    const auto after = rowCounts(t.path());
+    // The seed at the start of the file is whole; every row that did not come back is reported.
+    QCOMPARE(after[QStringLiteral("Periodos")], before[QStringLiteral("Periodos")]);
+    QCOMPARE(after[QStringLiteral("Gastos")], before[QStringLiteral("Gastos")]);
+    QVERIFY(after[QStringLiteral("Planilla_Det")] > 0);
+    qint64 missing = 0;
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const qint64 gone = it.value() - after[it.key()];
+        missing += gone;
+        QVERIFY2(lossOf(losses, it.key()) >= gone, qPrintable(QStringLiteral("%1: %2 gone, %3 reported").arg(it.key()).arg(gone).arg(lossOf(losses, it.key()))));
+    }
+    if (keptPercent)
+        QVERIFY(missing > 0);
+}
+
+void TestRepair::countersStayAboveEveryNumberReferredTo()
+{
+    support::TestDatabase t;
+    fillWorksheets(t);
+    // The taxpayers' only page is lost, and with it their counter's row.
+    const qint64 page = scalar(t.path(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Contribuyentes'"));
+    QCOMPARE(scalar(t.path(), QStringLiteral("SELECT count(*) FROM dbstat WHERE name = 'Contribuyentes'")), 1);
+    breakPage(t.path(), page, '\0');
+    t.exec(QStringLiteral("PRAGMA writable_schema = ON; DELETE FROM sqlite_sequence WHERE name = 'Contribuyentes'"));
+
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses);
+    QCOMPARE(lossOf(losses, QStringLiteral("Contribuyentes")), 30);
+    Database d = Database::open(t.path(), kConnect);
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT count(*) FROM Contribuyentes")).field(0).toInt(), 0);
+    // A new taxpayer does not take the number of one whose worksheets are still there.
+    d.execute(QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('9-9', 'Nuevo')"));
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT Max(No) FROM Contribuyentes")).field(0).toInt(), 31);
+    d.execute(QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (31, 5)"));
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT Max(No) FROM Planilla_Enc")).field(0).toInt(), 31);
+}
+
+void TestRepair::rebuildKeepsCountersAboveReferences()
+{
+    support::TestDatabase t;
+    // Worksheets of taxpayer 7 remain, the taxpayers and their counter are gone.
+    t.exec(QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (7, 5);"
+                          "INSERT INTO Planilla_Det (Enc, Gasto) VALUES (12, 40);"
+                          "DELETE FROM Contribuyentes; DELETE FROM sqlite_sequence WHERE name = 'Contribuyentes';"));
+    Database d = Database::open(t.path(), kConnect);
+    d.tableDef(QStringLiteral("Contribuyentes")).setFieldSize(QStringLiteral("Nombre"), 95);
+    d.execute(QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('9-9', 'Nuevo')"));
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT Max(No) FROM Contribuyentes")).field(0).toInt(), 8);
+}
+
+void TestRepair::sameDamageIsBackedUpOnce()
+{
+    support::TestDatabase t;
+    fillWorksheets(t);
+    const qint64 page = scalar(t.path(), QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Planilla_Det' AND pagetype = 'leaf' LIMIT 1"));
+    breakPage(t.path(), page, '\x5A');
+    const QByteArray damaged = bytesOf(t.path());
+
+    const QString first = repairDatabase(t.path());
+    QCOMPARE(bytesOf(first), damaged);
+    // The same damage again (the file copied back from elsewhere): the backup already kept serves.
+    writeBytes(t.path(), damaged);
+    QCOMPARE(repairDatabase(t.path()), first);
+    QVERIFY(!QFile::exists(t.path() + QStringLiteral(".1.bak")));
+    // Other damage gets a backup of its own; the first stays as it was.
+    breakPage(t.path(), scalar(t.path(), QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Planilla_Det' "
+                                                       "AND pagetype = 'leaf' LIMIT 1 OFFSET 3")), '\x11');
+    const QByteArray other = bytesOf(t.path());
+    const QString second = repairDatabase(t.path());
+    QVERIFY(second != first);
+    QCOMPARE(bytesOf(second), other);
+    QCOMPARE(bytesOf(first), damaged);
+}
+
+void TestRepair::damageIsTheOnlyErrorToRepair()
+{
+    QVERIFY(isDamage(DbError(err::Corrupt, QString())));
+    for (int number : {err::UnrecognizedFormat, err::InvalidPassword, err::Locked, err::FileInUse, err::CannotOpen, err::FileNotFound})
+        QVERIFY2(!isDamage(DbError(number, QString())), qPrintable(QString::number(number)));
+}
+
+void TestRepair::definitionsRunAsOneStatementOnly()
+{
+    // A damaged definition that goes on after its statement: nothing but the table is made.
+    support::TestDatabase t;
+    const QString outside = t.dir() + QStringLiteral("/fuera.db");
+    t.exec(QStringLiteral("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = sql || '; ATTACH DATABASE ''%1'' AS fuera; "
+                          "CREATE TABLE fuera.t (x)' WHERE name = 'Gastos';")
+               .arg(outside));
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses);
+    QVERIFY(!QFile::exists(outside));
+    QVERIFY(losses.isEmpty());
+    QCOMPARE(Database::open(t.path(), kConnect).openRecordset(QStringLiteral("Gastos")).recordCount(), 31);
+}
+
+QTEST_MAIN(TestRepair)
+#include "test_repair.moc"

@@ -1,0 +1,480 @@
+// The entry form driven through its handlers: the twelve save checks, save and delete, the series
+// rule, the taxpayer shown, fuel, the grid, Esc, clearing and the supplier hand-off.
+#include "planillas_fixture.h"
+
+#include "catalogs/frm_proveedor.h"
+#include "core/mdi_menu.h"
+#include "platform/ui/data_control.h"
+#include "platform/ui/db_grid.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/status_bar.h"
+#include "support/scripted_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace fixture;
+
+namespace {
+const QString kZal = QStringLiteral(" ZAL");
+const QString kNumeric = QStringLiteral("Debe ingresar un cantidad numérica...");
+const QString kRange = QStringLiteral(" Debe ingresar una fecha entre el intervalo : 01/07/2002 al: 30/06/2003");
+
+QStringList gridColumn(const frmPlanillas& f, int column)
+{
+    QStringList out;
+    for (int row = 0; row < f.grdDetalle->rowCount(); ++row)
+        out << f.grdDetalle->item(row, column)->text();
+    return out;
+}
+
+// A taxpayer A form, loaded and with its worksheet shown.
+struct Open {
+    Worksheet ws;
+    frmPlanillas f;
+    explicit Open(int period = 4) : ws(period)
+    {
+        f.Load();
+        pickTaxpayer(f, ws.nitA);
+    }
+    Doc invoice(const QString& noDoc = QStringLiteral("101"), const QString& cantidad = QStringLiteral("100.00")) const
+    {
+        return {ws.prov1, 0, QStringLiteral("A"), noDoc, QStringLiteral("15/08/2002"), QStringLiteral("1"), cantidad, {}};
+    }
+};
+} // namespace
+
+class TestFrmPlanillas : public QObject {
+    Q_OBJECT
+private slots:
+    void saveChecks_data();
+    void saveChecks();
+    void saveCreatesHeaderThenChangesTheDocument();
+    void deleteDocument();
+    void seriesByTypeCode_data();
+    void seriesByTypeCode();
+    void otherTaxpayerIsRefused();
+    void fuelDocument();
+    void fuelTypedInAnotherCase();
+    void typeListOfThePeriod_data();
+    void typeListOfThePeriod();
+    void gridDoubleClickAndSort();
+    void escPastesANumber_data();
+    void escPastesANumber();
+    void clearing();
+    void supplierHandOff();
+    void menuOpensOnce();
+};
+
+void TestFrmPlanillas::saveChecks_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("help");
+    QTest::addColumn<QString>("focus");
+    const int info = ui::vbInformation;
+    const int helpInfo = ui::vbInformation | ui::vbMsgBoxHelpButton;
+    QTest::newRow("1 supplier") << "provee" << "" << " Debe seleccionar un proveedor válido..." << info << "" << 0 << "cmbProvee";
+    QTest::newRow("2 type") << "tipo" << "" << " Debe seleccionar un Tipo de Documento válido..." << info << kZal << 0 << "cmbTipo";
+    QTest::newRow("3 number") << "doc" << "12A" << " Debe ingresar un No. Documento válido..." << info << kZal << 0 << "txtDoc";
+    QTest::newRow("4 EKO") << "eko" << "0203" << " El Tipo de documento EKO Dcto. 39-99 exige un No. de Formulario válido..."
+                           << helpInfo << kZal << 1080 << "txtDoc";
+    QTest::newRow("5 form") << "f208" << "2031" << " El Tipo de documento Formulario 208 exige un No. de Formulario válido..."
+                            << helpInfo << kZal << 2520 << "txtDoc";
+    QTest::newRow("6 no date") << "fecha" << "" << kRange << info << "" << 0 << "txtFecha";
+    QTest::newRow("7 outside") << "fecha" << "30/06/2002" << kRange << info << "" << 0 << "txtFecha";
+    QTest::newRow("8 expense") << "gasto" << "" << " Debe seleccionar un Tipo de Gasto válido..." << info << kZal << 0 << "cmbGasto";
+    QTest::newRow("9 amount") << "cantidad" << "0.00" << "Debe ingresar una cantidad válida..." << info << "" << 0 << "txtCantidad";
+    QTest::newRow("10 Tiquete") << "tiquete" << "01/04/2002" << " Documentos tipo Tiquete no se aceptan apartir de 01/Abril/2002 Decreto:62-2001..."
+                                << info << "" << 0 << "cmbTipo";
+    QTest::newRow("11 amount 5x") << "cantidad" << "5x" << kNumeric << info << kZal << 0 << "txtCantidad";
+    QTest::newRow("11 comma decimal") << "cantidad" << "12,50" << kNumeric << info << kZal << 0 << "txtCantidad";
+    QTest::newRow("12 no price") << "fuel" << "" << kNumeric << info << kZal << 0 << "txtUnitario";
+    QTest::newRow("12 price at the rate") << "fuel" << "4.70" << kNumeric << info << kZal << 0 << "txtUnitario";
+}
+
+void TestFrmPlanillas::saveChecks()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    QFETCH(int, style);
+    QFETCH(QString, title);
+    QFETCH(int, help);
+    QFETCH(QString, focus);
+    const bool tiquete = change == QLatin1String("tiquete");
+    Open o(tiquete || change == QLatin1String("eko") ? 3 : 4);
+    Doc d = o.invoice();
+    if (tiquete) {
+        d.tipo = 1;
+        d.fecha = value;
+    } else if (change == "provee") d.provee = value;
+    else if (change == "tipo") d.tipo = -1;
+    else if (change == "doc") d.noDoc = value;
+    else if (change == "eko") { d.tipo = 2; d.noDoc = value; }
+    else if (change == "f208") { d.tipo = 9; d.noDoc = value; }
+    else if (change == "fecha") d.fecha = value;
+    else if (change == "gasto") d.gasto = value;
+    else if (change == "cantidad") d.cantidad = value;
+    else if (change == "fuel") { d.gasto = QStringLiteral("24"); d.cantidad = QStringLiteral("470.00"); d.unitario = value; }
+    if (tiquete) {
+        // The period 3 form with the Tiquete type.
+        QCOMPARE(o.f.cmbTipo->count(), 8);
+    }
+    fill(o.f, d);
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(message, ui::vbOK);
+    save(o.f);
+    QCOMPARE(dialogs.calls().size(), 1);
+    QCOMPARE(dialogs.calls().at(0).style, style);
+    QCOMPARE(dialogs.calls().at(0).title, title);
+    QCOMPARE(dialogs.calls().at(0).helpContext, help);
+    QVERIFY(o.f.focusWidget());
+    QCOMPARE(o.f.focusWidget()->objectName(), focus);
+    if (change == "fuel")
+        QVERIFY(o.f.txtUnitario->isVisibleTo(&o.f));
+    if (change == "cantidad" && value != "0.00")
+        QCOMPARE(o.f.txtCantidad->Text(), QString());
+    QCOMPARE(o.ws.rows(), QStringList());
+}
+
+void TestFrmPlanillas::saveCreatesHeaderThenChangesTheDocument()
+{
+    Open o;
+    QCOMPARE(o.ws.headers(), 0);
+    QCOMPARE(o.f.txtTotfac->text(), QStringLiteral("0.00"));
+    fill(o.f, o.f.cmbContrib->BoundText().isEmpty() ? Doc{} : o.invoice(QStringLiteral("101"), QStringLiteral("1,000.00")));
+    save(o.f);
+    QCOMPARE(o.ws.headers(), 1);
+    QCOMPARE(o.ws.rows(), QStringList{o.f.headerNo().toString() + "|" + o.ws.prov1 + "|0|A|101|1000|null"});
+    QCOMPARE(o.f.txtTotfac->text(), QStringLiteral("1,000.00"));
+    QCOMPARE(o.f.txtEKO->text(), QStringLiteral("107.14"));
+    // The supplier stays for the next document, the rest is cleared.
+    QCOMPARE(o.f.cmbProvee->Text(), o.ws.prov1);
+    QCOMPARE(o.f.txtDoc->text(), QString());
+    QCOMPARE(gridColumn(o.f, 5), QStringList{"101"});
+
+    // The same key again (series typed in lower case) changes the stored row.
+    Doc again = o.invoice(QStringLiteral("101"), QStringLiteral("250.00"));
+    again.serie = QStringLiteral("a");
+    fill(o.f, again);
+    save(o.f);
+    // A form-type document counts at face value.
+    fill(o.f, {o.ws.prov1, 8, {}, QStringLiteral("2035"), QStringLiteral("16/08/2002"), QStringLiteral("1"),
+               QStringLiteral("500.00"), {}});
+    save(o.f);
+    QCOMPARE(o.ws.headers(), 1);
+    QCOMPARE(o.ws.rows().size(), 2);
+    QVERIFY(o.ws.rows().at(0).endsWith(QStringLiteral("|0|A|101|250|null")));
+    QCOMPARE(o.f.txtTotfac->text(), QStringLiteral("750.00"));
+    QCOMPARE(o.f.txtEKO->text(), QStringLiteral("526.79"));
+}
+
+void TestFrmPlanillas::deleteDocument()
+{
+    Open o;
+    fill(o.f, o.invoice());
+    save(o.f);
+    fill(o.f, o.invoice(QStringLiteral("102")));
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 2);
+    fill(o.f, o.invoice());
+    remove(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QVERIFY(o.ws.rows().at(0).contains(QStringLiteral("|102|")));
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+    QCOMPARE(o.f.txtTotfac->text(), QStringLiteral("100.00"));
+    // A document that is not stored only clears the fields; a number that is no number is refused.
+    fill(o.f, o.invoice(QStringLiteral("999")));
+    remove(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    fill(o.f, o.invoice(QStringLiteral("1' Or '1'='1")));
+    {
+        support::ScriptedDialogs dialogs;
+        dialogs.expectMsgBox(QStringLiteral(" Debe ingresar un No. Documento válido..."), ui::vbOK);
+        remove(o.f);
+    }
+    QCOMPARE(o.ws.rows().size(), 1);
+}
+
+void TestFrmPlanillas::seriesByTypeCode_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("serie");
+    QTest::addColumn<QString>("noDoc");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("Factura") << 0 << "b7" << "5" << "B7";
+    QTest::newRow("Factura Electrónica") << 11 << "fe1" << "6" << "FE1";
+    QTest::newRow("Factura without series") << 0 << "" << "7" << "null";
+    QTest::newRow("Formulario 711") << 10 << "" << "7115" << "null";
+}
+
+void TestFrmPlanillas::seriesByTypeCode()
+{
+    QFETCH(int, code);
+    QFETCH(QString, serie);
+    QFETCH(QString, noDoc);
+    QFETCH(QString, stored);
+    Open o;
+    Doc d {o.ws.prov1, code, serie, noDoc, QStringLiteral("15/08/2002"), QStringLiteral("1"), QStringLiteral("10.00"), {}};
+    fill(o.f, d);
+    QCOMPARE(o.f.txtSerie->isVisibleTo(&o.f), code == 0 || code == 11);
+    save(o.f);
+    d.cantidad = QStringLiteral("20.00");
+    fill(o.f, d);
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QCOMPARE(o.ws.rows().at(0).section(QLatin1Char('|'), 3, 3), stored);
+    QCOMPARE(o.ws.rows().at(0).section(QLatin1Char('|'), 5, 5), QStringLiteral("20"));
+    fill(o.f, d);
+    remove(o.f);
+    QCOMPARE(o.ws.rows(), QStringList());
+}
+
+void TestFrmPlanillas::otherTaxpayerIsRefused()
+{
+    Open o;
+    fill(o.f, o.invoice());
+    save(o.f);
+    // B's tax id typed over A's, without Enter.
+    fill(o.f, o.invoice(QStringLiteral("101"), QStringLiteral("999.00")));
+    ui::runHandler([&] { o.f.cmbContrib->setText(o.ws.nitB); });
+    {
+        support::ScriptedDialogs dialogs;
+        dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar un Contribuyente válido..."), ui::vbOK);
+        save(o.f);
+        QCOMPARE(dialogs.calls().at(0).title, kZal);
+        QCOMPARE(o.f.focusWidget(), o.f.cmbContrib);
+        dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar un Contribuyente válido..."), ui::vbOK);
+        remove(o.f);
+    }
+    QCOMPARE(o.ws.headers(), 1);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QVERIFY(o.ws.rows().at(0).endsWith(QStringLiteral("|100|null")));
+    // After Enter, B's own worksheet is the one saved to.
+    pickTaxpayer(o.f, o.ws.nitB);
+    QCOMPARE(o.f.txtNombre->text(), QStringLiteral("Bruno Díaz"));
+    QCOMPARE(o.f.grdDetalle->rowCount(), 0);
+    fill(o.f, o.invoice());
+    save(o.f);
+    QCOMPARE(o.ws.headers(), 2);
+    QCOMPARE(o.ws.rows().size(), 2);
+}
+
+void TestFrmPlanillas::fuelDocument()
+{
+    Open o;
+    Doc d {o.ws.prov2, 0, QStringLiteral("G"), QStringLiteral("77"), QStringLiteral("20/08/2002"), QStringLiteral("24"),
+           QStringLiteral("470.00"), QStringLiteral("47.00")};
+    fill(o.f, d);
+    // The price's Enter computes the amount without the tax.
+    enter([&](int& k) { o.f.txtUnitario_KeyPress(k); });
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("423.00"));
+    // An amount changed afterwards is not saved with the old amount without tax.
+    ui::runHandler([&] { o.f.txtCantidad->setText(QStringLiteral("940.00")); });
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QVERIFY2(o.ws.rows().at(0).endsWith(QStringLiteral("|846|47")), qPrintable(o.ws.rows().at(0)));
+    // The number typed again finds the stored fuel row and rebuilds the amount paid.
+    fill(o.f, Doc{o.ws.prov2, 0, QStringLiteral("G"), QStringLiteral("77"), {}, {}, {}, {}});
+    enter([&](int& k) { o.f.txtDoc_KeyPress(k); });
+    QCOMPARE(o.f.txtFecha->Text(), QStringLiteral("20/08/2002"));
+    QCOMPARE(o.f.cmbGasto->Text(), QStringLiteral("Gasolina Superior"));
+    QCOMPARE(o.f.txtUnitario->Text(), QStringLiteral("47.00"));
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("846.00"));
+    QCOMPARE(o.f.txtCantidad->Text(), QStringLiteral("940.00"));
+    QVERIFY(o.f.txtUnitario->isVisibleTo(&o.f));
+    // A stored price at or below the rate shows the stored amount.
+    o.ws.db.exec(QStringLiteral("UPDATE Planilla_Det SET Galon = 4.7"));
+    ui::runHandler([&] { o.f.dtDetalle->Refresh(); });
+    ui::runHandler([&] { o.f.txtDoc->setText(QStringLiteral("77")); });
+    enter([&](int& k) { o.f.txtDoc_KeyPress(k); });
+    QCOMPARE(o.f.txtCantidad->Text(), QStringLiteral("846.00"));
+}
+
+void TestFrmPlanillas::fuelTypedInAnotherCase()
+{
+    Open o;
+    fill(o.f, Doc{o.ws.prov2, 0, {}, QStringLiteral("8"), QStringLiteral("20/08/2002"), {}, {}, {}});
+    ui::runHandler([&] { o.f.cmbGasto->setText(QStringLiteral("gasolina regular")); });
+    QCOMPARE(o.f.cmbGasto->BoundText(), QStringLiteral("25"));
+    ui::runHandler([&] { o.f.cmbGasto_Click(); });
+    QCOMPARE(o.f.cmbGasto->Text(), QStringLiteral("Gasolina Regular"));
+    QVERIFY(o.f.txtUnitario->isVisibleTo(&o.f));
+    QVERIFY(o.f.lblTotal->isVisibleTo(&o.f));
+}
+
+void TestFrmPlanillas::typeListOfThePeriod_data()
+{
+    QTest::addColumn<int>("period");
+    QTest::addColumn<int>("count");
+    QTest::newRow("3") << 3 << 8;
+    QTest::newRow("4") << 4 << 6;
+}
+
+void TestFrmPlanillas::typeListOfThePeriod()
+{
+    QFETCH(int, period);
+    QFETCH(int, count);
+    Worksheet ws(period);
+    frmPlanillas f;
+    f.Load();
+    QCOMPARE(f.cmbTipo->count(), count);
+    QCOMPARE(f.cmbTipo->itemText(count - 1), QStringLiteral("Factura Electrónica"));
+    QCOMPARE(f.cmbTipo->itemData(count - 1).toInt(), 11);
+    QCOMPARE(f.lblActual->text(), QStringLiteral("Período Actual: ") + Biblio::gPeriodoDel + " - " + Biblio::gPeriodoAl);
+    QVERIFY(!f.cmdImprime->isVisibleTo(&f));
+}
+
+void TestFrmPlanillas::gridDoubleClickAndSort()
+{
+    Open o;
+    fill(o.f, Doc{o.ws.prov1, 0, QStringLiteral("A"), QStringLiteral("3"), QStringLiteral("10/09/2002"), QStringLiteral("1"), QStringLiteral("30.00"), {}});
+    save(o.f);
+    fill(o.f, Doc{o.ws.prov1, 7, {}, QStringLiteral("1"), QStringLiteral("12/09/2002"), QStringLiteral("2"), QStringLiteral("10.00"), {}});
+    save(o.f);
+    fill(o.f, Doc{o.ws.prov2, 10, {}, QStringLiteral("7112"), QStringLiteral("11/09/2002"), QStringLiteral("3"), QStringLiteral("20.00"), {}});
+    save(o.f);
+    QCOMPARE(gridColumn(o.f, 3), (QStringList{"Factura", "Declaracion Aduanera", "Formulario 711"}));
+    QCOMPARE(o.f.grdDetalle->horizontalHeaderItem(6)->text(), QStringLiteral("Valor"));
+
+    ui::runHandler([&] { o.f.grdDetalle_HeadClick(6); });
+    QCOMPARE(gridColumn(o.f, 6), (QStringList{"10.00", "20.00", "30.00"}));
+    ui::runHandler([&] { o.f.grdDetalle_HeadClick(6); });
+    QCOMPARE(gridColumn(o.f, 6), (QStringList{"30.00", "20.00", "10.00"}));
+    ui::runHandler([&] { o.f.grdDetalle_HeadClick(5); });   // inert
+    QCOMPARE(gridColumn(o.f, 6), (QStringList{"30.00", "20.00", "10.00"}));
+    ui::runHandler([&] { o.f.grdDetalle_HeadClick(3); });   // by the stored code: "0", "10", "7"
+    QCOMPARE(gridColumn(o.f, 3), (QStringList{"Factura", "Formulario 711", "Declaracion Aduanera"}));
+    ui::runHandler([&] { o.f.grdDetalle_HeadClick(2); });
+    QCOMPARE(gridColumn(o.f, 5), (QStringList{"3", "7112", "1"}));
+    QVERIFY(o.f.SqlDetalle.endsWith(QStringLiteral("));")));
+
+    // Double click on the customs row (third by date) loads it; its amount goes on the clipboard.
+    o.ws.clipboard.SetText(QStringLiteral("x"));
+    ui::runHandler([&] {
+        o.f.grdDetalle->selectRow(2);
+        o.f.grdDetalle_DblClick();
+    });
+    QCOMPARE(o.f.cmbProvee->Text(), o.ws.prov1);
+    QCOMPARE(o.f.cmbNProvee->Text(), QStringLiteral("Tienda Uno"));
+    QCOMPARE(o.f.cmbTipo->currentText(), QStringLiteral("Declaracion Aduanera"));
+    QCOMPARE(o.f.txtDoc->text(), QStringLiteral("1"));
+    QCOMPARE(o.f.txtFecha->Text(), QStringLiteral("12/09/2002"));
+    QCOMPARE(o.f.cmbGasto->BoundText(), QStringLiteral("2"));
+    QCOMPARE(o.f.txtCantidad->Text(), QStringLiteral("10.00"));
+    QCOMPARE(o.ws.clipboard.GetText(), QStringLiteral("10.00"));
+    QCOMPARE(o.f.focusWidget(), o.f.txtFecha);
+}
+
+void TestFrmPlanillas::escPastesANumber_data()
+{
+    QTest::addColumn<QString>("clip");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("number") << "125.50" << "125.50";
+    QTest::newRow("word") << "hola" << "7";
+}
+
+void TestFrmPlanillas::escPastesANumber()
+{
+    QFETCH(QString, clip);
+    QFETCH(QString, after);
+    Open o;
+    ui::runHandler([&] { o.f.txtCantidad->setText(QStringLiteral("7")); });
+    o.ws.clipboard.SetText(clip);
+    ui::runHandler([&] {
+        int k = 27;
+        o.f.txtCantidad_KeyPress(k);
+    });
+    QCOMPARE(o.f.txtCantidad->Text(), after);
+}
+
+void TestFrmPlanillas::clearing()
+{
+    Open o;
+    fill(o.f, o.invoice());
+    save(o.f);
+    fill(o.f, o.invoice(QStringLiteral("55")));
+    // Level 3 (a change of the number) keeps the series and the number.
+    ui::runHandler([&] { o.f.LimpiaDet(3); });
+    QCOMPARE(o.f.txtDoc->text(), QStringLiteral("55"));
+    QCOMPARE(o.f.txtSerie->text(), QStringLiteral("A"));
+    QCOMPARE(o.f.cmbGasto->BoundText(), QString());
+    QCOMPARE(o.f.txtFecha->Text().trimmed(), QStringLiteral("/  /"));
+    // The clear button with a supplier keeps the taxpayer and the worksheet.
+    ui::runHandler([&] { o.f.cmdLimpiar_Click(); });
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+    QCOMPARE(o.f.txtDoc->text(), QString());
+    QCOMPARE(o.f.cmbTipo->currentText(), QStringLiteral("Factura"));
+    QCOMPARE(o.f.txtNombre->text(), QStringLiteral("Ana Pérez"));
+    QCOMPARE(o.f.grdDetalle->rowCount(), 1);
+    QCOMPARE(o.f.focusWidget(), o.f.cmbProvee);
+    // Without one it clears the whole form.
+    ui::runHandler([&] { o.f.cmdLimpiar_Click(); });
+    QCOMPARE(o.f.cmbContrib->Text(), QString());
+    QCOMPARE(o.f.txtNombre->text(), QString());
+    QCOMPARE(o.f.grdDetalle->rowCount(), 0);
+    QCOMPARE(o.f.txtTotfac->text(), QStringLiteral("0.00"));
+    QCOMPARE(o.f.txtEKO->text(), QStringLiteral("0.00"));
+    QCOMPARE(o.f.focusWidget(), o.f.cmbContrib);
+}
+
+void TestFrmPlanillas::supplierHandOff()
+{
+    Worksheet ws;
+    support::ScriptedDialogs dialogs;
+    MDIMenu menu;
+    menu.show();
+    auto* f = MDIMenu::showForm<frmPlanillas>();
+    QVERIFY(Biblio::gPlanillaAbierta);
+    QVERIFY(!menu.mn00104->isEnabled());
+    QVERIFY(!menu.mn00301->isEnabled());
+    QVERIFY(!menu.mn00203->isEnabled());
+    pickTaxpayer(*f, ws.nitA);
+    const QString fresh = nit(5000003);
+    dialogs.expectMsgBox(QStringLiteral(" Este proveedor no existe desea crearlo??"), ui::vbYes);
+    ui::runHandler([&] { f->cmbProvee->setText(fresh); });
+    enter([&](int& k) { f->cmbProvee_KeyPress(k); });
+    QCOMPARE(dialogs.calls().at(0).style, ui::vbYesNo | ui::vbQuestion);
+    auto* p = MDIMenu::findForm<frmProveedor>();
+    QVERIFY(p && p->isLoaded());
+    QCOMPARE(p->cmbNit->Text(), fresh);
+    QCOMPARE(Biblio::gNitProveedor, fresh);
+    // The catalogue saves the supplier and closes; the entry form takes it on its activation.
+    ui::runHandler([&] {
+        p->txtNombre->setText(QStringLiteral("Nuevo Proveedor"));
+        p->cmdGrabar->click();
+    });
+    QVERIFY(!p->isLoaded());
+    ui::runHandler([&] { f->Form_Activate(); });
+    QCOMPARE(f->cmbProvee->Text(), fresh);
+    QCOMPARE(f->cmbNProvee->Text(), QStringLiteral("Nuevo Proveedor"));
+    QCOMPARE(Biblio::gNitProveedor, QString());
+    QVERIFY(!Biblio::gProveedorNuevo);
+    QVERIFY(f->Unload());
+    QVERIFY(menu.mn00104->isEnabled());
+    QVERIFY(!Biblio::gPlanillaAbierta);
+}
+
+void TestFrmPlanillas::menuOpensOnce()
+{
+    Worksheet ws;
+    MDIMenu menu;
+    menu.show();
+    ui::runHandler([&] { menu.mn00201->trigger(); });
+    auto* f = MDIMenu::findForm<frmPlanillas>();
+    QVERIFY(f && f->isLoaded());
+    ui::runHandler([&] { menu.mn00201->trigger(); });
+    QCOMPARE(MDIMenu::findForm<frmPlanillas>(), f);
+    QCOMPARE(menu.mn00201->text(), QStringLiteral("Ingreso de &Facturas"));
+}
+
+QTEST_MAIN(TestFrmPlanillas)
+#include "test_frm_planillas.moc"

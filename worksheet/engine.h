@@ -1,0 +1,122 @@
+#pragma once
+// The worksheet rules that are not about widgets: the document types a period offers, which types
+// carry a series, the fuels and their per-gallon tax, the fuel computation and its reverse, the
+// strict reading of amounts, the worksheet sums and the tax credit, the clearing levels of the
+// entry fields and the grid's header-click sort.
+//
+// Every worksheet form (the entry form, the print form and the older forms) works through these
+// functions. What differs from form to form is a Variant value; the entry form uses
+// Variant::entryForm().
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <optional>
+
+namespace db { class Recordset; }
+
+namespace worksheet {
+
+// A document type of the type list: the name shown and the code stored in Planilla_Det.Tipo.
+struct DocType {
+    QString name;
+    int code = 0;
+    bool operator==(const DocType&) const = default;
+};
+
+// A fuel: its exact description in Gastos and its tax per gallon.
+struct Fuel {
+    QString name;
+    double rate = 0;
+};
+
+// The group sums of a worksheet (empty groups are 0).
+struct CreditSums {
+    double facturas = 0;      // codes 0, 1 and 11 outside July 2001: times the period coefficient
+    double formularios = 0;   // codes 2 to 10: face value
+    double julio2001 = 0;     // codes 0, 1 and 11 dated in July 2001: times the July factor
+    double total() const { return facturas + formularios + julio2001; }
+};
+
+// What differs between the forms that work on a worksheet.
+struct Variant {
+    QList<int> seriesCodes {0, 11};   // document types that carry a series (stored and matched)
+    QList<Fuel> fuels;                 // fuel descriptions, compared exactly, and their rates
+    bool keepsGalon = true;            // a fuel row stores its price per gallon
+    double julyFactor = 0.090909;      // the credit factor of documents of July 2001
+    QDate julyFrom {2001, 7, 1};
+    QDate julyTo {2001, 7, 31};
+    QString totalFormat = QStringLiteral("###,###,##0.00");
+    bool dateBoxMasked = true;         // the date box is a "##/##/####" masked box
+    // The credit of the sums with the period coefficient; empty: the three-group rule.
+    std::function<double(const CreditSums&, double coefficient)> creditRule;
+
+    static const Variant& entryForm();
+};
+
+// ---- Document types ----
+// The twelve names by code (0 to 11); "" for any other code.
+QString documentTypeName(int code);
+// The type list of a period: eight entries up to period 3, six after it.
+QList<DocType> documentTypes(int periodNo);
+bool carriesSeries(const Variant& v, int code);
+// The series as stored: upper-cased for a type that carries one, Null for the others and for a
+// blank series.
+QVariant storedSeries(const Variant& v, int code, const QString& series);
+
+// ---- Fuel ----
+const QList<Fuel>& standardFuels();
+// The rate of an expense description (exact text, letter case included); 0 when it is no fuel.
+double fuelRate(const Variant& v, const QString& expense);
+bool isFuel(const Variant& v, const QString& expense);
+// Amount without the fuel tax: amount - amount / price * rate, rounded to two decimals. None
+// when the price does not exceed the rate (the amount would be zero or negative).
+std::optional<double> amountWithoutTax(double amount, double price, double rate);
+// The amount paid rebuilt from a stored fuel row: monto * galon / (galon - rate). None when the
+// price is missing or does not exceed the rate (the row's Monto is then shown as it is).
+std::optional<double> amountPaid(double monto, const QVariant& galon, double rate);
+
+// ---- Amounts ----
+// Reads an amount typed in a box: blanks around, an optional sign, digits whose "," separators
+// group exactly three digits, an optional "." and decimals. None for anything else
+// ("12,50", "5x", "").
+std::optional<double> readAmount(const QString& text);
+// The text of an amount in the worksheet's format ("###,###,##0.00").
+QString formatAmount(double value);
+
+// ---- Sums and credit ----
+struct DetailRow {
+    QVariant tipo;    // code as stored (text)
+    QVariant fecha;   // date
+    QVariant monto;
+};
+// Adds one row to the group it belongs to.
+void addRow(const Variant& v, CreditSums& sums, const DetailRow& row);
+// Walks a detail record set (columns Tipo, Fecha, Monto) from its first row.
+CreditSums sumRecordset(const Variant& v, db::Recordset rs);
+// The credit, rounded to two decimals (halves away from zero).
+double credit(const Variant& v, const CreditSums& sums, double coefficient);
+
+// ---- Clearing levels of the entry fields ----
+struct ClearPlan {
+    bool taxpayer = false;      // taxpayer combo and its four boxes
+    bool supplier = false;      // supplier tax id and name
+    bool document = false;      // series and number
+    bool date = false;
+    bool expense = false;
+    bool amounts = false;       // amount, price, amount without tax
+    bool hideFuel = false;      // fuel label and boxes hidden
+    bool emptyWorksheet = false;   // grid on the no-header query, total and credit "0.00"
+};
+// What LimpiaDet clears at a level (0 to 4); level 0 here is the full clearing (the form runs
+// level 1 instead when a supplier is typed). Any other level clears nothing.
+ClearPlan clearPlan(int level);
+
+// ---- Grid header click ----
+// The record source for a click on a column: none for a column that does not sort. ultimaColumna
+// (999 = none) alternates ASC and DESC per column. fields[i] is the query field of column i.
+std::optional<QString> sortedSource(const QString& sqlDetalle, int column, int& ultimaColumna,
+                                    const QStringList& fields, int inertColumn = 5, int typeColumn = 3);
+
+} // namespace worksheet

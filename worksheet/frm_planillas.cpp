@@ -1,0 +1,1014 @@
+#include "worksheet/frm_planillas.h"
+#include "ui_frm_planillas.h"
+
+#include "catalogs/frm_proveedor.h"
+#include "core/biblio.h"
+#include "core/mdi_menu.h"
+#include "platform/basic/basic.h"
+#include "platform/db/database.h"
+#include "platform/ui/clipboard.h"
+#include "platform/ui/data_control.h"
+#include "platform/ui/db_combo.h"
+#include "platform/ui/db_grid.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/masked_box.h"
+#include "platform/ui/mouse_pointer.h"
+#include "platform/ui/status_bar.h"
+#include "worksheet/store.h"
+
+#include <QAction>
+
+using namespace worksheet;
+
+namespace {
+const QString kPlanilla = QStringLiteral(" ZAL(Planilla EKO)...");
+const QString kZal = QStringLiteral(" ZAL");
+const QString kDateMask = QStringLiteral("##/##/####");
+const QString kAmountFormat = QStringLiteral("##,###,##0.00");
+
+const QString kNoNit = QStringLiteral(" Debe ingresar un nit...");
+const QString kBadNit = QStringLiteral(" Este no es un nit válido...");
+const QString kNoTaxpayer = QStringLiteral(" Debe seleccionar un Contribuyente válido...");
+const QString kNoSupplier = QStringLiteral(" Debe seleccionar un proveedor válido...");
+const QString kNoType = QStringLiteral(" Debe seleccionar un Tipo de Documento válido...");
+const QString kNoExpense = QStringLiteral(" Debe seleccionar un Tipo de Gasto válido...");
+const QString kNumeric = QStringLiteral(" Debe ingresar un cantidad numérica...");
+
+void info(const QString& text, const QString& title = QString())
+{
+    ui::MsgBox(text, ui::vbInformation, title);
+}
+
+QString orEmpty(const QVariant& v)
+{
+    return v.isNull() ? QString() : basic::CStr(v);
+}
+
+// The three menu entries a loaded worksheet locks.
+void lockMenus(bool enabled)
+{
+    MDIMenu::setEntriesEnabled({&MDIMenu::mn00301, &MDIMenu::mn00203, &MDIMenu::mn00104}, enabled);
+}
+} // namespace
+
+frmPlanillas::frmPlanillas(QWidget* parent)
+    : WorksheetForm(Variant::entryForm(), parent), layout_(std::make_unique<Ui::frmPlanillas>())
+{
+    layout_->setupUi(this);
+    auto& l = *layout_;
+    lblActual = l.lblActual;
+    fraEncabezado = l.fraEncabezado;
+    fraDetalle = l.fraDetalle;
+    cmbContrib = l.cmbContrib;
+    txtNombre = l.txtNombre;
+    txtDireccion = l.txtDireccion;
+    txtNitPat = l.txtNitPat;
+    txtNomPat = l.txtNomPat;
+    cmbProvee = l.cmbProvee;
+    cmbNProvee = l.cmbNProvee;
+    cmbTipo = l.cmbTipo;
+    lblSerie = l.lblSerie;
+    txtSerie = l.txtSerie;
+    txtDoc = l.txtDoc;
+    txtFecha = l.txtFecha;
+    cmbGasto = l.cmbGasto;
+    txtCantidad = l.txtCantidad;
+    lblUnitario = l.lblUnitario;
+    txtUnitario = l.txtUnitario;
+    lblTotal = l.lblTotal;
+    txtCalculos = l.txtCalculos;
+    cmdLimpiar = l.cmdLimpiar;
+    cmdGrabar = l.cmdGrabar;
+    cmdBorrar = l.cmdBorrar;
+    cmdImprime = l.cmdImprime;
+    cmdSalir = l.cmdSalir;
+    grdDetalle = l.grdDetalle;
+    txtTotfac = l.txtTotfac;
+    txtEKO = l.txtEKO;
+    dtContribuyente = l.dtContribuyente;
+    dtDetalle = l.dtDetalle;
+    dtEnc = l.dtEnc;
+    dtGastos = l.dtGastos;
+    dtProvee = l.dtProvee;
+    Stat = l.Stat;
+
+    setMdiChild(true);
+    cmdImprime->setVisible(false);
+    for (ui::DataControl* d : {dtContribuyente, dtDetalle, dtEnc, dtGastos, dtProvee})
+        d->setVisible(false);
+
+    dtContribuyente->setRecordSource(QStringLiteral("Contribuyentes"));
+    dtEnc->setRecordSource(QStringLiteral("SELECT [Planilla_Enc].* FROM  [Planilla_Enc];"));
+    dtGastos->setRecordSource(QStringLiteral("SELECT * FROM Gastos Order By Descripcion;"));
+    dtProvee->setRecordSource(QStringLiteral("Proveedores"));
+    dtDetalle->setRecordSource(detailQuery(QVariant()));
+
+    cmbContrib->setRowSource(dtContribuyente);
+    cmbContrib->setListField(QStringLiteral("Nit"));
+    cmbContrib->setBoundColumn(QStringLiteral("No"));
+    cmbProvee->setRowSource(dtProvee);
+    cmbProvee->setListField(QStringLiteral("Nit"));
+    cmbProvee->setBoundColumn(QStringLiteral("Nit"));
+    cmbNProvee->setRowSource(dtProvee);
+    cmbNProvee->setListField(QStringLiteral("Nombre"));
+    cmbNProvee->setBoundColumn(QStringLiteral("Nit"));
+    cmbGasto->setRowSource(dtGastos);
+    cmbGasto->setListField(QStringLiteral("Descripcion"));
+    cmbGasto->setBoundColumn(QStringLiteral("Codigo"));
+
+    txtFecha->setPromptChar(QLatin1Char(' '));
+    txtFecha->setMask(kDateMask);
+    txtFecha->setMaxLength(10);
+    for (ui::MaskedBox* box : {txtCantidad, txtUnitario, txtCalculos})
+        box->setFormat(kAmountFormat);
+    txtCantidad->setMaxLength(13);
+    txtUnitario->setMaxLength(10);
+    txtSerie->setMaxLength(10);
+    txtDoc->setMaxLength(20);
+
+    grdDetalle->setDataSource(dtDetalle);
+    grdDetalle->setCaption(QStringLiteral("LISTADO DE DOCUMENTOS..."));
+    grdDetalle->addColumn(QStringLiteral("Nit Prov."), QStringLiteral("Provee"));
+    grdDetalle->addColumn(QStringLiteral("Nombre Proveedor"), QStringLiteral("Nombre"));
+    grdDetalle->addColumn(QStringLiteral("Fecha"), QStringLiteral("Fecha"), QStringLiteral("Short Date"));
+    grdDetalle->addColumn(QStringLiteral("Tipo"), QStringLiteral("DisTipo"));
+    grdDetalle->addColumn(QStringLiteral("Serie"), QStringLiteral("Serie"));
+    grdDetalle->addColumn(QStringLiteral("No. Docto."), QStringLiteral("NoDoc"));
+    grdDetalle->addColumn(QStringLiteral("Valor"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
+    // Fixed widths, by characters of the usual contents: measuring every cell of a long
+    // worksheet on each re-read would cost more than the read itself.
+    grdDetalle->setAutoResize(false);
+    {
+        const int ch = grdDetalle->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+        const int chars[] = {14, 30, 11, 20, 10, 14, 14};
+        for (int i = 0; i < 7; ++i)
+            grdDetalle->setColumnWidth(i, ch * chars[i] + 12);
+    }
+
+    WorksheetControls c;
+    c.dtDetalle = dtDetalle;
+    c.dtEnc = dtEnc;
+    c.grdDetalle = grdDetalle;
+    c.txtTotfac = txtTotfac;
+    c.txtEKO = txtEKO;
+    c.cmbContrib = cmbContrib;
+    c.taxpayerBoxes = {txtNombre, txtDireccion, txtNitPat, txtNomPat};
+    c.cmbProvee = cmbProvee;
+    c.cmbNProvee = cmbNProvee;
+    c.txtSerie = txtSerie;
+    c.txtDoc = txtDoc;
+    c.txtFecha = txtFecha;
+    c.cmbGasto = cmbGasto;
+    c.txtCantidad = txtCantidad;
+    c.txtUnitario = txtUnitario;
+    c.txtCalculos = txtCalculos;
+    c.fuelControls = {lblUnitario, txtUnitario, lblTotal, txtCalculos};
+    setUpWorksheet(c);
+    showFuel(false);
+    lblSerie->setVisible(false);
+    txtSerie->setVisible(false);
+
+    // Buttons.
+    onClick(cmdLimpiar, [this] { cmdLimpiar_Click(); });
+    onGotFocus(cmdLimpiar, [this] { LimpiarConFoco = true; });
+    onLostFocus(cmdLimpiar, [this] { LimpiarConFoco = false; });
+    onClick(cmdSalir, [this] { cmdSalir_Click(); });
+    onClick(cmdGrabar, [this] { cmdGrabar_Click(); });
+    onClick(cmdBorrar, [this] { cmdBorrar_Click(); });
+    onClick(cmdImprime, [this] { cmdImprime_Click(); });
+
+    // Taxpayer.
+    onKeyPress(cmbContrib, [this](int& k) { cmbContrib_KeyPress(k); });
+    onClick(cmbContrib, [this] { int k = 13; cmbContrib_KeyPress(k); });
+    onGotFocus(cmbContrib, [this] { prompt(QStringLiteral("Seleccione su nit(Persona que declara)...")); });
+    onLostFocus(cmbContrib, [this] { prompt(QString()); });
+
+    // Supplier.
+    onChange(cmbProvee, [this] { cmbProvee_Change(); });
+    onKeyPress(cmbProvee, [this](int& k) { cmbProvee_KeyPress(k); });
+    onClick(cmbProvee, [this] { int k = 13; cmbProvee_KeyPress(k); });
+    onGotFocus(cmbProvee, [this] { cmbProvee_GotFocus(); });
+    onLostFocus(cmbProvee, [this] { prompt(QString()); });
+    onKeyPress(cmbNProvee, [this](int& k) { cmbNProvee_KeyPress(k); });
+    onClick(cmbNProvee, [this] { int k = 13; cmbNProvee_KeyPress(k); });
+    onGotFocus(cmbNProvee, [this] { cmbNProvee_GotFocus(); });
+    onLostFocus(cmbNProvee, [this] { cmbNProvee_LostFocus(); });
+
+    // Document.
+    onClick(cmbTipo, [this] { cmbTipo_Click(); });
+    onKeyPress(cmbTipo, [this](int& k) { if (k == 13) { k = 0; cmbTipo_Click(); } });
+    onGotFocus(cmbTipo, [this] { cmbTipo_GotFocus(); });
+    onLostFocus(cmbTipo, [this] { prompt(QString()); });
+    onGotFocus(txtSerie, [this] {
+        prompt(QStringLiteral("Ingrese la serie de la Factura que ingresara(sin guiones o espacios en blanco)..."));
+    });
+    onKeyPress(txtSerie, [this](int& k) { if (k == 13) { k = 0; SetFocus(txtDoc); } });
+    onLostFocus(txtSerie, [this] { txtSerie_LostFocus(); });
+    onChange(txtDoc, [this] { txtDoc_Change(); });
+    onGotFocus(txtDoc, [this] { txtDoc_GotFocus(); });
+    onKeyPress(txtDoc, [this](int& k) { txtDoc_KeyPress(k); });
+    onLostFocus(txtDoc, [this] { prompt(QString()); });
+    onGotFocus(txtFecha, [this] { txtFecha_GotFocus(); });
+    onKeyPress(txtFecha, [this](int& k) { txtFecha_KeyPress(k); });
+    onLostFocus(txtFecha, [this] { txtFecha_LostFocus(); });
+
+    // Expense type and amounts.
+    onClick(cmbGasto, [this] { cmbGasto_Click(); });
+    onKeyPress(cmbGasto, [this](int& k) { if (k == 13) { k = 0; cmbGasto_Click(); } });
+    onGotFocus(cmbGasto, [this] { cmbGasto_GotFocus(); });
+    onLostFocus(cmbGasto, [this] { cmbGasto_LostFocus(); });
+    onGotFocus(txtCantidad, [this] { txtCantidad_GotFocus(); });
+    onKeyPress(txtCantidad, [this](int& k) { txtCantidad_KeyPress(k); });
+    onLostFocus(txtCantidad, [this] { txtCantidad_LostFocus(); });
+    onKeyPress(txtUnitario, [this](int& k) { txtUnitario_KeyPress(k); });
+    onLostFocus(txtUnitario, [this] { CalculaCombustible(); });
+    onLostFocus(txtCalculos, [this] { SetFocus(cmdGrabar); });
+
+    onDblClick(grdDetalle, [this] { grdDetalle_DblClick(); });
+}
+
+frmPlanillas::~frmPlanillas() = default;
+
+void frmPlanillas::prompt(const QString& text)
+{
+    Stat->panel(3).setText(text);
+}
+
+// ---- Life cycle ----
+
+void frmPlanillas::Form_Load()
+{
+    for (ui::DataControl* d : {dtContribuyente, dtDetalle, dtEnc, dtGastos, dtProvee}) {
+        d->setDatabaseName(Biblio::gBaseDatos.toString());
+        d->setConnect(QStringLiteral(";PWD=MIRVOSK"));
+    }
+    Biblio::gPeriodo = Biblio::LeeConfiguracion(QStringLiteral("DefaultPer"));
+    lblActual->setText(Biblio::gPeriodo.isEmpty()
+                           ? QStringLiteral("Período Actual: < Ninguno >")
+                           : QStringLiteral("Período Actual: ") + Biblio::gPeriodoDel + QStringLiteral(" - ")
+                               + Biblio::gPeriodoAl);
+    UltimaColumna = 999;
+    Biblio::gNitProveedor.clear();
+    Biblio::gProveedorNuevo = false;
+    Biblio::gPlanillaAbierta = true;
+    CargaTiposDoc();
+    for (ui::DataControl* d : {dtContribuyente, dtEnc, dtGastos, dtProvee}) {
+        try {
+            d->Refresh();
+        } catch (const db::DbError&) {
+        }
+    }
+    try {
+        setDetalle(detailQuery(QVariant()));
+    } catch (const db::DbError&) {
+    }
+    txtTotfac->setText(formatAmount(0));
+    txtEKO->setText(formatAmount(0));
+}
+
+void frmPlanillas::Form_Activate()
+{
+    ui::setMousePointer(ui::vbDefault);
+    for (ui::DataControl* d : {dtProvee, dtContribuyente, dtGastos}) {
+        try {
+            d->Recordset().requery();
+            d->UpdateControls();
+        } catch (const db::DbError&) {
+        }
+    }
+    if (!ContribAnterior.trimmed().isEmpty())
+        cmbContrib->setBoundText(ContribAnterior);
+    if (Biblio::gProveedorNuevo) {
+        cmbProvee->setText(Biblio::gNitProveedor);
+        Biblio::gNitProveedor.clear();
+        Biblio::gProveedorNuevo = false;
+        int k = 13;
+        cmbProvee_KeyPress(k);
+    }
+    lockMenus(false);
+}
+
+void frmPlanillas::Form_Deactivate()
+{
+    cmbProvee->setBoundText(QString());
+    LimpiaDet(1);
+    if (!cmbContrib->BoundText().isEmpty())
+        ContribAnterior = cmbContrib->BoundText();
+}
+
+void frmPlanillas::Form_Unload(int& Cancel)
+{
+    Q_UNUSED(Cancel);
+    lockMenus(true);
+    Biblio::gPlanillaAbierta = false;
+}
+
+void frmPlanillas::cmdLimpiar_Click()
+{
+    LimpiaDet(0);
+}
+
+void frmPlanillas::fullClearFocus()
+{
+    SetFocus(cmbContrib);
+}
+
+void frmPlanillas::cmdSalir_Click()
+{
+    Unload();
+}
+
+// ---- Document types ----
+
+void frmPlanillas::CargaTiposDoc()
+{
+    cmbTipo->clear();
+    for (const DocType& t : documentTypes(Biblio::gPeriodoNo))
+        cmbTipo->addItem(t.name, t.code);
+    cmbTipo->setCurrentIndex(-1);
+}
+
+int frmPlanillas::tipoCode() const
+{
+    return cmbTipo->currentIndex() < 0 ? -1 : cmbTipo->currentData().toInt();
+}
+
+// ---- Taxpayer and supplier ----
+
+void frmPlanillas::cmbContrib_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    const QString text = cmbContrib->Text();
+    if (text.trimmed().isEmpty()) {
+        info(kNoNit, kPlanilla);
+        SetFocus(cmbContrib);
+        return;
+    }
+    if (!Biblio::ValidaNit(text)) {
+        info(kBadNit, kPlanilla);
+        SetFocus(cmbContrib);
+        return;
+    }
+    LimpiaDet(1);
+    try {
+        db::Recordset rs = dtContribuyente->Recordset();
+        rs.findFirst(QStringLiteral("[Nit] = ") + db::quoteLiteral(text));
+        if (!rs.noMatch()) {
+            const auto f = [&](const char* name) { return orEmpty(rs.field(QString::fromLatin1(name))); };
+            txtNombre->setText(f("Nombre"));
+            txtDireccion->setText(f("Calle") + QStringLiteral(" ") + f("Casa") + QStringLiteral(" Z. ") + f("Zona")
+                                  + QStringLiteral(" ") + f("ColoniaB"));
+            txtNitPat->setText(f("NPat"));
+            txtNomPat->setText(f("NomPat"));
+        }
+    } catch (const db::DbError& e) {
+        if (e.number() != db::err::NoCurrentRecord)
+            return;
+    }
+    Encuentra(cmbContrib->BoundText());
+    SetFocus(cmbProvee);
+}
+
+void frmPlanillas::cmbProvee_Change()
+{
+    const QString text = cmbProvee->Text();
+    if (text.size() >= 15) {
+        ui::MsgBox(QStringLiteral("El Nit nom puede ser mayor de 14 posiciones..."), ui::vbInformation);
+        cmbProvee->setText(text.left(text.size() - 1));
+        SetFocus(cmbProvee);
+    }
+    cmbNProvee->setBoundText(QString());
+    LimpiaDet(2);
+}
+
+void frmPlanillas::cmbProvee_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii == 45) {
+        KeyAscii = 0;
+        return;
+    }
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    const QString text = cmbProvee->Text();
+    if (text.trimmed().isEmpty() || (basic::IsNumeric(text) && basic::Val(text) == 0)) {
+        info(kNoNit, kPlanilla);
+        SetFocus(cmbProvee);
+        return;
+    }
+    cmbProvee->setText(Biblio::QuitaCerosIzquierda(text));
+    if (!Biblio::ValidaNit(cmbProvee->Text())) {
+        info(kBadNit, kPlanilla);
+        SetFocus(cmbProvee);
+        return;
+    }
+    ProveedorNoExiste = false;
+    LimpiaDet(2);
+    EncProveedor();
+    if (ProveedorNoExiste)
+        return;
+    if (cmbProvee->BoundText().trimmed().isEmpty()) {
+        SetFocus(cmbNProvee);
+    } else {
+        cmbNProvee->setBoundText(cmbProvee->BoundText());
+        SetFocus(cmbTipo);
+    }
+}
+
+void frmPlanillas::EncProveedor()
+{
+    const QString text = cmbProvee->Text();
+    if (text.isEmpty())
+        return;
+    bool found = false;
+    try {
+        db::Recordset rs = dtProvee->Recordset();
+        rs.findFirst(QStringLiteral("[Nit] = ") + db::quoteLiteral(text));
+        found = !rs.noMatch();
+    } catch (const db::DbError&) {
+    }
+    if (found) {
+        cmbNProvee->setBoundText(cmbProvee->BoundText());
+        SetFocus(cmbTipo);
+        return;
+    }
+    ProveedorNoExiste = true;
+    if (ui::MsgBox(QStringLiteral(" Este proveedor no existe desea crearlo??"), ui::vbYesNo | ui::vbQuestion, kZal)
+        == ui::vbYes) {
+        Biblio::gNitProveedor = text;
+        Biblio::gProveedorNuevo = false;
+        frmProveedor* f = MDIMenu::showForm<frmProveedor>();
+        f->cmbNit->setText(text);
+        int k = 13;
+        f->cmbNit_KeyPress(k);
+        f->activateWindow();
+        f->SetFocus(f->cmbNit);
+    } else {
+        LimpiaDet(1);
+    }
+}
+
+void frmPlanillas::cmbProvee_GotFocus()
+{
+    if (cmbContrib->BoundText().isEmpty()) {
+        info(kNoTaxpayer);
+        SetFocus(cmbContrib);
+        return;
+    }
+    if (txtNombre->text().isEmpty()) {
+        int k = 13;
+        cmbContrib_KeyPress(k);
+    }
+    if (cmbProvee->BoundText().isEmpty() && cmbNProvee->BoundText().isEmpty()) {
+        const QString text = cmbProvee->Text();
+        try {
+            dtProvee->setRecordSource(QStringLiteral("SELECT * FROM Proveedores Order By [Nit];"));
+            dtProvee->Refresh();
+        } catch (const db::DbError&) {
+        }
+        if (cmbProvee->Text() != text)
+            cmbProvee->setText(text);
+    }
+    prompt(QStringLiteral("Seleccione/Ingrese el nit de su proveedor(sin guiones o espacios en blanco)..."));
+}
+
+void frmPlanillas::cmbNProvee_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    LimpiaDet(2);
+    const QString nit = cmbNProvee->BoundText();
+    if (nit.isEmpty()) {
+        info(QStringLiteral(" Debe seleccionar un Proveedor válido..."), QStringLiteral(" Sistema Dravo..."));
+        SetFocus(cmbNProvee);
+        return;
+    }
+    cmbProvee->setBoundText(nit);
+    int k = 13;
+    cmbProvee_KeyPress(k);
+    SetFocus(cmbTipo);
+}
+
+void frmPlanillas::cmbNProvee_GotFocus()
+{
+    if (cmbNProvee->BoundText() != cmbProvee->BoundText()) {
+        int k = 13;
+        cmbProvee_KeyPress(k);
+    }
+    if (!cmbProvee->BoundText().isEmpty())
+        cmbNProvee->setBoundText(cmbProvee->BoundText());
+    if (cmbProvee->BoundText().isEmpty() && cmbNProvee->BoundText().isEmpty()) {
+        try {
+            dtProvee->setRecordSource(QStringLiteral("SELECT * FROM Proveedores Order By [Nombre];"));
+            dtProvee->Refresh();
+        } catch (const db::DbError&) {
+        }
+    }
+    prompt(QStringLiteral("Seleccione el nombre su proveedor..."));
+}
+
+void frmPlanillas::cmbNProvee_LostFocus()
+{
+    if (cmbProvee->BoundText().isEmpty() && !cmbNProvee->BoundText().isEmpty()) {
+        int k = 13;
+        cmbNProvee_KeyPress(k);
+    }
+    prompt(QString());
+}
+
+// ---- Document fields ----
+
+void frmPlanillas::cmbTipo_GotFocus()
+{
+    if (cmbProvee->BoundText().isEmpty()) {
+        if (cmbProvee->Text().trimmed().isEmpty()) {
+            info(kNoSupplier);
+            SetFocus(cmbProvee);
+            return;
+        }
+    }
+    if (cmbNProvee->Text().isEmpty() || cmbNProvee->BoundText().isEmpty()
+        || cmbNProvee->BoundText() != cmbProvee->BoundText()) {
+        if (cmbNProvee->BoundText().isEmpty()) {
+            const QString text = cmbProvee->Text();
+            try {
+                dtProvee->Recordset().requery();
+                dtProvee->UpdateControls();
+            } catch (const db::DbError&) {
+            }
+            if (cmbProvee->Text() != text)
+                cmbProvee->setText(text);
+            int k = 13;
+            cmbProvee_KeyPress(k);
+            if (cmbNProvee->Text().trimmed().isEmpty() && !cmbProvee->BoundText().isEmpty()) {
+                cmbNProvee->setBoundText(cmbProvee->Text());
+                int k2 = 13;
+                cmbNProvee_KeyPress(k2);
+            }
+        } else if (cmbNProvee->BoundText() != cmbProvee->BoundText()) {
+            cmbProvee->setBoundText(cmbNProvee->BoundText());
+        }
+    }
+    prompt(QStringLiteral("Seleccione el tipo de doc. que ingresara..."));
+}
+
+void frmPlanillas::cmbTipo_Click()
+{
+    const QString text = cmbTipo->currentText();
+    if (text.isEmpty()) {
+        info(kNoType, kZal);
+        SetFocus(cmbTipo);
+        return;
+    }
+    LimpiaDet(4);
+    const bool serie = carriesSeries(variant(), tipoCode());
+    lblSerie->setVisible(serie);
+    txtSerie->setVisible(serie);
+    SetFocus(serie ? static_cast<QWidget*>(txtSerie) : txtDoc);
+}
+
+void frmPlanillas::txtSerie_LostFocus()
+{
+    if (!txtSerie->text().isEmpty())
+        txtSerie->setText(txtSerie->text().toUpper());
+    prompt(QString());
+}
+
+void frmPlanillas::txtDoc_Change()
+{
+    LimpiaDet(3);
+}
+
+void frmPlanillas::txtDoc_GotFocus()
+{
+    if (cmbProvee->BoundText().isEmpty()) {
+        info(kNoSupplier);
+        SetFocus(cmbProvee);
+        return;
+    }
+    if (cmbTipo->currentText().isEmpty()) {
+        info(kNoType, kZal);
+        SetFocus(cmbTipo);
+        return;
+    }
+    if (cmbNProvee->BoundText().isEmpty())
+        cmbNProvee->setBoundText(cmbProvee->BoundText());
+    else if (cmbNProvee->BoundText() != cmbProvee->BoundText())
+        cmbProvee->setBoundText(cmbNProvee->BoundText());
+    DocConfirmado = false;
+    prompt(QStringLiteral("Ingrese el No. de Docto. que desea ingresar..."));
+}
+
+void frmPlanillas::txtDoc_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    DocConfirmado = true;
+    const QString text = txtDoc->text();
+    if (text.trimmed().isEmpty() || !basic::IsNumeric(text)) {
+        info(QStringLiteral(" Debe ingresar un Número de Documento válido..."), kZal);
+        SetFocus(txtDoc);
+        return;
+    }
+    EncProvee();
+    SetFocus(txtFecha);
+}
+
+void frmPlanillas::txtFecha_GotFocus()
+{
+    if (!DocConfirmado && !LimpiarConFoco) {
+        int k = 13;
+        txtDoc_KeyPress(k);
+    }
+    prompt(QStringLiteral("Ingrese la fecha del documento en la forma de dd/mm/aaaa..."));
+}
+
+void frmPlanillas::txtFecha_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    const QString text = txtFecha->Text();
+    if (Biblio::FechaInvalida(text)) {
+        info(QStringLiteral(" Debe ingresar una Fecha lógica..."), kZal);
+    } else {
+        txtFecha->setText(basic::Format(text, QStringLiteral("dd/mm/yyyy")));
+        if (dateInPeriod(txtFecha->Text(), Biblio::gPeriodoDel, Biblio::gPeriodoAl)) {
+            SetFocus(cmbGasto);
+            return;
+        }
+        ui::MsgBox(rangeMessage(Biblio::gPeriodoDel, Biblio::gPeriodoAl), ui::vbInformation);
+    }
+    clearDate();
+    SetFocus(txtFecha);
+}
+
+void frmPlanillas::txtFecha_LostFocus()
+{
+    const QString text = txtFecha->Text();
+    if (!Biblio::FechaInvalida(text)) {
+        const QString formatted = basic::Format(text, QStringLiteral("dd/mm/yyyy"));
+        if (formatted != text)
+            txtFecha->setText(formatted);
+    }
+    prompt(QString());
+}
+
+// ---- Expense type and amounts ----
+
+bool frmPlanillas::isFuelExpense() const
+{
+    return isFuel(variant(), cmbGasto->Text());
+}
+
+bool frmPlanillas::guardThroughDate()
+{
+    if (cmbProvee->BoundText().isEmpty()) {
+        info(kNoSupplier);
+        SetFocus(cmbProvee);
+        return false;
+    }
+    if (cmbTipo->currentText().isEmpty()) {
+        info(kNoType, kZal);
+        SetFocus(cmbTipo);
+        return false;
+    }
+    if (txtDoc->text().isEmpty()) {
+        info(QStringLiteral(" Debe ingresar un No. Documento válido..."), kZal);
+        SetFocus(txtDoc);
+        return false;
+    }
+    if (!dateInPeriod(txtFecha->Text(), Biblio::gPeriodoDel, Biblio::gPeriodoAl)) {
+        ui::MsgBox(rangeMessage(Biblio::gPeriodoDel, Biblio::gPeriodoAl), ui::vbInformation);
+        SetFocus(txtFecha);
+        return false;
+    }
+    return true;
+}
+
+void frmPlanillas::cmbGasto_GotFocus()
+{
+    if (guardThroughDate())
+        prompt(QStringLiteral("Seleccione el tipo de gasto del docto.(Si no aparece creelo sin salirse de esta pantalla "
+                              "y vuelva a posicionarse en esta pantalla)"));
+}
+
+void frmPlanillas::cmbGasto_Click()
+{
+    const QString code = cmbGasto->BoundText();
+    if (code.isEmpty()) {
+        info(kNoExpense, kZal);
+        SetFocus(cmbGasto);
+        return;
+    }
+    // The box shows the row's own description, so a fuel typed in another letter case is
+    // recognised as the fuel it selects.
+    if (cmbGasto->Text() != cmbGasto->BoundText())
+        cmbGasto->setBoundText(code);
+    showFuel(isFuelExpense());
+    SetFocus(txtCantidad);
+}
+
+void frmPlanillas::cmbGasto_LostFocus()
+{
+    prompt(QString());
+    SetFocus(txtCantidad);
+}
+
+void frmPlanillas::txtCantidad_GotFocus()
+{
+    if (!guardThroughDate())
+        return;
+    if (cmbGasto->BoundText().isEmpty()) {
+        info(kNoExpense, kZal);
+        SetFocus(cmbGasto);
+        return;
+    }
+    prompt(QStringLiteral("Ingrese el valor del docto. que ingresará(valido si es mayor de 0.00 )"));
+}
+
+void frmPlanillas::txtCantidad_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii == 27) {
+        const QString text = ui::clipboard().GetText();
+        if (basic::IsNumeric(text))
+            txtCantidad->setText(text);
+        KeyAscii = 0;
+        return;
+    }
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    if (basic::Val(txtCantidad->Text()) <= 0) {
+        info(QStringLiteral(" Debe ingresar una cantidad lógica..."), QStringLiteral(" Sistema Dravo..."));
+        SetFocus(txtCantidad);
+        return;
+    }
+    if (isFuelExpense()) {
+        showFuel(true);
+        SetFocus(txtUnitario);
+    } else {
+        SetFocus(cmdGrabar);
+    }
+}
+
+void frmPlanillas::txtCantidad_LostFocus()
+{
+    if (isFuelExpense()) {
+        showFuel(true);
+        SetFocus(txtUnitario);
+    }
+}
+
+void frmPlanillas::txtUnitario_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    CalculaCombustible();
+}
+
+void frmPlanillas::CalculaCombustible()
+{
+    const auto amount = readAmount(txtCantidad->Text());
+    if (txtCantidad->Text().trimmed().isEmpty() || !amount) {
+        info(kNumeric, kZal);
+        SetFocus(txtCantidad);
+        txtCantidad->setText(QString());
+        return;
+    }
+    const auto price = readAmount(txtUnitario->Text());
+    const double rate = fuelRate(variant(), cmbGasto->Text());
+    // A price at or below the fuel's rate would leave nothing (or less) without the tax.
+    if (txtUnitario->Text().trimmed().isEmpty() || !price || (isFuelExpense() && *price <= rate)) {
+        info(kNumeric, kZal);
+        SetFocus(txtUnitario);
+        txtUnitario->setText(QString());
+        return;
+    }
+    if (const auto without = amountWithoutTax(*amount, *price, rate))
+        txtCalculos->setText(formatAmount(*without));
+    txtUnitario->setText(formatAmount(*price));
+    SetFocus(cmdGrabar);
+}
+
+// ---- Loading a stored document ----
+
+void frmPlanillas::loadStoredAmounts(const QVariant& fecha, const QVariant& gasto, const QVariant& monto,
+                                     const QVariant& galon)
+{
+    txtFecha->setMask(QString());
+    txtFecha->setText(basic::Format(fecha, QStringLiteral("dd/mm/yyyy")));
+    txtFecha->setMask(kDateMask);
+    cmbGasto->setBoundText(orEmpty(gasto));
+    const double m = monto.isNull() ? 0 : monto.toDouble();
+    if (isFuelExpense()) {
+        showFuel(true);
+        txtUnitario->setText(galon.isNull() ? QString() : formatAmount(galon.toDouble()));
+        txtCalculos->setText(formatAmount(m));
+        // A price missing or at or below the rate has no amount paid: the stored amount shows.
+        const auto paid = amountPaid(m, galon, fuelRate(variant(), cmbGasto->Text()));
+        txtCantidad->setText(formatAmount(paid.value_or(m)));
+    } else {
+        txtCantidad->setText(formatAmount(m));
+        ui::clipboard().Clear();
+        ui::clipboard().SetText(txtCantidad->Text());
+    }
+}
+
+void frmPlanillas::EncProvee()
+{
+    try {
+        db::Recordset rs = dtDetalle->Recordset();
+        const DocumentKey key {headerNo(), cmbProvee->Text(), tipoCode(), txtSerie->text(), txtDoc->text()};
+        if (rs.isOpen() && findDocument(rs, variant(), key)) {
+            loadStoredAmounts(rs.field(QStringLiteral("Fecha")), rs.field(QStringLiteral("Gasto")),
+                              rs.field(QStringLiteral("Monto")), rs.field(QStringLiteral("Galon")));
+            return;
+        }
+        db::Recordset prov = dtProvee->Recordset();
+        prov.findFirst(QStringLiteral("[Nit] = ") + db::quoteLiteral(cmbProvee->BoundText()));
+        if (!prov.noMatch()) {
+            cmbNProvee->setBoundText(cmbProvee->BoundText());
+            SetFocus(cmbTipo);
+        }
+    } catch (const db::DbError& e) {
+        ui::MsgBox(QString::number(e.number()) + QStringLiteral(" : ") + e.description(), ui::vbOKOnly);
+    }
+}
+
+void frmPlanillas::grdDetalle_DblClick()
+{
+    try {
+        db::Recordset rs = dtDetalle->Recordset();
+        if (rs.isOpen() && !rs.eof() && !rs.bof()) {
+            const QVariant secuencia = rs.field(QStringLiteral("Secuencia"));
+            rs.findFirst(QStringLiteral("[Secuencia] = ") + basic::CStr(secuencia));
+            if (!rs.noMatch()) {
+                const QString provee = orEmpty(rs.field(QStringLiteral("Provee")));
+                const int tipo = int(basic::Val(orEmpty(rs.field(QStringLiteral("Tipo")))));
+                const QString serie = orEmpty(rs.field(QStringLiteral("Serie")));
+                const QString noDoc = orEmpty(rs.field(QStringLiteral("NoDoc")));
+                const QVariant fecha = rs.field(QStringLiteral("Fecha"));
+                const QVariant gasto = rs.field(QStringLiteral("Gasto"));
+                const QVariant monto = rs.field(QStringLiteral("Monto"));
+                const QVariant galon = rs.field(QStringLiteral("Galon"));
+                cmbProvee->setText(provee);
+                cmbNProvee->setBoundText(provee);
+                const int index = cmbTipo->findData(tipo);
+                if (index >= 0 && index != cmbTipo->currentIndex()) {
+                    cmbTipo->setCurrentIndex(index);
+                    cmbTipo_Click();
+                }
+                txtSerie->setText(serie);
+                txtDoc->setText(noDoc);
+                loadStoredAmounts(fecha, gasto, monto, galon);
+            }
+        }
+    } catch (const db::DbError&) {
+    } catch (const basic::RuntimeError&) {
+    }
+    SetFocus(txtFecha);
+}
+
+// ---- Save and delete ----
+
+DocumentInput frmPlanillas::input() const
+{
+    DocumentInput in;
+    in.supplierBound = cmbProvee->BoundText();
+    in.typeText = cmbTipo->currentText();
+    in.typeCode = tipoCode();
+    in.serie = txtSerie->text();
+    in.doc = txtDoc->text();
+    in.fecha = txtFecha->Text();
+    in.gastoBound = cmbGasto->BoundText();
+    in.gastoText = cmbGasto->Text();
+    in.cantidad = txtCantidad->Text();
+    in.unitario = txtUnitario->Text();
+    in.periodoDel = Biblio::gPeriodoDel;
+    in.periodoAl = Biblio::gPeriodoAl;
+    return in;
+}
+
+QWidget* frmPlanillas::widgetOf(Field field) const
+{
+    switch (field) {
+    case Field::Contribuyente: return cmbContrib;
+    case Field::Proveedor: return cmbProvee;
+    case Field::Tipo: return cmbTipo;
+    case Field::Serie: return txtSerie;
+    case Field::Doc: return txtDoc;
+    case Field::Fecha: return txtFecha;
+    case Field::Gasto: return cmbGasto;
+    case Field::Cantidad: return txtCantidad;
+    case Field::Unitario: return txtUnitario;
+    }
+    return nullptr;
+}
+
+void frmPlanillas::report(const CheckFailure& failure)
+{
+    ui::MsgBox(failure.message, failure.style, failure.title, failure.helpContext);
+    QWidget* w = widgetOf(failure.focus);
+    if (failure.focus == Field::Unitario)
+        showFuel(true);   // a fuel typed without Enter has not shown its boxes yet
+    SetFocus(w);
+    if (failure.clearField)
+        if (auto* box = qobject_cast<ui::MaskedBox*>(w))
+            box->setText(QString());
+}
+
+bool frmPlanillas::taxpayerShown() const
+{
+    return !loadedTaxpayer().isEmpty() && cmbContrib->BoundText() == loadedTaxpayer();
+}
+
+void frmPlanillas::cmdGrabar_Click()
+{
+    const DocumentInput in = input();
+    if (const auto failure = checkSave(variant(), in)) {
+        report(*failure);
+        return;
+    }
+    if (!taxpayerShown()) {
+        info(kNoTaxpayer, kZal);
+        SetFocus(cmbContrib);
+        return;
+    }
+    const bool fuel = isFuel(variant(), in.gastoText);
+    DocumentValues values;
+    values.fecha = basic::CDate(in.fecha);
+    values.gasto = in.gastoBound;
+    values.monto = storedAmount(variant(), in).value_or(0);
+    if (fuel)
+        values.galon = *readAmount(in.unitario);
+
+    ui::setMousePointer(ui::vbHourglass);
+    db::Recordset det = dtDetalle->Recordset();
+    try {
+        db::Recordset enc = dtEnc->Recordset();
+        enc.requery();
+        if (findHeader(enc, loadedTaxpayer(), Biblio::gPeriodo)) {
+            headerNo_ = enc.field(QStringLiteral("No"));
+        } else {
+            headerNo_ = createHeader(enc, loadedTaxpayer(), Biblio::gPeriodo);
+            setDetalle(detailQuery(headerNo_));
+            Gogo(true);
+        }
+        det = dtDetalle->Recordset();
+        const DocumentKey key {headerNo_, cmbProvee->Text(), in.typeCode, in.serie, in.doc};
+        writeDocument(det, variant(), key, values);
+        ProveedorAnterior = cmbProvee->Text();
+        Gogo(true);
+        LimpiaDet(1);
+        if (!ProveedorAnterior.trimmed().isEmpty())
+            cmbProvee->setText(ProveedorAnterior);
+        SetFocus(cmbProvee);
+        ui::setMousePointer(ui::vbDefault);
+    } catch (const db::DbError& e) {
+        try {
+            if (det.isOpen() && det.editMode() != db::EditMode::None)
+                det.cancelUpdate();
+        } catch (const db::DbError&) {
+        }
+        ui::setMousePointer(ui::vbDefault);
+        if (e.number() == db::err::FieldTooSmall)
+            ui::MsgBox(QStringLiteral(" Usted esta utilizando una version de software actualizada \r\n"
+                                      " con una base de datos desactualizada.\r\n"
+                                      " Debe aplicar la actualización correspondiente."),
+                       ui::vbInformation);
+        else
+            ui::MsgBox(QStringLiteral("Error No. ") + QString::number(e.number()) + QStringLiteral(": ") + e.description(),
+                       ui::vbCritical);
+        LimpiaDet(1);
+    }
+}
+
+void frmPlanillas::cmdBorrar_Click()
+{
+    const DocumentInput in = input();
+    if (const auto failure = checkDelete(variant(), in)) {
+        report(*failure);
+        return;
+    }
+    if (!taxpayerShown()) {
+        info(kNoTaxpayer, kZal);
+        SetFocus(cmbContrib);
+        return;
+    }
+    const DocumentKey key {headerNo(), cmbProvee->Text(), in.typeCode, in.serie, in.doc};
+    try {
+        if (deleteDocument(dtDetalle->Recordset(), variant(), key))
+            Gogo(true);
+    } catch (const db::DbError&) {
+        ui::MsgBox(QStringLiteral(" Imposible Borrar el detalle..."), ui::vbCritical, QStringLiteral(" Sistema Dravo"));
+        return;
+    }
+    LimpiaDet(1);
+    SetFocus(cmbProvee);
+}

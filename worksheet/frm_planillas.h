@@ -1,0 +1,135 @@
+#pragma once
+// The entry form of a taxpayer's worksheet for the current period: taxpayer, supplier (with the
+// hand-off to the supplier catalogue), document type, series, number, date, expense type and
+// amount (price per gallon and amount without the fuel tax for fuel), the save and deletion of a
+// document, the worksheet grid with its total and tax credit.
+//
+// The rules live in worksheet/engine.h, checks.h and store.h; the shared worksheet procedures
+// (Encuentra, Gogo, LimpiaDet, the header sort) in WorksheetForm. Save and delete act only on the
+// taxpayer whose worksheet Encuentra loaded.
+#include "worksheet/checks.h"
+#include "worksheet/worksheet_form.h"
+
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace Ui { class frmPlanillas; }
+namespace ui { class StatusBar; }
+
+class frmPlanillas : public worksheet::WorksheetForm {
+    Q_OBJECT
+public:
+    explicit frmPlanillas(QWidget* parent = nullptr);
+    ~frmPlanillas() override;
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Deactivate() override;
+    void Form_Unload(int& Cancel) override;
+
+    void cmdLimpiar_Click();
+    void cmdSalir_Click();
+    void cmdGrabar_Click();
+    void cmdBorrar_Click();
+    // The print button stays hidden; printing is the print form's.
+    virtual void cmdImprime_Click() {}
+
+    void cmbContrib_KeyPress(int& KeyAscii);
+    void cmbProvee_Change();
+    void cmbProvee_KeyPress(int& KeyAscii);
+    void cmbProvee_GotFocus();
+    void cmbNProvee_KeyPress(int& KeyAscii);
+    void cmbNProvee_GotFocus();
+    void cmbNProvee_LostFocus();
+    void EncProveedor();
+    void cmbTipo_Click();
+    void cmbTipo_GotFocus();
+    void txtSerie_LostFocus();
+    void txtDoc_Change();
+    void txtDoc_GotFocus();
+    void txtDoc_KeyPress(int& KeyAscii);
+    void txtFecha_GotFocus();
+    void txtFecha_KeyPress(int& KeyAscii);
+    void txtFecha_LostFocus();
+    void cmbGasto_Click();
+    void cmbGasto_GotFocus();
+    void cmbGasto_LostFocus();
+    void txtCantidad_GotFocus();
+    void txtCantidad_KeyPress(int& KeyAscii);
+    void txtCantidad_LostFocus();
+    void txtUnitario_KeyPress(int& KeyAscii);
+    void CalculaCombustible();
+    void EncProvee();
+    void grdDetalle_DblClick();
+
+    void CargaTiposDoc();
+    // The code of the chosen document type (-1: none).
+    int tipoCode() const;
+    // What the boxes hold, for the checks.
+    worksheet::DocumentInput input() const;
+
+    // Controls.
+    QLabel* lblActual;
+    QGroupBox* fraEncabezado;
+    QGroupBox* fraDetalle;
+    ui::DBCombo* cmbContrib;
+    QLineEdit* txtNombre;
+    QLineEdit* txtDireccion;
+    QLineEdit* txtNitPat;
+    QLineEdit* txtNomPat;
+    ui::DBCombo* cmbProvee;
+    ui::DBCombo* cmbNProvee;
+    QComboBox* cmbTipo;
+    QLabel* lblSerie;
+    QLineEdit* txtSerie;
+    QLineEdit* txtDoc;
+    ui::MaskedBox* txtFecha;
+    ui::DBCombo* cmbGasto;
+    ui::MaskedBox* txtCantidad;
+    QLabel* lblUnitario;
+    ui::MaskedBox* txtUnitario;
+    QLabel* lblTotal;
+    ui::MaskedBox* txtCalculos;
+    QPushButton* cmdLimpiar;
+    QPushButton* cmdGrabar;
+    QPushButton* cmdBorrar;
+    QPushButton* cmdImprime;
+    QPushButton* cmdSalir;
+    ui::DBGrid* grdDetalle;
+    QLineEdit* txtTotfac;
+    QLineEdit* txtEKO;
+    ui::DataControl* dtContribuyente;
+    ui::DataControl* dtDetalle;
+    ui::DataControl* dtEnc;
+    ui::DataControl* dtGastos;
+    ui::DataControl* dtProvee;
+    ui::StatusBar* Stat;
+
+    // Form state.
+    QString ContribAnterior;
+    QString ProveedorAnterior;
+    bool LimpiarConFoco = false;
+    bool ProveedorNoExiste = false;
+    bool DocConfirmado = false;
+
+protected:
+    void fullClearFocus() override;
+
+private:
+    void prompt(const QString& text);
+    void report(const worksheet::CheckFailure& failure);
+    QWidget* widgetOf(worksheet::Field field) const;
+    bool isFuelExpense() const;
+    // The row the record set stands on, into the date, expense and amount boxes.
+    void loadStoredAmounts(const QVariant& fecha, const QVariant& gasto, const QVariant& monto, const QVariant& galon);
+    // Guards shared by the expense type and the amount.
+    bool guardThroughDate();
+    bool taxpayerShown() const;
+
+    std::unique_ptr<Ui::frmPlanillas> layout_;
+};
