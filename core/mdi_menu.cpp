@@ -14,6 +14,7 @@
 #include "core/frm_reporte.h"
 #include "income_tax/frm_isr.h"
 #include "printing/frm_report01.h"
+#include "printing/frm_reportes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -331,7 +332,7 @@ void MDIMenu::ISR_Click()
 
 void MDIMenu::mn00202_Click()
 {
-    // Print form: showForm<frmReportes>();
+    showForm<frmReportes>();
 }
 
 void MDIMenu::mn00203_Click()
