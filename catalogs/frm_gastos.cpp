@@ -9,6 +9,7 @@
 #include "platform/ui/db_combo.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QStyle>
@@ -82,8 +83,13 @@ frmGastos::frmGastos(QWidget* parent) : ui::Form(parent), layout_(std::make_uniq
     DBGrid1->addColumn(QStringLiteral("Descripcion"), QStringLiteral("Descripcion"));
     DBGrid1->setDataSource(dtConsulta);
     DBGrid1->setCaption(QStringLiteral("GASTOS ACTUALES"));
+    Stat->panel(1).setStyle(ui::StatusPanel::Style::Date);
+    Stat->panel(2).setStyle(ui::StatusPanel::Style::Time);
     Stat->panel(3);
     setMdiChild(true);
+
+    // The description box shows a whole description.
+    ui::fitToChars(cmbServicio, kMaxDescription);
 
     onGotFocus(cmbServicio, [this] { cmbServicio_GotFocus(); });
     onLostFocus(cmbServicio, [this] { cmbServicio_LostFocus(); });

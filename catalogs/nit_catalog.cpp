@@ -9,6 +9,7 @@
 #include "platform/ui/db_grid.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QAction>
@@ -61,6 +62,11 @@ void NitCatalog::wire(NitCatalogSetup setup)
     cmdGrabar->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     cmdEliminar->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
     cmdSalir->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    // Every box shows its longest value whole; the tax id is typed without limit (a longer one
+    // is refused with a message) but holds 14 characters.
+    ui::fitToChars(combo, kNitLength, false);
+    ui::fitToMaxLength(this);
 
     onKeyPress(combo, [this](int& KeyAscii) { nitKeyPress(KeyAscii); });
     onChange(combo, [this] { nitChanged(); });

@@ -6,6 +6,7 @@
 #include "platform/system/app_info.h"
 #include "platform/system/end.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QDir>
@@ -37,6 +38,8 @@ public:
     void release() { ui::setMousePointer(ui::vbDefault); }
 };
 
+constexpr int kPathChars = 50;
+
 } // namespace
 
 frmConfigBase::frmConfigBase(QWidget* parent) : ui::Form(parent), layout_(std::make_unique<Ui::frmConfigBase>())
@@ -58,6 +61,10 @@ frmConfigBase::frmConfigBase(QWidget* parent) : ui::Form(parent), layout_(std::m
     cmdGrabar->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     cmdCancelar->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     cmdSalir->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    // Room for a whole path of ordinary length; longer ones scroll in their box.
+    ui::fitToChars(txtPrebase, kPathChars);
+    ui::fitToChars(txtCurrentDir, kPathChars);
 
     dlgBrowse.title = QStringLiteral("Directorio de Base de Datos...");
     dlgBrowse.filter = QStringLiteral("Base de Datos |*.mdb");

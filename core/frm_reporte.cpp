@@ -4,8 +4,13 @@
 
 #include "platform/system/app_info.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/sizing.h"
 
 #include <QFile>
+#include <QLayout>
+#include <QListWidget>
+#include <QScreen>
+#include <QStyle>
 #include <QStringDecoder>
 
 frmReporte::frmReporte(QWidget* parent)
@@ -22,6 +27,25 @@ frmReporte::~frmReporte() = default;
 void frmReporte::cmdOk_Click()
 {
     Unload();
+}
+
+void frmReporte::fitToLines()
+{
+    ensurePolished();
+    const QFontMetrics metrics = Lista->fontMetrics();
+    int widest = 0;
+    for (int i = 0; i < Lista->count(); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(Lista->item(i)->text()));
+    // Around the text: the item's margins, the list's frame and vertical scroll bar, the form's
+    // margins.
+    QStyle* look = Lista->style();
+    const int itemMargins = 2 * (look->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Lista) + 1) + 2;
+    const int listExtra = 2 * Lista->frameWidth() + look->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Lista);
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    const int width = widest + itemMargins + listExtra + margins.left() + margins.right();
+    const QScreen* screen = this->screen();
+    const int tall = screen ? screen->availableGeometry().height() * 2 / 3 : height();
+    ui::placeOnScreen(this, QSize(qMax(width, minimumSizeHint().width()), qMax(height(), tall)));
 }
 
 QStringList licenceLines(const QByteArray& text)
@@ -66,6 +90,7 @@ bool MuestraLicencia(const std::function<void()>& beforeShow)
     for (const QString& line : lines)
         viewer->Lista->addItem(line);
     viewer->setWindowTitle(QStringLiteral(" Licencia(EULA) Planilla EKO(ZAL)..."));
+    viewer->fitToLines();
     if (beforeShow)
         beforeShow();
     viewer->showModal();

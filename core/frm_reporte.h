@@ -25,6 +25,10 @@ public:
 
     void cmdOk_Click();
 
+    // Sizes the window so that its longest line shows whole (as far as the screen allows) and
+    // centres it on the screen. Call it once Lista is filled.
+    void fitToLines();
+
 private:
     std::unique_ptr<Ui::frmReporte> ui_;
 };

@@ -13,6 +13,7 @@
 #include "core/frm_config_p.h"
 #include "core/frm_reporte.h"
 #include "income_tax/frm_isr.h"
+#include "platform/ui/sizing.h"
 #include "printing/frm_report01.h"
 #include "printing/frm_reportes.h"
 
@@ -134,6 +135,9 @@ MDIMenu::MDIMenu(QWidget* parent)
 
     picOriginal_ = makeBackdrop();
     mdiArea->viewport()->installEventFilter(this);
+
+    // A comfortable share of the screen, centred, whatever the screen's size.
+    ui::placeOnScreen(this, kScreenShare);
 
     MDIForm_Load();
 }

@@ -49,6 +49,9 @@ public:
     explicit MDIMenu(QWidget* parent = nullptr);
     ~MDIMenu() override;
 
+    // The share of the screen's free area the window opens at, centred.
+    static constexpr double kScreenShare = 0.8;
+
     // The one main window; nullptr when there is none.
     static MDIMenu* instance();
 

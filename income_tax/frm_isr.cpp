@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -195,6 +196,11 @@ void frmISR::onEnter(QWidget* field, std::function<void(int&)> handler)
 
 bool frmISR::eventFilter(QObject* watched, QEvent* event)
 {
+    // An amount box is entered with its text selected: typing replaces the "0" the computation put there.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<ui::MaskedBox*>(watched); box && box->objectName().startsWith(QLatin1String("casilla")))
+            QTimer::singleShot(0, box, [box] { box->selectAll(); });
+    }
     // Tab acts as Enter in the fields of the chain (Shift+Tab keeps its usual meaning).
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -7,6 +7,7 @@
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/sizing.h"
 #include "printing/filing.h"
 
 #include <QRadioButton>
@@ -66,6 +67,7 @@ frmReport01::frmReport01(QWidget* parent) : ui::Form(parent), layout_(std::make_
     cmbOrganizacion->setRowSource(dtContribuyente);
     cmbOrganizacion->setListField(QStringLiteral("Nombre"));
     cmbOrganizacion->setBoundColumn(QStringLiteral("No"));
+    ui::fitToChars(cmbOrganizacion, 45);   // names hold up to 90 characters; the box grows with the form
     setMdiChild(true);
 
     onClick(cmbOrganizacion, [this] { cmbOrganizacion_Click(); });

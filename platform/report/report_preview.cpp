@@ -1,12 +1,14 @@
 #include "platform/report/report_preview.h"
 
 #include "platform/ui/dialogs.h"
+#include "platform/ui/sizing.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QToolBar>
 
@@ -20,7 +22,10 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(report.title.trimmed().isEmpty() ? QStringLiteral("ZAL") : report.title);
     printer_->setPageLayout(report.layout);
-    printer_->setDocName(report.title);
+    // The print dialog offers the document name as a file name: no separators in it.
+    QString docName = report.title.simplified();
+    docName.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    printer_->setDocName(docName.isEmpty() ? QStringLiteral("reporte") : docName);
 
     view_ = new QPrintPreviewWidget(printer_.get(), this);
     setCentralWidget(view_);
@@ -64,7 +69,9 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     add(QStringLiteral("actCerrar"), QStringLiteral("Cerrar"), QKeySequence(Qt::Key_Escape), &QWidget::close);
 
     view_->setZoomMode(QPrintPreviewWidget::FitToWidth);
-    resize(900, 700);
+    // A preview never keeps the program running once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    ui::placeOnScreen(this, 0.85);
     updatePageLabel();
 }
 
@@ -72,7 +79,7 @@ ReportPreview::~ReportPreview() = default;
 
 void ReportPreview::paint(QPrinter* printer)
 {
-    document_->print(printer);
+    paintPages(*document_, printer);
 }
 
 int ReportPreview::pageCount() const
@@ -134,7 +141,7 @@ void ReportPreview::print()
     QPrintDialog dialog(printer_.get(), this);
     dialog.setWindowTitle(QStringLiteral("Imprimir"));
     if (dialog.exec() == QDialog::Accepted)
-        document_->print(printer_.get());
+        paintPages(*document_, printer_.get());
 }
 
 bool ReportPreview::exportPdf()

@@ -7,7 +7,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -314,6 +317,32 @@ std::optional<RenderedReport> renderTemplate(const ReportTemplate& tmpl, const R
     return rendered;
 }
 
+bool paintPages(QTextDocument& document, QPagedPaintDevice* device)
+{
+    document.documentLayout()->setPaintDevice(device);
+    const QRect paintRect = device->pageLayout().paintRectPixels(device->logicalDpiX());
+    QFont footerFont(QStringLiteral("DejaVu Sans"), 7);
+    const qreal footer = QFontMetricsF(footerFont, device).height() * 2;
+    const QSizeF body(paintRect.width(), paintRect.height() - footer);
+    document.setPageSize(body);
+    QPainter painter(device);
+    if (!painter.isActive())
+        return false;
+    painter.setFont(footerFont);
+    const int pages = document.pageCount();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0 && !device->newPage())
+            return false;
+        painter.save();
+        painter.translate(0, -page * body.height());
+        document.drawContents(&painter, QRectF(QPointF(0, page * body.height()), body));
+        painter.restore();
+        painter.drawText(QRectF(0, body.height(), body.width(), footer), Qt::AlignRight | Qt::AlignBottom,
+                         QStringLiteral("Página %1 de %2").arg(page + 1).arg(pages));
+    }
+    return true;
+}
+
 std::unique_ptr<QTextDocument> RenderedReport::document() const
 {
     auto doc = std::make_unique<QTextDocument>();
@@ -345,7 +374,11 @@ bool RenderedReport::writePdf(const QString& fileName, QString* cause) const
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("ZAL"));
     const auto doc = document();
-    doc->print(&writer);
+    if (!paintPages(*doc, &writer)) {
+        if (cause)
+            *cause = QStringLiteral("no se puede escribir el archivo %1").arg(fileName);
+        return false;
+    }
     if (!QFileInfo(fileName).exists() || QFileInfo(fileName).size() == 0) {
         if (cause)
             *cause = QStringLiteral("no se puede escribir el archivo %1").arg(fileName);

@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 
+class QPagedPaintDevice;
 class QTextDocument;
 
 namespace report {
@@ -85,6 +86,10 @@ struct RenderedReport {
     // Writes the report as a PDF file; false (and *cause) when the file cannot be written.
     bool writePdf(const QString& fileName, QString* cause = nullptr) const;
 };
+
+// Paints a document on a printer or PDF writer page by page, inside the device's page layout,
+// with "Página n de m" at the foot of each page. False when the device cannot be painted on.
+bool paintPages(QTextDocument& document, QPagedPaintDevice* device);
 
 // Runs the template's queries through the database layer and fills its body. On failure returns
 // nothing and sets *cause.

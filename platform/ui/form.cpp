@@ -6,6 +6,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/masked_box.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -548,9 +549,18 @@ void Form::showNormalOrChild()
         area->setActiveSubWindow(subWindow_);
         return;
     }
+    centreIfUnplaced();
     QWidget::show();
     raise();
     activateWindow();
+}
+
+void Form::centreIfUnplaced()
+{
+    // A window of its own opens centred on the screen (over the main window), unless the
+    // program has placed it already.
+    if (isWindow() && !isVisible() && !testAttribute(Qt::WA_Moved))
+        placeOnScreen(this, size().expandedTo(minimumSizeHint()));
 }
 
 void Form::detachFromMdi()
@@ -616,6 +626,7 @@ void Form::showModal()
         }
         if (!modalRunner() && !offscreen)
             setWindowModality(Qt::ApplicationModal);
+        centreIfUnplaced();
         QWidget::show();
         raise();
         activateWindow();

@@ -12,6 +12,7 @@
 //               and Unload returns false. Otherwise the form is hidden, taken out of the MDI area
 //               and marked unloaded (signal unloaded()). Closing the window by its frame (or the
 //               frame of its MDI subwindow) goes through Unload with vbFormControlMenu.
+//   A form shown in a window of its own opens centred on the screen unless it was moved before.
 //   showModal() shows the form as a modal window and returns once it is unloaded. When a modal
 //               runner is set (setModalRunner), the runner is called instead of an event loop.
 //   Form_Activate() / Form_Deactivate() run when the form becomes / stops being the active form:
@@ -123,6 +124,7 @@ protected:
 private:
     friend class ActivationTracker;
     void showNormalOrChild();
+    void centreIfUnplaced();
     void detachFromMdi();
 
     detail::Router* router_;

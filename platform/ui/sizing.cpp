@@ -167,7 +167,8 @@ void fitToChars(QWidget* box, int nChars, bool growable)
         extra = lineEditExtra(edit);
     else
         return;
-    const int width = charsWidth(box->fontMetrics(), nChars) + extra;
+    // Half a character to spare for texts whose letters run wider than the average.
+    const int width = charsWidth(box->fontMetrics(), nChars) + charsWidth(box->fontMetrics(), 1) / 2 + extra;
     box->setProperty(kFittedChars, nChars);
     if (growable) {
         box->setMinimumWidth(width);
@@ -208,17 +209,33 @@ int textAreaWidth(const QWidget* lineEdit)
     return edit ? lineEditTextArea(edit, edit->width()) : 0;
 }
 
+namespace {
+
+QRect freeArea(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+} // namespace
+
 void placeOnScreen(QWidget* window, double share)
 {
     if (!window)
         return;
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect free = screen->availableGeometry();
+    const QRect free = freeArea(window);
     share = qBound(0.1, share, 1.0);
-    QSize size(int(free.width() * share), int(free.height() * share));
-    size = size.expandedTo(window->minimumSizeHint()).expandedTo(window->minimumSize()).boundedTo(free.size());
+    placeOnScreen(window, QSize(int(free.width() * share), int(free.height() * share)));
+}
+
+void placeOnScreen(QWidget* window, const QSize& wanted)
+{
+    if (!window)
+        return;
+    const QRect free = freeArea(window);
+    if (free.isEmpty())
+        return;
+    const QSize size = wanted.expandedTo(window->minimumSizeHint()).expandedTo(window->minimumSize()).boundedTo(free.size());
     window->resize(size);
     window->move(free.x() + (free.width() - size.width()) / 2, free.y() + (free.height() - size.height()) / 2);
 }

@@ -12,6 +12,7 @@
 
 class QFontMetrics;
 class QLineEdit;
+class QSize;
 class QWidget;
 
 namespace ui {
@@ -43,6 +44,9 @@ int textAreaWidth(const QWidget* lineEdit);
 // Resizes a top-level window to share (0..1) of the free area of its screen, never below its
 // minimum size nor beyond the screen, and centres it there.
 void placeOnScreen(QWidget* window, double share);
+// Resizes a top-level window to size, within its minimum size and the screen's free area, and
+// centres it there.
+void placeOnScreen(QWidget* window, const QSize& size);
 
 // Draws a clear focus frame on push and tool buttons that have the focus, however it came
 // (Tab, a click, or the program moving it after Enter). Installs a style over the current one;

@@ -149,6 +149,9 @@ private slots:
     void lockedSaveAsksToRetry();
     void otherErrorIsASystemError();
     void menuOpensOnceAndClosingUnlocks();
+    void closingKeepsTheFlagWhileAWorksheetIsOpen_data();
+    void closingKeepsTheFlagWhileAWorksheetIsOpen();
+    void activationRefreshesListAndTakesPendingSupplier();
     void printSetsEverySlotInOrder();
     void printComputesFirstAndNeedsNoTaxpayer();
 };
@@ -581,6 +584,56 @@ void TestFrmIsr::menuOpensOnceAndClosingUnlocks()
     QCOMPARE(f->casilla16->Text(), QString());
     QCOMPARE(f->casilla39->Text(), QString());
     QVERIFY(menu.Unload());
+}
+
+void TestFrmIsr::closingKeepsTheFlagWhileAWorksheetIsOpen_data()
+{
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("flag");
+    QTest::newRow("entry form") << "frmPlanillas" << true;
+    QTest::newRow("print form") << "frmReportes" << true;
+    QTest::newRow("a catalogue") << "frmProveedor" << false;
+}
+
+void TestFrmIsr::closingKeepsTheFlagWhileAWorksheetIsOpen()
+{
+    QFETCH(QString, other);
+    QFETCH(bool, flag);
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    ui::Form worksheet;
+    worksheet.setObjectName(other);
+    worksheet.Load();
+    frmISR f;
+    QVERIFY(open(f));
+    QVERIFY(Biblio::gPlanillaAbierta);
+    f.cmdSalir->click();
+    QCOMPARE(Biblio::gPlanillaAbierta, flag);
+}
+
+void TestFrmIsr::activationRefreshesListAndTakesPendingSupplier()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    frmISR f;
+    QVERIFY(open(f));
+    Biblio::gNitProveedor = QStringLiteral("111");
+    Biblio::gProveedorNuevo = false;
+    fx.db.exec(QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('22222227', 'Nueva');"));
+    f.Form_Activate();
+    // A supplier that is not yet saved stays pending; a saved one is taken.
+    QCOMPARE(Biblio::gNitProveedor, QStringLiteral("111"));
+    Biblio::gProveedorNuevo = true;
+    f.Form_Activate();
+    QCOMPARE(Biblio::gNitProveedor, QString());
+    QVERIFY(!Biblio::gProveedorNuevo);
+    QVERIFY(f.cmbContrib->findText(QStringLiteral("22222227")) >= 0);
+    // A pick in the list loads the taxpayer as Enter does.
+    f.cmbContrib->setText(QStringLiteral("22222227"));
+    emit f.cmbContrib->listPicked();
+    QCOMPARE(f.txtNombre->text(), QStringLiteral("Nueva"));
+    QCOMPARE(f.casilla16->Text(), QStringLiteral("101000"));
+    QCOMPARE(f.nitCargado(), QStringLiteral("22222227"));
 }
 
 namespace {

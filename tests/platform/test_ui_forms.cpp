@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -97,6 +98,7 @@ std::function<void(int&)> nitKeys(QList<int>& codes)
 class TestUiForms : public QObject {
     Q_OBJECT
 private slots:
+    void windowFormOpensCentred();
     void keyPressSwallowsAndReplaces_data();
     void keyPressSwallowsAndReplaces();
     void enterPressesNoDefaultButton();
@@ -555,6 +557,25 @@ void TestUiForms::mousePointerOverridesTheCursor()
     ui::setMousePointer(ui::vbDefault);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(ui::mousePointer(), ui::vbDefault);
+}
+
+void TestUiForms::windowFormOpensCentred()
+{
+    LogForm centred(QStringLiteral("centred"));
+    centred.resize(300, 200);
+    centred.Show();
+    const QRect free = centred.screen()->availableGeometry();
+    // Within the window frame's few pixels.
+    QVERIFY(qAbs(centred.frameGeometry().center().x() - free.center().x()) <= 3);
+    QVERIFY(qAbs(centred.frameGeometry().center().y() - free.center().y()) <= 3);
+    QCOMPARE(centred.size(), QSize(300, 200));
+
+    // A window the program placed stays where it was put.
+    LogForm placed(QStringLiteral("placed"));
+    placed.resize(300, 200);
+    placed.move(5, 7);
+    placed.Show();
+    QCOMPARE(placed.pos(), QPoint(5, 7));
 }
 
 QTEST_MAIN(TestUiForms)

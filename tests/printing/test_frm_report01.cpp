@@ -6,6 +6,7 @@
 #include "platform/ui/db_combo.h"
 #include "printing/frm_report01.h"
 #include "printing_fixture.h"
+#include "support/fit_check.h"
 #include "support/report_presenter.h"
 #include "support/scripted_dialogs.h"
 
@@ -89,6 +90,7 @@ private slots:
         QCOMPARE(listOf(form), (QStringList{QStringLiteral("Ana Pérez"), QStringLiteral("Carla O'Neil")}));
         QVERIFY(form.OptAreas->isChecked());
         QVERIFY(!form.OptGrupos->isChecked());
+        QCOMPARE(support::boxesTooNarrow(&form), QStringList());
     }
 
     void prints_data()

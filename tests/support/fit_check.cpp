@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace support {
 
@@ -58,6 +59,19 @@ QStringList boxesTooNarrow(QWidget* form)
         }
     }
     return failures;
+}
+
+QString offShareOfScreen(const QWidget* window, double share)
+{
+    const QRect free = window->screen()->availableGeometry();
+    const QRect at = window->geometry();
+    const bool sized = qAbs(at.width() - free.width() * share) <= 1 && qAbs(at.height() - free.height() * share) <= 1;
+    const bool centred = qAbs(at.center().x() - free.center().x()) <= 1 && qAbs(at.center().y() - free.center().y()) <= 1;
+    if (sized && centred)
+        return QString();
+    return QStringLiteral("window at %1,%2 %3×%4 on a free area of %5,%6 %7×%8")
+        .arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height())
+        .arg(free.x()).arg(free.y()).arg(free.width()).arg(free.height());
 }
 
 } // namespace support

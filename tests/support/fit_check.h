@@ -16,4 +16,8 @@ QString capitalsText(int n);
 // from its edit box's max length or from ui::fitToChars. Returns one line per box that fails.
 QStringList boxesTooNarrow(QWidget* form);
 
+// Empty when the window takes share of its screen's free area (to a pixel) and is centred on it;
+// otherwise what is wrong.
+QString offShareOfScreen(const QWidget* window, double share);
+
 } // namespace support
