@@ -6,13 +6,16 @@
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
 #include "platform/ui/db_grid.h"
+#include "platform/ui/sizing.h"
 #include "printing/worksheet_figures.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 
 using namespace worksheet;
 
@@ -46,10 +49,18 @@ frmReportes::frmReportes(QWidget* parent) : frmPlanillas(parent)
     grdDetalle->clearColumns();
     for (const QString& field : printGridFields())
         grdDetalle->addColumn(field, field);
+    grdDetalle->setColumnCount(int(printGridFields().size()));
     const int ch = grdDetalle->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int chars[] = {14, 30, 11, 10, 14, 14, 10, 20};
-    for (int i = 0; i < 8; ++i)
+    const int chars[] = {11, 24, 10, 6, 10, 10, 8, 18};
+    int gridWidth = grdDetalle->verticalHeader()->sizeHint().width() + 2 * grdDetalle->frameWidth()
+                    + grdDetalle->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int i = 0; i < 8; ++i) {
         grdDetalle->setColumnWidth(i, ch * chars[i] + 12);
+        gridWidth += ch * chars[i] + 12;
+    }
+    // Every column in sight, and the taxpayer's whole name.
+    grdDetalle->setMinimumWidth(gridWidth);
+    ui::fitToChars(txtNombre, 32);
 }
 
 void frmReportes::Form_Load()
