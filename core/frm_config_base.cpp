@@ -2,6 +2,7 @@
 #include "ui_frm_config_base.h"
 
 #include "core/biblio.h"
+#include "core/main_startup.h"
 #include "core/mdi_menu.h"
 #include "platform/system/app_info.h"
 #include "platform/system/end.h"
@@ -164,9 +165,21 @@ void frmConfigBase::cmdGrabar_Click()
         txtCurrentDir->clear();
         SetFocus(txtCurrentDir);
         break;
-    default:
+    case db::err::Locked:
+    case db::err::FileInUse:
+        // Held by another program: nothing is wrong with the file itself.
+        hourglass.release();
+        ui::MsgBox(Biblio::busyNotice(), ui::vbCritical, kTitle);
+        sys::End();
+    case db::err::Corrupt:
         repairChosenFile();
         break;
+    default:
+        // Not this program's file, or another password: it is left exactly as it is.
+        closeProbe();
+        hourglass.release();
+        ui::MsgBox(kDamaged, ui::vbCritical, kTitle);
+        sys::End();
     }
 }
 
@@ -179,13 +192,20 @@ void frmConfigBase::repairChosenFile()
         return;
     }
     closeProbe();
+    QString repairNote;
     try {
-        db::repairDatabase(path);
+        QList<db::RepairLoss> losses;
+        const QString backup = db::repairDatabase(path, &losses);
+        repairNote = Biblio::repairNotice(losses, backup);
         probeDatabase_ = db::Database::open(path, Biblio::kConnect);
     } catch (const db::DbError&) {
         ui::setMousePointer(ui::vbDefault);
         ui::MsgBox(kDamaged, ui::vbCritical, kTitle);
         sys::End();
+    }
+    if (!repairNote.isEmpty()) {
+        ui::setMousePointer(ui::vbDefault);
+        ui::MsgBox(repairNote, ui::vbExclamation, kTitle);
     }
     try {
         probe(dlgBrowse.fileName, db::RecordsetType::Dynaset);

@@ -10,6 +10,9 @@
 #include "platform/system/single_instance.h"
 #include "platform/ui/dialogs.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <memory>
 
 namespace Biblio {
@@ -18,6 +21,11 @@ namespace {
 const QString kTitle = QStringLiteral(" ZAL");
 const QString kRefusal =
     QStringLiteral("Imposible iniciar sesión del Sistema de Ingresos debe configurar una base de datos válida...  ");
+const QString kDamaged = QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!");
+const QString kBusy = QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
+// How long start-up waits for a file another program holds.
+constexpr int kBusyWaitMs = 3000;
+constexpr int kBusyPauseMs = 250;
 const QString kAskConfigure =
     QStringLiteral("La Configuración de Bases de Datos no es válida o no existe, desea configurar ?... ");
 
@@ -39,6 +47,26 @@ std::unique_ptr<sys::SingleInstance>& guard()
     sys::End();
 }
 
+bool isBusy(int error)
+{
+    return error == db::err::Locked || error == db::err::FileInUse;
+}
+
+db::Database openWaitingWhileBusy(const QString& path)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        try {
+            return db::Database::open(path, kConnect);
+        } catch (const db::DbError& e) {
+            if (!isBusy(e.number()) || waited.elapsed() >= kBusyWaitMs)
+                throw;
+        }
+        QThread::msleep(kBusyPauseMs);
+    }
+}
+
 void showDatabaseDialog()
 {
     MDIMenu::form<frmConfigBase>()->showModal();
@@ -54,6 +82,24 @@ void step(F&& f)
     }
 }
 } // namespace
+
+QString busyNotice()
+{
+    return kBusy;
+}
+
+QString repairNotice(const QList<db::RepairLoss>& losses, const QString& backup)
+{
+    if (losses.isEmpty())
+        return QString();
+    QString text = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:");
+    for (const db::RepairLoss& loss : losses)
+        text += QStringLiteral("\n  - hasta %1 %2 de la tabla %3")
+                    .arg(loss.rows)
+                    .arg(loss.rows == 1 ? QStringLiteral("fila") : QStringLiteral("filas"), loss.table);
+    text += QStringLiteral("\nEl archivo original, sin cambios, se guardó en:\n") + QDir::toNativeSeparators(backup);
+    return text;
+}
 
 void setSingleInstanceName(const QString& name)
 {
@@ -105,33 +151,41 @@ void Main()
             refuse();
     }
 
-    // 5-9. The probe: opened with the password, repaired once when it cannot be opened.
+    // 5-9. The probe: opened with the password. Only a file the engine finds damaged is repaired;
+    // one that another program holds is waited for, and one that is not this program's file (or
+    // has another password) is refused as it is.
     db::Database probe;
-    bool opened = false;
+    QString repairNote;
+    int error = 0;
+    bool damaged = false;
     try {
-        probe = db::Database::open(gBaseDatos.toString(), kConnect);
-        opened = true;
-    } catch (const db::DbError&) {
+        probe = openWaitingWhileBusy(gBaseDatos.toString());
+    } catch (const db::DbError& e) {
+        error = e.number();
+        damaged = db::isDamage(e);
     }
-    if (!opened) {
-        if (sys::fileExists(gBaseDatos.toString())) {
-            try {
-                db::repairDatabase(gBaseDatos.toString());
-            } catch (const db::DbError&) {
-                // Only the second open decides.
-            }
-            try {
-                probe = db::Database::open(gBaseDatos.toString(), kConnect);
-            } catch (const db::DbError&) {
-                ui::MsgBox(QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!"),
-                           ui::vbCritical, kTitle);
-                sys::End();
-            }
-        } else {
+    if (error != 0) {
+        if (!sys::fileExists(gBaseDatos.toString())) {
             if (ui::MsgBox(kAskConfigure, ui::vbCritical | ui::vbOKCancel, kTitle) == ui::vbOK)
                 showDatabaseDialog();
             else
                 refuse();
+        } else if (isBusy(error)) {
+            ui::MsgBox(kBusy, ui::vbCritical, kTitle);
+            sys::End();
+        } else if (damaged) {
+            try {
+                QList<db::RepairLoss> losses;
+                const QString backup = db::repairDatabase(gBaseDatos.toString(), &losses);
+                repairNote = repairNotice(losses, backup);
+                probe = db::Database::open(gBaseDatos.toString(), kConnect);
+            } catch (const db::DbError&) {
+                ui::MsgBox(kDamaged, ui::vbCritical, kTitle);
+                sys::End();
+            }
+        } else {
+            ui::MsgBox(kDamaged, ui::vbCritical, kTitle);
+            sys::End();
         }
     }
     if (gBaseDatos.toString().trimmed().isEmpty())
@@ -169,6 +223,10 @@ void Main()
 
     // 16. The probe connection is released here.
     probe.close();
+
+    // A repair that could not keep every row says so, once the program is up.
+    if (!repairNote.isEmpty())
+        ui::MsgBox(repairNote, ui::vbExclamation, kTitle);
 }
 
 } // namespace Biblio

@@ -13,6 +13,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/masked_box.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 #include "printing/worksheet_print.h"
 #include "worksheet/store.h"
@@ -127,6 +128,22 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     txtSerie->setMaxLength(10);
     txtDoc->setMaxLength(20);
 
+    // Every box shows its longest text whole.
+    cmbContrib->lineEdit()->setMaxLength(14);
+    cmbProvee->lineEdit()->setMaxLength(15);   // the 15th character is refused with a message
+    ui::fitToChars(cmbContrib, 14);
+    ui::fitToChars(cmbProvee, 15);
+    ui::fitToChars(cmbNProvee, 30);
+    ui::fitToChars(cmbTipo, 22);
+    ui::fitToChars(cmbGasto, 30);
+    txtCalculos->setMaxLength(13);
+    ui::fitToMaxLength(this);
+    ui::fitToChars(txtTotfac, 14, false);
+    ui::fitToChars(txtEKO, 14, false);
+    ui::fitToChars(txtNombre, 30);
+    ui::fitToChars(txtNitPat, 14);
+    ui::fitToChars(txtNomPat, 30);
+
     grdDetalle->setDataSource(dtDetalle);
     grdDetalle->setCaption(QStringLiteral("LISTADO DE DOCUMENTOS..."));
     grdDetalle->addColumn(QStringLiteral("Nit Prov."), QStringLiteral("Provee"));
@@ -136,15 +153,12 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     grdDetalle->addColumn(QStringLiteral("Serie"), QStringLiteral("Serie"));
     grdDetalle->addColumn(QStringLiteral("No. Docto."), QStringLiteral("NoDoc"));
     grdDetalle->addColumn(QStringLiteral("Valor"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
-    // Fixed widths, by characters of the usual contents: measuring every cell of a long
-    // worksheet on each re-read would cost more than the read itself.
     grdDetalle->setAutoResize(false);
-    {
-        const int ch = grdDetalle->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-        const int chars[] = {14, 30, 11, 20, 10, 14, 14};
-        for (int i = 0; i < 7; ++i)
-            grdDetalle->setColumnWidth(i, ch * chars[i] + 12);
-    }
+    sizeGridColumns();
+
+    Stat->panel(1).setStyle(ui::StatusPanel::Style::Date);
+    Stat->panel(2).setStyle(ui::StatusPanel::Style::Time);
+    Stat->panel(3).setText(QString());
 
     WorksheetControls c;
     c.dtDetalle = dtDetalle;
@@ -233,6 +247,18 @@ frmPlanillas::~frmPlanillas() = default;
 void frmPlanillas::prompt(const QString& text)
 {
     Stat->panel(3).setText(text);
+}
+
+void frmPlanillas::sizeGridColumns()
+{
+    // Fixed widths, by characters of the usual contents: measuring every cell of a long
+    // worksheet on each re-read would cost more than the read itself.
+    const int chars[] = {11, 24, 12, 19, 7, 12, 11};
+    if (grdDetalle->columnCount() < 7)
+        grdDetalle->setColumnCount(7);
+    const int ch = grdDetalle->fontMetrics().averageCharWidth();
+    for (int i = 0; i < 7; ++i)
+        grdDetalle->setColumnWidth(i, ch * chars[i] + 8);
 }
 
 // ---- Life cycle ----
@@ -478,7 +504,6 @@ void frmPlanillas::EncProveedor()
         int k = 13;
         f->cmbNit_KeyPress(k);
         f->activateWindow();
-        f->SetFocus(f->cmbNit);
     } else {
         LimpiaDet(1);
     }
@@ -618,16 +643,8 @@ void frmPlanillas::txtDoc_Change()
 
 void frmPlanillas::txtDoc_GotFocus()
 {
-    if (cmbProvee->BoundText().isEmpty()) {
-        info(kNoSupplier);
-        SetFocus(cmbProvee);
+    if (!guardSupplierAndType())
         return;
-    }
-    if (cmbTipo->currentText().isEmpty()) {
-        info(kNoType, kZal);
-        SetFocus(cmbTipo);
-        return;
-    }
     if (cmbNProvee->BoundText().isEmpty())
         cmbNProvee->setBoundText(cmbProvee->BoundText());
     else if (cmbNProvee->BoundText() != cmbProvee->BoundText())
@@ -699,7 +716,7 @@ bool frmPlanillas::isFuelExpense() const
     return isFuel(variant(), cmbGasto->Text());
 }
 
-bool frmPlanillas::guardThroughDate()
+bool frmPlanillas::guardSupplierAndType()
 {
     if (cmbProvee->BoundText().isEmpty()) {
         info(kNoSupplier);
@@ -711,6 +728,13 @@ bool frmPlanillas::guardThroughDate()
         SetFocus(cmbTipo);
         return false;
     }
+    return true;
+}
+
+bool frmPlanillas::guardThroughDate()
+{
+    if (!guardSupplierAndType())
+        return false;
     if (txtDoc->text().isEmpty()) {
         info(QStringLiteral(" Debe ingresar un No. Documento válido..."), kZal);
         SetFocus(txtDoc);

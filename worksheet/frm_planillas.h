@@ -136,12 +136,15 @@ protected:
 
 private:
     void prompt(const QString& text);
+    void sizeGridColumns();
     void report(const worksheet::CheckFailure& failure);
     QWidget* widgetOf(worksheet::Field field) const;
     bool isFuelExpense() const;
     // The row the record set stands on, into the date, expense and amount boxes.
     void loadStoredAmounts(const QVariant& fecha, const QVariant& gasto, const QVariant& monto, const QVariant& galon);
-    // Guards shared by the expense type and the amount.
+    // Guards on entering a field: supplier and type (the number), then number and date too
+    // (the expense type and the amount).
+    bool guardSupplierAndType();
     bool guardThroughDate();
 
     std::unique_ptr<Ui::frmPlanillas> layout_;

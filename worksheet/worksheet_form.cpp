@@ -63,7 +63,8 @@ QVariant WorksheetForm::Encuentra(const QString& contribuyente)
         setDetalle(detailQuery(headerNo_));
         showSums();
     }
-    loadedTaxpayer_ = contribuyente;
+    // Without a current period there is no worksheet to write to: save and delete refuse.
+    loadedTaxpayer_ = Biblio::gPeriodo.isEmpty() ? QString() : contribuyente;
     return headerNo_;
 }
 

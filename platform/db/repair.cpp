@@ -100,7 +100,7 @@ std::optional<qint64> tryNumber(F&& f)
 // Copies what can be read of one table. A scan in rowid order copies until it meets a broken page;
 // past it the rows are looked up one by one (each lookup reaches its row through the pages that
 // are still sound) until a scan can go on again. Returns how many rows may have been lost.
-qint64 salvageTable(Connection& source, Connection& target, const QString& table, const QStringList& indexes)
+qint64 salvageTable(Connection& source, Connection& target, const QString& table)
 {
     QStringList columns;
     {
@@ -155,6 +155,14 @@ qint64 salvageTable(Connection& source, Connection& target, const QString& table
     qint64 bound = tryNumber([&] {
         return source.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
     }).value_or(0);
+    QStringList indexes;   // the table's own, and those the engine made for its keys
+    try {
+        Statement st(source, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?"));
+        st.bind({table});
+        while (st.step())
+            indexes << st.rawValue(0).toString();
+    } catch (const DbError&) {
+    }
     QStringList ways{QString()};
     for (const QString& index : indexes)
         ways << QStringLiteral(" INDEXED BY %1").arg(quoteName(index));
@@ -195,6 +203,19 @@ qint64 salvageTable(Connection& source, Connection& target, const QString& table
         lost = known - copied - refused;
     lost = std::max<qint64>(lost, 0);
     return lost + refused;
+}
+
+// Makes a table, index or trigger from its definition as the damaged file holds it. The text comes
+// from a damaged file: only one CREATE statement is ever run from it.
+void createObject(Connection& target, const QString& sql)
+{
+    if (!sql.trimmed().startsWith(QLatin1String("CREATE "), Qt::CaseInsensitive))
+        raise(err::Corrupt, target.path());
+    Statement st(target, sql);
+    if (sqlite3_stmt_readonly(st.get()))
+        raise(err::Corrupt, target.path());
+    while (st.step()) {
+    }
 }
 
 } // namespace
@@ -267,17 +288,12 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
             target.execScript(QStringLiteral("PRAGMA synchronous = FULL; BEGIN;"));
             for (const Object& o : objects) {
                 if (o.type == QLatin1String("table"))
-                    target.execScript(o.sql);
+                    createObject(target, o.sql);
             }
             for (const Object& o : objects) {
                 if (o.type != QLatin1String("table"))
                     continue;
-                QStringList indexes;
-                for (const Object& i : objects) {
-                    if (i.type == QLatin1String("index") && i.table == o.name)
-                        indexes << i.name;
-                }
-                const qint64 rows = salvageTable(source, target, o.name, indexes);
+                const qint64 rows = salvageTable(source, target, o.name);
                 if (rows > 0)
                     lost << RepairLoss{o.name, rows};
             }
@@ -293,7 +309,7 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
             for (const Object& o : objects) {
                 if (o.type != QLatin1String("table")) {
                     try {
-                        target.execScript(o.sql);
+                        createObject(target, o.sql);
                     } catch (const DbError&) {
                         // A unique index that the salvaged rows break is left out rather than losing rows.
                     }

@@ -60,8 +60,14 @@ bool SingleInstance::tryBecomePrimary()
     auto lock = std::make_unique<QLockFile>(QDir::tempPath() + QLatin1Char('/') + name_ + QStringLiteral(".lock"));
     lock->setStaleLockTime(0);   // only a lock whose copy is gone is taken over, however old
     if (!lock->tryLock(0)) {
-        askRunningCopy();
-        return false;
+        if (lock->error() == QLockFile::LockFailedError) {
+            askRunningCopy();
+            return false;
+        }
+        // The lock file cannot be made at all (an unwritable temporary folder): the guard cannot
+        // work, and the program still runs.
+        primaryWithoutLock_ = true;
+        return true;
     }
     lock_ = std::move(lock);
 
@@ -106,7 +112,7 @@ void SingleInstance::askRunningCopy()
 
 bool SingleInstance::isPrimary() const
 {
-    return lock_ != nullptr;
+    return lock_ != nullptr || primaryWithoutLock_;
 }
 
 void SingleInstance::acceptConnections()

@@ -50,6 +50,7 @@ private:
 
     QString name_;
     std::unique_ptr<QLockFile> lock_;
+    bool primaryWithoutLock_ = false;
     QLocalServer* server_ = nullptr;
 };
 

@@ -144,6 +144,8 @@ private slots:
     void damagedFileIsRepairedAndStored();
     void fileTheRepairCannotMendEndsTheProgram();
     void repairedFileStillNotTheSystemsIsRefused();
+    void fileThatIsNotDamagedIsNeverRewritten_data();
+    void fileThatIsNotDamagedIsNeverRewritten();
     void modalFromStartUp_data();
     void modalFromStartUp();
     void fromTheMenuTheMainWindowWaits();
@@ -368,14 +370,18 @@ void TestFrmConfigBase::damagedFileIsRepairedAndStored()
     const QByteArray damaged = bytesOf(fx.db.path());
     Dialogs dialogs;
     EndHook end;
-    dialogs.expectOpenFile(fx.db.path());
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                          "  - hasta 1 fila de la tabla Proveedores\n"
+                                          "El archivo original, sin cambios, se guardó en:\n")
+        + fx.db.path() + QStringLiteral(".bak");
+    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(notice, ui::vbOK);
     frmConfigBase f;
     f.Load();
     QVERIFY(showActive(f));
     QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
     QTest::mouseClick(f.cmdGrabar, Qt::LeftButton);
-    // No message on this way: the file is stored as it is after the repair.
-    QVERIFY(dialogs.messages().isEmpty());
+    // The file is stored as it is after the repair; the row the repair could not keep is reported.
+    QCOMPARE(dialogs.messages(), QStringList{box(notice, ui::vbExclamation)});
     QCOMPARE(ui::mousePointer(), ui::vbDefault);
     QCOMPARE(storedPath(), fx.db.path());
     QCOMPARE(Biblio::gBaseDatos.toString(), fx.db.path());
@@ -418,14 +424,19 @@ void TestFrmConfigBase::repairedFileStillNotTheSystemsIsRefused()
     QVERIFY(damageTable(fx.db.path(), "Gastos"));
     Dialogs dialogs;
     EndHook end;
-    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(kNotTheSystemBase, ui::vbOK);
+    // The repair could not keep the expense types: that is said before the file is refused.
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                          "  - hasta 31 filas de la tabla Gastos\n"
+                                          "El archivo original, sin cambios, se guardó en:\n")
+        + fx.db.path() + QStringLiteral(".bak");
+    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(notice, ui::vbOK).expectMsgBox(kNotTheSystemBase, ui::vbOK);
     frmConfigBase f;
     f.Load();
     QVERIFY(showActive(f));
     QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
     QTest::mouseClick(f.cmdGrabar, Qt::LeftButton);
-    QCOMPARE(dialogs.messages(), QStringList{box(kNotTheSystemBase, ui::vbCritical)});
-    QCOMPARE(dialogs.pointers, QList<int>{ui::vbDefault});
+    QCOMPARE(dialogs.messages(), (QStringList{box(notice, ui::vbExclamation), box(kNotTheSystemBase, ui::vbCritical)}));
+    QCOMPARE(dialogs.pointers.last(), ui::vbDefault);
     QCOMPARE(ui::mousePointer(), ui::vbDefault);
     QCOMPARE(storedPath(), kOldPath);
     QCOMPARE(Biblio::gBaseDatos.toString(), kOldPath);
@@ -433,6 +444,46 @@ void TestFrmConfigBase::repairedFileStillNotTheSystemsIsRefused()
     QCOMPARE(QApplication::focusWidget(), f.txtCurrentDir);
     QVERIFY(!f.probeDatabase().isOpen());
     QVERIFY(f.isLoaded());
+}
+
+void TestFrmConfigBase::fileThatIsNotDamagedIsNeverRewritten_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("another password") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRA' WHERE clave = 'clave'") << false << kDamaged;
+    QTest::newRow("another format") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRO' WHERE clave = 'formato'") << false << kDamaged;
+    QTest::newRow("held by another program") << QString() << true
+                                             << QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
+}
+
+void TestFrmConfigBase::fileThatIsNotDamagedIsNeverRewritten()
+{
+    QFETCH(QString, sql);
+    QFETCH(bool, held);
+    QFETCH(QString, message);
+    Fixture fx;
+    if (!sql.isEmpty())
+        fx.db.exec(sql);
+    const QByteArray before = bytesOf(fx.db.path());
+    sqlite3* other = nullptr;
+    if (held) {
+        sqlite3_open(QFile::encodeName(fx.db.path()).constData(), &other);
+        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    }
+    Dialogs dialogs;
+    EndHook end;
+    dialogs.expectOpenFile(fx.db.path()).expectMsgBox(message, ui::vbOK);
+    frmConfigBase f;
+    f.Load();
+    QTest::mouseClick(f.cmdBrowse, Qt::LeftButton);
+    QVERIFY_THROWS_EXCEPTION(Ended, f.cmdGrabar_Click());
+    sqlite3_close_v2(other);
+    QCOMPARE(dialogs.messages(), QStringList{box(message, ui::vbCritical)});
+    QCOMPARE(ui::mousePointer(), ui::vbDefault);
+    QCOMPARE(storedPath(), kOldPath);
+    QCOMPARE(bytesOf(fx.db.path()), before);
+    QVERIFY(!QFile::exists(fx.db.path() + QStringLiteral(".bak")));
 }
 
 void TestFrmConfigBase::modalFromStartUp_data()

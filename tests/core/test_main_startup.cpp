@@ -12,7 +12,11 @@
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
 
+#include <QDir>
 #include <QFile>
+#include <mutex>
+#include <sqlite3.h>
+#include <thread>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +28,43 @@ const QString kInfoConfigure = QStringLiteral("La Configuración de Bases de Dat
 const QString kAskConfigure = QStringLiteral("La Configuración de Bases de Datos no es válida o no existe, desea configurar ?... ");
 const QString kRefusal = QStringLiteral("Imposible iniciar sesión del Sistema de Ingresos debe configurar una base de datos válida...  ");
 const QString kDamaged = QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!");
+const QString kBusy = QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
+
+// Overwrites the first page of a table.
+void damageTable(const QString& path, const QString& table)
+{
+    db::Database d = db::Database::open(path, Biblio::kConnect);
+    const int page = d.openRecordset(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table)).field(0).toInt();
+    d.close();
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    f.seek(qint64(page - 1) * 4096);
+    f.write(QByteArray(4096, '\x5A'));
+}
+
+// Another program holding the file: an exclusive lock on a connection of its own, released when
+// release() is called or the object goes.
+class LockHolder {
+public:
+    explicit LockHolder(const QString& path)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &h_, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(h_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    }
+    ~LockHolder() { release(); }
+    void release()
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (h_) {
+            sqlite3_exec(h_, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close_v2(h_);
+            h_ = nullptr;
+        }
+    }
+private:
+    std::mutex mutex_;
+    sqlite3* h_ = nullptr;
+};
 
 QString setting(const QString& key)
 {
@@ -91,6 +132,11 @@ private slots:
     void storedFileGoneThenChosenInTheDialog();
     void damagedFileMendedSilently();
     void fileTheRepairCannotSave();
+    void repairThatLostRowsSaysSoAfterStartUp();
+    void fileThatIsNotDamagedIsNeverRewritten_data();
+    void fileThatIsNotDamagedIsNeverRewritten();
+    void busyFileIsWaitedFor();
+    void fileHeldThroughoutIsReportedBusy();
     void storedPeriodLoadsWithoutTheDialog();
     void secondStartEndsSilently();
 };
@@ -230,6 +276,90 @@ void TestMainStartup::secondStartEndsSilently()
     QVERIFY(runMain());
     QVERIFY(!MDIMenu::instance());
     Biblio::setSingleInstanceName(QStringLiteral("zal-test-main-%1").arg(QCoreApplication::applicationPid()));
+}
+
+void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
+{
+    support::TestDatabase t;
+    damageTable(t.path(), QStringLiteral("Gastos"));
+    store(QStringLiteral("DataBase"), t.path());
+    store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
+    support::ScriptedDialogs dialogs;
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                          "  - hasta 31 filas de la tabla Gastos\n"
+                                          "El archivo original, sin cambios, se guardó en:\n")
+        + t.path() + QStringLiteral(".bak");
+    dialogs.expectMsgBox(notice, ui::vbOK);
+    QVERIFY(!runMain());
+    QCOMPARE(dialogs.calls().size(), 1);   // said once
+    QCOMPARE(dialogs.calls().first().style, ui::vbExclamation);
+    QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
+    QCOMPARE(Biblio::gPeriodo, QStringLiteral("4"));   // start-up went on to the end
+    QVERIFY(QFile::exists(t.path() + QStringLiteral(".bak")));
+}
+
+void TestMainStartup::fileThatIsNotDamagedIsNeverRewritten_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("another password") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRA' WHERE clave = 'clave'");
+    QTest::newRow("another format") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRO' WHERE clave = 'formato'");
+    QTest::newRow("not this program's file") << QStringLiteral("DROP TABLE zal_sistema");
+}
+
+void TestMainStartup::fileThatIsNotDamagedIsNeverRewritten()
+{
+    QFETCH(QString, sql);
+    support::TestDatabase t;
+    t.exec(sql);
+    const QByteArray before = bytesOf(t.path());
+    store(QStringLiteral("DataBase"), t.path());
+    // Refused the same way at every start, and never touched.
+    for (int start = 0; start < 2; ++start) {
+        support::ScriptedDialogs dialogs;
+        dialogs.expectMsgBox(kDamaged, ui::vbOK);
+        QVERIFY(runMain());
+        QCOMPARE(dialogs.calls().size(), 1);
+        QCOMPARE(dialogs.calls().first().style, ui::vbCritical);
+        QCOMPARE(bytesOf(t.path()), before);
+        QCOMPARE(QDir(t.dir()).entryList(QDir::Files), QStringList{QStringLiteral("eko.mdb")});
+        QVERIFY(!MDIMenu::instance());
+    }
+}
+
+void TestMainStartup::busyFileIsWaitedFor()
+{
+    support::TestDatabase t;
+    store(QStringLiteral("DataBase"), t.path());
+    store(QStringLiteral("DefaultPer"), QStringLiteral("5"));
+    const QByteArray before = bytesOf(t.path());
+    LockHolder other(t.path());
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));   // longer than one lock wait
+        other.release();
+    });
+    support::ScriptedDialogs dialogs;   // no message at all
+    const bool ended = runMain();
+    releaser.join();
+    QVERIFY(!ended);
+    QVERIFY(MDIMenu::instance());
+    QCOMPARE(QDir(t.dir()).entryList(QDir::Files), QStringList{QStringLiteral("eko.mdb")});
+    QCOMPARE(bytesOf(t.path()).size(), before.size());
+}
+
+void TestMainStartup::fileHeldThroughoutIsReportedBusy()
+{
+    support::TestDatabase t;
+    store(QStringLiteral("DataBase"), t.path());
+    const QByteArray before = bytesOf(t.path());
+    LockHolder other(t.path());
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(kBusy, ui::vbOK);
+    QVERIFY(runMain());
+    QCOMPARE(dialogs.calls().size(), 1);
+    QCOMPARE(dialogs.calls().first().style, ui::vbCritical);
+    other.release();
+    QCOMPARE(bytesOf(t.path()), before);
+    QCOMPARE(QDir(t.dir()).entryList(QDir::Files), QStringList{QStringLiteral("eko.mdb")});
 }
 
 QTEST_MAIN(TestMainStartup)

@@ -5,6 +5,7 @@
 #include "platform/system/help.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
 
@@ -22,11 +23,13 @@ QString uniqueName()
     return QStringLiteral("zal-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
 }
 
-std::unique_ptr<QProcess> startProbe(const QStringList& args)
+std::unique_ptr<QProcess> startProbe(const QStringList& args, const QString& tempDir = QString())
 {
     auto p = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!tempDir.isEmpty())
+        env.insert(QStringLiteral("TMPDIR"), tempDir);
     p->setProcessEnvironment(env);
     p->start(QStringLiteral(ZAL_PROCESS_PROBE), args);
     return p;
@@ -48,6 +51,7 @@ private slots:
     void copiesStartedTogetherLeaveOneRunning_data();
     void copiesStartedTogetherLeaveOneRunning();
     void lockOfADeadCopyIsTakenOver();
+    void withoutATemporaryFolderTheProgramStillRuns();
     void endAfterHelpWindowEndsCleanly();
     void endRunsEachCleanupOnceLatestFirst();
 };
@@ -122,6 +126,17 @@ void TestProcesses::lockOfADeadCopyIsTakenOver()
     next->closeWriteChannel();
     QVERIFY(next->waitForFinished(30000));
     QCOMPARE(QString::fromLatin1(next->readAllStandardOutput()).trimmed(), QStringLiteral("requests 1"));
+}
+
+void TestProcesses::withoutATemporaryFolderTheProgramStillRuns()
+{
+    QTemporaryDir dir;
+    auto p = startProbe({QStringLiteral("instance"), uniqueName()}, dir.filePath(QStringLiteral("no-existe")));
+    p->write("go\n");
+    QCOMPARE(firstLine(*p), QStringLiteral("ready"));
+    QCOMPARE(firstLine(*p), QStringLiteral("primary"));
+    p->closeWriteChannel();
+    QVERIFY(p->waitForFinished(30000));
 }
 
 void TestProcesses::endAfterHelpWindowEndsCleanly()

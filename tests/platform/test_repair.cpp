@@ -83,16 +83,6 @@ qint64 lossOf(const QList<RepairLoss>& losses, const QString& table)
     }
     return 0;
 }
-
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 class TestRepair : public QObject {
@@ -106,6 +96,7 @@ private slots:
     void rebuildKeepsCountersAboveReferences();
     void sameDamageIsBackedUpOnce();
     void damageIsTheOnlyErrorToRepair();
+    void definitionsRunAsOneStatementOnly();
 };
 
 void TestRepair::brokenPageLosesOnlyItsRows_data()
@@ -128,7 +119,7 @@ void TestRepair::brokenPageLosesOnlyItsRows()
                                                         "ORDER BY path LIMIT 1 OFFSET %1").arg(leaves / 2));
     const qint64 rowsOnPage = scalar(t.path(), QStringLiteral("SELECT ncell FROM dbstat WHERE pageno = %1").arg(page));
     breakPage(t.path(), page, fill);
-    QCOMPARE(errorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
 
     QList<RepairLoss> losses;
     repairDatabase(t.path(), &losses);
@@ -245,6 +236,21 @@ void TestRepair::damageIsTheOnlyErrorToRepair()
     QVERIFY(isDamage(DbError(err::Corrupt, QString())));
     for (int number : {err::UnrecognizedFormat, err::InvalidPassword, err::Locked, err::FileInUse, err::CannotOpen, err::FileNotFound})
         QVERIFY2(!isDamage(DbError(number, QString())), qPrintable(QString::number(number)));
+}
+
+void TestRepair::definitionsRunAsOneStatementOnly()
+{
+    // A damaged definition that goes on after its statement: nothing but the table is made.
+    support::TestDatabase t;
+    const QString outside = t.dir() + QStringLiteral("/fuera.db");
+    t.exec(QStringLiteral("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = sql || '; ATTACH DATABASE ''%1'' AS fuera; "
+                          "CREATE TABLE fuera.t (x)' WHERE name = 'Gastos';")
+               .arg(outside));
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses);
+    QVERIFY(!QFile::exists(outside));
+    QVERIFY(losses.isEmpty());
+    QCOMPARE(Database::open(t.path(), kConnect).openRecordset(QStringLiteral("Gastos")).recordCount(), 31);
 }
 
 QTEST_MAIN(TestRepair)

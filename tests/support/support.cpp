@@ -58,4 +58,14 @@ FixedClock::~FixedClock()
     sys::setFixedNow(QDateTime());
 }
 
+int dbErrorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const db::DbError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
 } // namespace support

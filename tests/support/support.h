@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace support {
@@ -39,5 +40,8 @@ public:
     explicit FixedClock(const QDateTime& moment);
     ~FixedClock();
 };
+
+// The engine error number a call ends with; 0 when it ends normally.
+int dbErrorOf(const std::function<void()>& call);
 
 } // namespace support

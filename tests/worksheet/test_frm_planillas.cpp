@@ -7,7 +7,9 @@
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/mouse_pointer.h"
 #include "platform/ui/status_bar.h"
+#include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
@@ -68,6 +70,13 @@ private slots:
     void clearing();
     void supplierHandOff();
     void menuOpensOnce();
+    void boxesFit();
+    void databaseTooOld();
+    void noPeriod();
+    void supplierBox();
+    void dateBox_data();
+    void dateBox();
+    void deactivateKeepsTheTaxpayer();
 };
 
 void TestFrmPlanillas::saveChecks_data()
@@ -389,10 +398,7 @@ void TestFrmPlanillas::escPastesANumber()
     Open o;
     ui::runHandler([&] { o.f.txtCantidad->setText(QStringLiteral("7")); });
     o.ws.clipboard.SetText(clip);
-    ui::runHandler([&] {
-        int k = 27;
-        o.f.txtCantidad_KeyPress(k);
-    });
+    QTest::keyClick(o.f.txtCantidad, Qt::Key_Escape);
     QCOMPARE(o.f.txtCantidad->Text(), after);
 }
 
@@ -474,6 +480,143 @@ void TestFrmPlanillas::menuOpensOnce()
     ui::runHandler([&] { menu.mn00201->trigger(); });
     QCOMPARE(MDIMenu::findForm<frmPlanillas>(), f);
     QCOMPARE(menu.mn00201->text(), QStringLiteral("Ingreso de &Facturas"));
+}
+
+void TestFrmPlanillas::boxesFit()
+{
+    Worksheet ws;
+    frmPlanillas f;
+    f.Load();
+    f.showFuel(true);
+    f.lblSerie->setVisible(true);
+    f.txtSerie->setVisible(true);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QCOMPARE(support::boxesTooNarrow(&f), QStringList());
+    QCOMPARE(f.txtSerie->maxLength(), 10);
+    QCOMPARE(f.txtDoc->maxLength(), 20);
+}
+
+void TestFrmPlanillas::databaseTooOld()
+{
+    // A file whose series column was never widened refuses a longer series (3163).
+    Open o;
+    o.ws.db.exec(QStringLiteral(
+        "DROP TABLE Planilla_Det; CREATE TABLE Planilla_Det (Enc LONG, Secuencia INTEGER PRIMARY KEY AUTOINCREMENT, "
+        "Provee TEXT(14) COLLATE ZALCI, Tipo TEXT(2) COLLATE ZALCI, "
+        "Serie TEXT(3) COLLATE ZALCI CONSTRAINT len_Serie CHECK (length(Serie) <= 3), NoDoc TEXT(20) COLLATE ZALCI, "
+        "Fecha DATETIME, Gasto LONG, Monto DOUBLE, Galon DOUBLE);"));
+    ui::runHandler([&] { o.f.dtDetalle->Refresh(); });
+    Doc d = o.invoice();
+    d.serie = QStringLiteral("ABCDEF");
+    fill(o.f, d);
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral(" Usted esta utilizando una version de software actualizada \r\n"
+                                        " con una base de datos desactualizada.\r\n"
+                                        " Debe aplicar la actualización correspondiente."),
+                         ui::vbOK);
+    save(o.f);
+    QCOMPARE(dialogs.calls().at(0).style, ui::vbInformation);
+    QCOMPARE(dialogs.calls().at(0).title, QString());
+    QCOMPARE(o.ws.rows(), QStringList());
+    QCOMPARE(o.ws.headers(), 1);   // the header written first stays
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+    QCOMPARE(ui::mousePointer(), ui::vbDefault);
+}
+
+void TestFrmPlanillas::noPeriod()
+{
+    Worksheet ws;
+    Biblio::GuardaConfiguracion(QStringLiteral("DefaultPer"), QString());
+    frmPlanillas f;
+    f.Load();
+    QCOMPARE(f.lblActual->text(), QStringLiteral("Período Actual: < Ninguno >"));
+    pickTaxpayer(f, ws.nitA);
+    QCOMPARE(f.txtTotfac->text(), QStringLiteral("0.00"));
+    // With no period there is no worksheet to write into.
+    Biblio::gPeriodoDel = QStringLiteral("01/07/2002");
+    Biblio::gPeriodoAl = QStringLiteral("30/06/2003");
+    fill(f, {ws.prov1, 0, QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("15/08/2002"), QStringLiteral("1"),
+             QStringLiteral("10.00"), {}});
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar un Contribuyente válido..."), ui::vbOK);
+    save(f);
+    QCOMPARE(ws.headers(), 0);
+}
+
+void TestFrmPlanillas::supplierBox()
+{
+    Open o;
+    // The hyphen is not typed; leading zeros go before the check.
+    ui::runHandler([&] { o.f.cmbProvee->setText(QString()); });
+    QTest::keyClicks(o.f.cmbProvee, QStringLiteral("000") + o.ws.prov1.left(3) + QStringLiteral("-") + o.ws.prov1.mid(3));
+    QCOMPARE(o.f.cmbProvee->Text(), QStringLiteral("000") + o.ws.prov1);
+    enter([&](int& k) { o.f.cmbProvee_KeyPress(k); });
+    QCOMPARE(o.f.cmbProvee->Text(), o.ws.prov1);
+    QCOMPARE(o.f.cmbNProvee->Text(), QStringLiteral("Tienda Uno"));
+    QCOMPARE(o.f.focusWidget(), o.f.cmbTipo);
+    // A 15th character is refused.
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral("El Nit nom puede ser mayor de 14 posiciones..."), ui::vbOK);
+    ui::runHandler([&] { o.f.cmbProvee->setText(QStringLiteral("123456789012345")); });
+    QCOMPARE(o.f.cmbProvee->Text(), QStringLiteral("12345678901234"));
+    // A supplier not in the catalogue: No clears the supplier.
+    dialogs.expectMsgBox(QStringLiteral(" Este proveedor no existe desea crearlo??"), ui::vbNo);
+    ui::runHandler([&] { o.f.cmbProvee->setText(nit(5000009)); });
+    enter([&](int& k) { o.f.cmbProvee_KeyPress(k); });
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+}
+
+void TestFrmPlanillas::dateBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");   // "" accepted
+    QTest::newRow("first day") << "01/07/2002" << "";
+    QTest::newRow("last day") << "30/06/2003" << "";
+    QTest::newRow("short form") << "1/8/2002" << "";
+    QTest::newRow("day before") << "30/06/2002" << kRange;
+    QTest::newRow("day after") << "01/07/2003" << kRange;
+    QTest::newRow("no date") << "31/02/2003" << " Debe ingresar una Fecha lógica...";
+}
+
+void TestFrmPlanillas::dateBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    Open o;
+    fill(o.f, Doc{o.ws.prov1, 7, {}, QStringLiteral("5"), {}, {}, {}, {}});
+    ui::runHandler([&] {
+        o.f.txtFecha->setMask(QString());
+        o.f.txtFecha->setText(typed);
+    });
+    support::ScriptedDialogs dialogs;
+    if (!message.isEmpty())
+        dialogs.expectMsgBox(message, ui::vbOK);
+    enter([&](int& k) { o.f.txtFecha_KeyPress(k); });
+    if (message.isEmpty()) {
+        QCOMPARE(o.f.txtFecha->Text(), QDate::fromString(typed, QStringLiteral("d/M/yyyy")).toString(QStringLiteral("dd/MM/yyyy")));
+        QCOMPARE(o.f.focusWidget(), o.f.cmbGasto);
+    } else {
+        QCOMPARE(o.f.txtFecha->Text(), QStringLiteral("  /  /    "));
+        QCOMPARE(o.f.txtFecha->Mask(), QStringLiteral("##/##/####"));
+        QCOMPARE(o.f.focusWidget(), o.f.txtFecha);
+    }
+}
+
+void TestFrmPlanillas::deactivateKeepsTheTaxpayer()
+{
+    Open o;
+    fill(o.f, o.invoice());
+    const QString taxpayer = o.f.cmbContrib->BoundText();
+    ui::runHandler([&] { o.f.Form_Deactivate(); });
+    QCOMPARE(o.f.cmbProvee->Text(), QString());
+    QCOMPARE(o.f.txtDoc->text(), QString());
+    QCOMPARE(o.f.ContribAnterior, taxpayer);
+    ui::runHandler([&] {
+        o.f.cmbContrib->setText(QString());
+        o.f.Form_Activate();
+    });
+    QCOMPARE(o.f.cmbContrib->Text(), o.ws.nitA);
 }
 
 QTEST_MAIN(TestFrmPlanillas)
