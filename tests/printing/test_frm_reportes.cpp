@@ -392,6 +392,22 @@ private slots:
         QVERIFY(!print(f, shown));
     }
 
+    void switchingAwayAndBackKeepsTheWorksheet()
+    {
+        Env env;
+        frmReportes f;
+        f.Load();
+        enterTaxpayer(f, kAna);
+        ui::runHandler([&] { f.Form_Deactivate(); });
+        ui::runHandler([&] { f.cmbContrib->setBoundText(QString()); });
+        ui::runHandler([&] { f.Form_Activate(); });
+        QCOMPARE(f.cmbContrib->BoundText(), QStringLiteral("1"));
+        QCOMPARE(f.grdDetalle->rowCount(), 4);
+        QCOMPARE(f.txtTotfac->text(), QStringLiteral("1,850.25"));
+        QCOMPARE(f.txtEKO->text(), QStringLiteral("640.61"));
+        QCOMPARE(f.breakdown.sumaTipo8, QStringLiteral("500.0000"));
+    }
+
     void headerClick()
     {
         Env env;
