@@ -2,6 +2,8 @@
 #include "core/biblio.h"
 
 #include "platform/db/database.h"
+#include "platform/db/schema.h"
+#include "platform/db/upgrade.h"
 #include "platform/ui/dialogs.h"
 
 namespace Biblio {
@@ -48,6 +50,19 @@ void ActualizaCampoSerie()
                        + QStringLiteral(" : ") + e.description() + QStringLiteral("\r")
                        + QStringLiteral(" Por favor salga de la aplicación y vuelva a ingresar el documento..."),
                    ui::vbInformation, QString());
+    }
+}
+
+// Text columns of files made before they used NOCASE are brought over to it, so that other SQLite
+// tools can read and check the file. A failure leaves the file exactly as it was, and the program
+// still reads it as before; the next start tries again.
+void ActualizaIntercalacion()
+{
+    try {
+        db::Database base = db::Database::open(gBaseDatos.toString(), kConnect);
+        db::upgradeTextCollation(base, db::schemaSql());
+        base.close();
+    } catch (const db::DbError&) {
     }
 }
 

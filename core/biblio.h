@@ -33,6 +33,7 @@ void CargaPeriodo();
 // 0.107142; the series column of the worksheet detail is widened to 10 characters.
 void ActualizaCoeficientes();
 void ActualizaCampoSerie();
+void ActualizaIntercalacion();
 
 // Regional settings forced at every start: the short date becomes "dd/MM/" followed by four year
 // letters (the last "y" or "a" of the current short date; "y" when it has neither); currency "Q",

@@ -199,6 +199,7 @@ void Main()
     step([] { ConfiguraFormatoNumeros(); });
     step([] { ActualizaCoeficientes(); });
     step([] { ActualizaCampoSerie(); });
+    step([] { ActualizaIntercalacion(); });
 
     // 13. The main window.
     step([] {

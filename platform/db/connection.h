@@ -75,7 +75,9 @@ private:
 // A prepared statement that is always finalized.
 class Statement {
 public:
-    Statement(Connection& conn, const QString& sql);
+    // sql is SQLite's; shown is the text a syntax error quotes (the query as the program wrote it),
+    // sql itself when empty. Refuses an empty statement (3129) and text after the first one (3142).
+    Statement(Connection& conn, const QString& sql, const QString& shown = QString());
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;

@@ -234,18 +234,41 @@ QVariant storedValue(FieldType type, const QVariant& value)
 
 // ---------------------------------------------------------------- statements
 
-Statement::Statement(Connection& conn, const QString& sql) : conn_(conn), sql_(sql)
+namespace {
+// True when what follows a statement is only blanks and semicolons.
+bool onlyBlanks(const char* tail, const char* end)
+{
+    for (const char* p = tail; p < end; ++p) {
+        if (*p != ';' && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+Statement::Statement(Connection& conn, const QString& sql, const QString& shown)
+    : conn_(conn), sql_(shown.isEmpty() ? sql : shown)
 {
     if (!conn.isOpen())
         raise(err::InvalidOperation);
+    if (sql.contains(QChar(0)))
+        raise(err::FieldTooSmall);   // a NUL would end the statement early (only a text can hold one)
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(conn.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(conn.handle(), utf8.constData(), int(utf8.size()), &stmt_, &tail);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(conn.handle()));
         const int code = sqlite3_extended_errcode(conn.handle());
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
-        throw mapSqliteError(code, message, sql);
+        throw mapSqliteError(code, message, conn.path(), sql_);
+    }
+    if (!stmt_)
+        raise(err::InvalidStatement);   // nothing but blanks, semicolons or comments
+    if (tail && !onlyBlanks(tail, utf8.constData() + utf8.size())) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        raise(err::TextAfterStatement);   // a second statement is never run silently, nor dropped
     }
 }
 
@@ -292,7 +315,7 @@ void Statement::bind(const QVariantList& values)
             }
         }
         if (rc != SQLITE_OK)
-            conn_.fail(rc, sql_);
+            conn_.fail(rc);
     }
 }
 
@@ -306,7 +329,7 @@ bool Statement::step()
     const QString message = QString::fromUtf8(sqlite3_errmsg(conn_.handle()));
     const int code = sqlite3_extended_errcode(conn_.handle());
     sqlite3_reset(stmt_);
-    throw mapSqliteError(code, message, sql_);
+    throw mapSqliteError(code, message, conn_.path(), sql_);
 }
 
 QVariant Statement::rawValue(int column) const
@@ -528,7 +551,7 @@ Database Database::open(const QString& path, const QString& connect, bool exclus
     } catch (const DbError& e) {
         if (e.number() == err::Locked)
             raise(err::FileInUse, path);
-        if (e.number() == err::Reserved || e.number() == err::TableNotFound)
+        if (e.number() == err::Reserved || e.number() == err::TableNotFound || e.number() == err::TooFewParameters)
             raise(err::UnrecognizedFormat, path);
         throw;
     }
@@ -563,7 +586,7 @@ void Database::execute(const QString& sql)
     if (!isOpen())
         raise(err::InvalidOperation);
     const QString translated = conn_->translate(sql);
-    Statement st(*conn_, translated);
+    Statement st(*conn_, translated, sql);
     if (sqlite3_stmt_readonly(st.get()) && sqlite3_column_count(st.get()) > 0)
         raise(err::ActionOnSelect);
     while (st.step()) {

@@ -32,6 +32,15 @@ QString describe(int number, const QString& argument)
     case err::UnknownField:
         text = QStringLiteral("El motor de base de datos no reconoce '%1' como un nombre de campo o expresión válidos.");
         break;
+    case err::AmbiguousField:
+        text = QStringLiteral("El campo especificado '%1' podría hacer referencia a más de una tabla de las "
+                              "mencionadas en la cláusula FROM de la instrucción SQL.");
+        break;
+    case err::UndefinedFunction: text = QStringLiteral("Función '%1' no definida en la expresión."); break;
+    case err::InvalidStatement:
+        text = QStringLiteral("Instrucción SQL no válida; se esperaba 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' o 'UPDATE'.");
+        break;
+    case err::TextAfterStatement: text = QStringLiteral("Se encontraron caracteres después del final de la instrucción SQL."); break;
     case err::QuerySyntax: text = QStringLiteral("Error de sintaxis en la expresión de consulta '%1'."); break;
     case err::CriteriaSyntax: text = QStringLiteral("Error de sintaxis en la expresión '%1'."); break;
     case err::TableNotFound:
@@ -59,7 +68,7 @@ QString describe(int number, const QString& argument)
     case err::ConversionError: text = QStringLiteral("Error de conversión del tipo de datos."); break;
     case err::TypeMismatch: text = QStringLiteral("No coinciden los tipos de datos en la expresión de criterios."); break;
     case err::ActionOnSelect: text = QStringLiteral("No se puede ejecutar una consulta de selección."); break;
-    default: text = QStringLiteral("Error reservado (%1)."); break;
+    default: text = QStringLiteral("Error reservado (%1); no hay ningún mensaje para este error."); break;
     }
     if (text.contains(QLatin1String("%1")))
         text = text.arg(argument);
@@ -88,10 +97,31 @@ QString wordAfter(const QString& message, const QString& marker)
 }
 } // namespace
 
-DbError mapSqliteError(int extendedCode, const QString& message, const QString& context)
+namespace {
+// The engine error a message of the program's own functions and triggers names ("ZAL-3200 …");
+// 0 when it names none.
+int ownError(const QString& message)
+{
+    if (!message.startsWith(QLatin1String(kOwnErrorPrefix)))
+        return 0;
+    return message.mid(int(qstrlen(kOwnErrorPrefix))).section(QLatin1Char(' '), 0, 0).toInt();
+}
+
+// The name a message like 'near "x": syntax error' or "no such function: x" is about.
+QString nameIn(const QString& message, const QString& marker)
+{
+    QString name = wordAfter(message, marker);
+    if (name.endsWith(QLatin1String("()")))
+        name.chop(2);
+    return name;
+}
+} // namespace
+
+DbError mapSqliteError(int extendedCode, const QString& message, const QString& file, const QString& query)
 {
     const int primary = extendedCode & 0xff;
     auto make = [](int number, const QString& arg = QString()) { return DbError(number, describe(number, arg)); };
+    const QString code = QStringLiteral("SQLite %1").arg(extendedCode);
 
     switch (primary) {
     case SQLITE_BUSY:
@@ -103,11 +133,13 @@ DbError mapSqliteError(int extendedCode, const QString& message, const QString& 
             // Size checks are named len_<column>.
             if (message.contains(QLatin1String("len_")))
                 return make(err::FieldTooSmall);
-            return make(err::Reserved, message);
+            return make(err::Reserved, code);
         case SQLITE_CONSTRAINT_TRIGGER:
-            if (message.startsWith(QLatin1String("ZAL-3200")))
-                return make(err::RelatedRecords, message.section(QLatin1Char(' '), 1, 1));
-            return make(err::Reserved, message);
+            switch (ownError(message)) {
+            case err::RelatedRecords: return make(err::RelatedRecords, message.section(QLatin1Char(' '), 1, 1));
+            case err::DuplicateKey: return make(err::DuplicateKey);
+            default: return make(err::Reserved, code);
+            }
         case SQLITE_CONSTRAINT_UNIQUE:
         case SQLITE_CONSTRAINT_PRIMARYKEY:
             return make(err::DuplicateKey);
@@ -116,16 +148,16 @@ DbError mapSqliteError(int extendedCode, const QString& message, const QString& 
             return make(err::RequiredNull, field.section(QLatin1Char('.'), -1));
         }
         default:
-            return make(err::Reserved, message);
+            return make(err::Reserved, code);
         }
     case SQLITE_CORRUPT:
-        return make(err::Corrupt, context);
+        return make(err::Corrupt, file);
     case SQLITE_NOTADB:
-        return make(err::UnrecognizedFormat, context);
+        return make(err::UnrecognizedFormat, file);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        return make(err::CannotOpen, context);
+        return make(err::CannotOpen, file);
     case SQLITE_READONLY:
         return make(err::ReadOnly);
     case SQLITE_FULL:
@@ -136,19 +168,31 @@ DbError mapSqliteError(int extendedCode, const QString& message, const QString& 
         return make(err::TypeMismatch);
     case SQLITE_TOOBIG:
         return make(err::FieldTooSmall);
-    case SQLITE_ERROR:
+    case SQLITE_ERROR: {
+        if (const int own = ownError(message)) {
+            // The program's functions fail with a conversion error on overflow, else a type mismatch.
+            return make(own == err::ConversionError ? err::ConversionError : err::TypeMismatch);
+        }
         if (message.startsWith(QLatin1String("no such table")))
             return make(err::TableNotFound, wordAfter(message, QStringLiteral("no such table:")));
         if (message.startsWith(QLatin1String("duplicate column name")))
             return make(err::FieldDefinedTwice, wordAfter(message, QStringLiteral("duplicate column name:")));
         if (message.startsWith(QLatin1String("no such column")))
-            return make(err::TooFewParameters, wordAfter(message, QStringLiteral("no such column:")));
+            return make(err::TooFewParameters, QStringLiteral("1"));   // an unknown name is a parameter to the engine
+        if (message.startsWith(QLatin1String("ambiguous column name")))
+            return make(err::AmbiguousField, wordAfter(message, QStringLiteral("ambiguous column name:")));
+        if (message.startsWith(QLatin1String("no such function")))
+            return make(err::UndefinedFunction, nameIn(message, QStringLiteral("no such function:")));
+        if (message.contains(QLatin1String("Expression tree is too large")) || message.contains(QLatin1String("parser stack overflow"))
+            || message.startsWith(QLatin1String("too many")))
+            return make(err::QueryTooComplex);
         if (message.contains(QLatin1String("syntax error")) || message.startsWith(QLatin1String("incomplete input"))
-            || message.startsWith(QLatin1String("unrecognized token")))
-            return make(err::QuerySyntax, context.isEmpty() ? message : context);
-        return make(err::Reserved, message);
+            || message.startsWith(QLatin1String("unrecognized token")) || message.startsWith(QLatin1String("wrong number of arguments")))
+            return make(err::QuerySyntax, query);
+        return make(err::Reserved, code);
+    }
     default:
-        return make(err::Reserved, message);
+        return make(err::Reserved, code);
     }
 }
 

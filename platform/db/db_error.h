@@ -24,6 +24,10 @@ constexpr int TooFewParameters = 3061;
 constexpr int ActionOnSelect = 3065;
 constexpr int UnknownField = 3070;
 constexpr int QuerySyntax = 3075;
+constexpr int AmbiguousField = 3079;
+constexpr int UndefinedFunction = 3085;
+constexpr int InvalidStatement = 3129;
+constexpr int TextAfterStatement = 3142;
 constexpr int CriteriaSyntax = 3077;
 constexpr int TableNotFound = 3078;
 constexpr int FieldTooSmall = 3163;
@@ -59,7 +63,15 @@ QString describe(int number, const QString& argument = QString());
 // Throws the error of that number with its description.
 [[noreturn]] void raise(int number, const QString& argument = QString());
 
-// The one place where SQLite's result codes become engine errors.
-DbError mapSqliteError(int extendedCode, const QString& sqliteMessage, const QString& context = QString());
+// The one place where SQLite's result codes become engine errors. file is the database file the
+// errors about the file name (3049, 3051, 3343); query is the text a syntax error (3075) quotes.
+// SQLite's own wording never reaches the description: what has no closer number is 3000 with
+// SQLite's result code.
+DbError mapSqliteError(int extendedCode, const QString& sqliteMessage, const QString& file = QString(),
+                       const QString& query = QString());
+
+// Prefix of the messages by which the program's own SQL functions and triggers name the engine
+// error they raise ("ZAL-3421 Overflow").
+inline constexpr const char* kOwnErrorPrefix = "ZAL-";
 
 } // namespace db

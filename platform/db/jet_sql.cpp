@@ -871,6 +871,8 @@ QVariant fnDateStr(const Args& a)
     if (v.typeId() != QMetaType::LongLong && v.typeId() != QMetaType::Double)
         return basic::CStr(v);
     const double serial = v.toDouble();
+    if (!basic::isDateSerial(serial))
+        return basic::CStr(v);   // a number no date can carry shows as the number
     if (serial == std::floor(serial))
         return basic::dateToText(basic::serialToDate(serial));
     return basic::CStr(QVariant(basic::serialToDateTime(serial)));
@@ -896,12 +898,16 @@ void callFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             args << valueOf(argv[i]);
         setResult(ctx, F(args));
     } catch (const basic::RuntimeError& e) {
-        const QByteArray m = e.description().toUtf8();
+        // An overflow is the engine's conversion error; any other failure a type mismatch.
+        const int number = e.number() == 6 ? err::ConversionError : err::TypeMismatch;
+        const QByteArray m = (QLatin1String(kOwnErrorPrefix) + QString::number(number) + QLatin1Char(' ') + e.description()).toUtf8();
         sqlite3_result_error(ctx, m.constData(), int(m.size()));
-    } catch (const std::exception& e) {
-        sqlite3_result_error(ctx, e.what(), -1);
+    } catch (const DbError& e) {
+        const QByteArray m = (QLatin1String(kOwnErrorPrefix) + QString::number(e.number()) + QLatin1Char(' ') + e.description()).toUtf8();
+        sqlite3_result_error(ctx, m.constData(), int(m.size()));
     } catch (...) {
-        sqlite3_result_error(ctx, "error in function", -1);
+        const QByteArray m = QByteArray(kOwnErrorPrefix) + QByteArray::number(err::TypeMismatch);
+        sqlite3_result_error(ctx, m.constData(), int(m.size()));
     }
 }
 
@@ -918,6 +924,7 @@ struct FunctionDef {
 void registerFunctions(sqlite3* connection)
 {
     sqlite3_create_collation_v2(connection, kCollation, SQLITE_UTF8, nullptr, collate, nullptr);
+    sqlite3_create_collation_v2(connection, kLegacyCollation, SQLITE_UTF8, nullptr, collate, nullptr);
 
     static const FunctionDef defs[] = {
         {"iif", 3, 3, true, callFunction<fnIif>},

@@ -9,9 +9,13 @@ struct sqlite3;
 
 namespace db::jet {
 
-// Name of the collation every text column and text literal uses: Unicode case folding
-// ("AVIACIÓN" equals "Aviación"); sorts put accented letters beside their plain ones.
-inline constexpr const char* kCollation = "ZALCI";
+// Name of the collation every text column and text literal uses. It is SQLite's own NOCASE, which
+// registerFunctions replaces on the program's connections by Unicode case folding ("AVIACIÓN"
+// equals "Aviación"; sorts put accented letters beside their plain ones); other SQLite tools read,
+// filter and check the file with their ASCII NOCASE.
+inline constexpr const char* kCollation = "NOCASE";
+// The collation of files made by earlier versions, still understood so that they open.
+inline constexpr const char* kLegacyCollation = "ZALCI";
 
 // Orders two texts as the collation does (<0, 0, >0). Equal only when they are equal ignoring case.
 int compareText(const QString& a, const QString& b);
@@ -27,7 +31,7 @@ struct SchemaInfo {
 // Translates a Jet SQL text (SELECT, UPDATE, INSERT, DELETE, ALTER TABLE, CREATE TABLE) into
 // SQLite SQL. A tokenizer-based rewrite, not a parser: blanks and everything else stay as written.
 //  - [bracketed] names become "quoted" names; "double-quoted" texts become 'texts';
-//  - outside CREATE/ALTER/DROP, every text literal takes the collation (… = 'abc' COLLATE ZALCI),
+//  - outside CREATE/ALTER/DROP, every text literal takes the collation (… = 'abc' COLLATE NOCASE),
 //    so comparisons with function results ignore case too (not after AS, nor when COLLATE follows);
 //  - a & b & … becomes (zal_str(a) || zal_str(b) || …): Null counts as empty text, numbers as CStr;
 //    an operand that is a date column (per SchemaInfo: a qualified name's table or alias, or for a
@@ -52,7 +56,7 @@ struct SchemaInfo {
 // or a date literal that is no date).
 QString translate(const QString& jetSql, const SchemaInfo& schema = {});
 
-// Registers on a connection the collation and the functions Jet SQL calls: IIf, Choose, Mid,
+// Registers on a connection the collation (as NOCASE and as the legacy ZALCI) and the functions Jet SQL calls: IIf, Choose, Mid,
 // Left, Right, Len, Val, UCase, LCase, Trim, LTrim, RTrim, CStr, CDbl, CLng, CInt, Int, Fix, Nz,
 // Format, and the helpers the translation emits (zal_str, zal_datestr, zal_left, zal_right, regexp).
 // A Null argument gives Null (Val, CStr and the conversions included, where Jet would fail);

@@ -140,7 +140,7 @@ struct Recordset::Impl {
 
     void describe(const QString& translated)
     {
-        Statement st(*conn, translated);
+        Statement st(*conn, translated, source);
         fields.clear();
         const int n = st.columnCount();
         QHash<QString, int> seen;

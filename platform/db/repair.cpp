@@ -211,7 +211,14 @@ void createObject(Connection& target, const QString& sql)
 {
     if (!sql.trimmed().startsWith(QLatin1String("CREATE "), Qt::CaseInsensitive))
         raise(err::Corrupt, target.path());
-    Statement st(target, sql);
+    // Whatever follows the first statement is left out (a Statement refuses text after one).
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = nullptr;
+    sqlite3_stmt* probe = nullptr;
+    sqlite3_prepare_v2(target.handle(), utf8.constData(), int(utf8.size()), &probe, &tail);
+    sqlite3_finalize(probe);
+    const QString first = tail ? QString::fromUtf8(utf8.constData(), int(tail - utf8.constData())) : sql;
+    Statement st(target, first);
     if (sqlite3_stmt_readonly(st.get()))
         raise(err::Corrupt, target.path());
     while (st.step()) {

@@ -1,8 +1,13 @@
 -- Tables of a ZAL database file.
 -- Column types are the engine's: TEXT(n) is text of at most n characters (every text column uses
--- the ZALCI collation, which ignores letter case, and a check named len_<column> that refuses
+-- the NOCASE collation, which ignores letter case, and a check named len_<column> that refuses
 -- longer values), LONG and DOUBLE are numbers, DATETIME holds day serials (days since 30/12/1899),
 -- INTEGER PRIMARY KEY AUTOINCREMENT is an automatic number.
+-- The program compares NOCASE texts with Unicode case folding ("Á" equals "á"); other SQLite tools
+-- fold ASCII letters only. An index kept in NOCASE order would be ordered differently by the two,
+-- and other tools would call a file with accented keys damaged, so every index on a text column
+-- is in BINARY order and tax ids are kept unique ignoring case by the triggers at the end (engine
+-- error 3022).
 
 CREATE TABLE zal_sistema (
   clave TEXT PRIMARY KEY,
@@ -11,32 +16,33 @@ CREATE TABLE zal_sistema (
 
 CREATE TABLE Contribuyentes (
   "No" INTEGER PRIMARY KEY AUTOINCREMENT,
-  Nit TEXT(14) COLLATE ZALCI CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
-  Nombre TEXT(90) COLLATE ZALCI CONSTRAINT len_Nombre CHECK (length(Nombre) <= 90),
-  Calle TEXT(40) COLLATE ZALCI CONSTRAINT len_Calle CHECK (length(Calle) <= 40),
-  Casa TEXT(10) COLLATE ZALCI CONSTRAINT len_Casa CHECK (length(Casa) <= 10),
-  Apto TEXT(5) COLLATE ZALCI CONSTRAINT len_Apto CHECK (length(Apto) <= 5),
-  Zona TEXT(2) COLLATE ZALCI CONSTRAINT len_Zona CHECK (length(Zona) <= 2),
-  ColoniaB TEXT(50) COLLATE ZALCI CONSTRAINT len_ColoniaB CHECK (length(ColoniaB) <= 50),
-  Depto TEXT(50) COLLATE ZALCI CONSTRAINT len_Depto CHECK (length(Depto) <= 50),
-  Muni TEXT(50) COLLATE ZALCI CONSTRAINT len_Muni CHECK (length(Muni) <= 50),
-  Tel TEXT(10) COLLATE ZALCI CONSTRAINT len_Tel CHECK (length(Tel) <= 10),
-  Fax TEXT(10) COLLATE ZALCI CONSTRAINT len_Fax CHECK (length(Fax) <= 10),
-  APostal TEXT(10) COLLATE ZALCI CONSTRAINT len_APostal CHECK (length(APostal) <= 10),
-  Mail TEXT(50) COLLATE ZALCI CONSTRAINT len_Mail CHECK (length(Mail) <= 50),
-  NPat TEXT(14) COLLATE ZALCI CONSTRAINT len_NPat CHECK (length(NPat) <= 14),
-  NomPat TEXT(85) COLLATE ZALCI CONSTRAINT len_NomPat CHECK (length(NomPat) <= 85)
+  Nit TEXT(14) COLLATE NOCASE CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
+  Nombre TEXT(90) COLLATE NOCASE CONSTRAINT len_Nombre CHECK (length(Nombre) <= 90),
+  Calle TEXT(40) COLLATE NOCASE CONSTRAINT len_Calle CHECK (length(Calle) <= 40),
+  Casa TEXT(10) COLLATE NOCASE CONSTRAINT len_Casa CHECK (length(Casa) <= 10),
+  Apto TEXT(5) COLLATE NOCASE CONSTRAINT len_Apto CHECK (length(Apto) <= 5),
+  Zona TEXT(2) COLLATE NOCASE CONSTRAINT len_Zona CHECK (length(Zona) <= 2),
+  ColoniaB TEXT(50) COLLATE NOCASE CONSTRAINT len_ColoniaB CHECK (length(ColoniaB) <= 50),
+  Depto TEXT(50) COLLATE NOCASE CONSTRAINT len_Depto CHECK (length(Depto) <= 50),
+  Muni TEXT(50) COLLATE NOCASE CONSTRAINT len_Muni CHECK (length(Muni) <= 50),
+  Tel TEXT(10) COLLATE NOCASE CONSTRAINT len_Tel CHECK (length(Tel) <= 10),
+  Fax TEXT(10) COLLATE NOCASE CONSTRAINT len_Fax CHECK (length(Fax) <= 10),
+  APostal TEXT(10) COLLATE NOCASE CONSTRAINT len_APostal CHECK (length(APostal) <= 10),
+  Mail TEXT(50) COLLATE NOCASE CONSTRAINT len_Mail CHECK (length(Mail) <= 50),
+  NPat TEXT(14) COLLATE NOCASE CONSTRAINT len_NPat CHECK (length(NPat) <= 14),
+  NomPat TEXT(85) COLLATE NOCASE CONSTRAINT len_NomPat CHECK (length(NomPat) <= 85)
 );
-CREATE UNIQUE INDEX Contribuyentes_Nit ON Contribuyentes (Nit);
+CREATE INDEX Contribuyentes_Nit ON Contribuyentes (Nit COLLATE BINARY);
 
 CREATE TABLE Proveedores (
-  Nit TEXT(14) COLLATE ZALCI NOT NULL PRIMARY KEY CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
-  Nombre TEXT(50) COLLATE ZALCI CONSTRAINT len_Nombre CHECK (length(Nombre) <= 50)
+  Nit TEXT(14) COLLATE NOCASE NOT NULL CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
+  Nombre TEXT(50) COLLATE NOCASE CONSTRAINT len_Nombre CHECK (length(Nombre) <= 50),
+  PRIMARY KEY (Nit COLLATE BINARY)
 );
 
 CREATE TABLE Gastos (
   Codigo INTEGER PRIMARY KEY AUTOINCREMENT,
-  Descripcion TEXT(60) COLLATE ZALCI CONSTRAINT len_Descripcion CHECK (length(Descripcion) <= 60)
+  Descripcion TEXT(60) COLLATE NOCASE CONSTRAINT len_Descripcion CHECK (length(Descripcion) <= 60)
 );
 
 CREATE TABLE Periodos (
@@ -56,37 +62,38 @@ CREATE INDEX Planilla_Enc_Contribuyente ON Planilla_Enc (Contribuyente, Periodo)
 CREATE TABLE Planilla_Det (
   Enc LONG,
   Secuencia INTEGER PRIMARY KEY AUTOINCREMENT,
-  Provee TEXT(14) COLLATE ZALCI CONSTRAINT len_Provee CHECK (length(Provee) <= 14),
-  Tipo TEXT(2) COLLATE ZALCI CONSTRAINT len_Tipo CHECK (length(Tipo) <= 2),
-  Serie TEXT(10) COLLATE ZALCI CONSTRAINT len_Serie CHECK (length(Serie) <= 10),
-  NoDoc TEXT(20) COLLATE ZALCI CONSTRAINT len_NoDoc CHECK (length(NoDoc) <= 20),
+  Provee TEXT(14) COLLATE NOCASE CONSTRAINT len_Provee CHECK (length(Provee) <= 14),
+  Tipo TEXT(2) COLLATE NOCASE CONSTRAINT len_Tipo CHECK (length(Tipo) <= 2),
+  Serie TEXT(10) COLLATE NOCASE CONSTRAINT len_Serie CHECK (length(Serie) <= 10),
+  NoDoc TEXT(20) COLLATE NOCASE CONSTRAINT len_NoDoc CHECK (length(NoDoc) <= 20),
   Fecha DATETIME,
   Gasto LONG,
   Monto DOUBLE,
   Galon DOUBLE
 );
 CREATE INDEX Planilla_Det_Enc ON Planilla_Det (Enc);
-CREATE INDEX Planilla_Det_Provee ON Planilla_Det (Provee);
+CREATE INDEX Planilla_Det_Provee ON Planilla_Det (Provee COLLATE BINARY);
 CREATE INDEX Planilla_Det_Gasto ON Planilla_Det (Gasto);
 
 CREATE TABLE ISR (
-  Nit TEXT(14) COLLATE ZALCI NOT NULL PRIMARY KEY CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
-  Cas16 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas16 CHECK (length(Cas16) <= 30),
-  Cas17 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas17 CHECK (length(Cas17) <= 30),
-  NomPat2 TEXT(85) COLLATE ZALCI CONSTRAINT len_NomPat2 CHECK (length(NomPat2) <= 85),
-  NitPat2 TEXT(14) COLLATE ZALCI CONSTRAINT len_NitPat2 CHECK (length(NitPat2) <= 14),
-  Cas18 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas18 CHECK (length(Cas18) <= 30),
-  NomPat3 TEXT(85) COLLATE ZALCI CONSTRAINT len_NomPat3 CHECK (length(NomPat3) <= 85),
-  NitPat3 TEXT(14) COLLATE ZALCI CONSTRAINT len_NitPat3 CHECK (length(NitPat3) <= 14),
-  Cas19 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas19 CHECK (length(Cas19) <= 30),
-  Cas22 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas22 CHECK (length(Cas22) <= 30),
-  Cas23 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas23 CHECK (length(Cas23) <= 30),
-  Cas24 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas24 CHECK (length(Cas24) <= 30),
-  Cas25 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas25 CHECK (length(Cas25) <= 30),
-  Cas26 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas26 CHECK (length(Cas26) <= 30),
-  Cas34 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas34 CHECK (length(Cas34) <= 30),
-  Cas36 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas36 CHECK (length(Cas36) <= 30),
-  Cas38 TEXT(30) COLLATE ZALCI CONSTRAINT len_Cas38 CHECK (length(Cas38) <= 30)
+  Nit TEXT(14) COLLATE NOCASE NOT NULL CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
+  Cas16 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas16 CHECK (length(Cas16) <= 30),
+  Cas17 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas17 CHECK (length(Cas17) <= 30),
+  NomPat2 TEXT(85) COLLATE NOCASE CONSTRAINT len_NomPat2 CHECK (length(NomPat2) <= 85),
+  NitPat2 TEXT(14) COLLATE NOCASE CONSTRAINT len_NitPat2 CHECK (length(NitPat2) <= 14),
+  Cas18 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas18 CHECK (length(Cas18) <= 30),
+  NomPat3 TEXT(85) COLLATE NOCASE CONSTRAINT len_NomPat3 CHECK (length(NomPat3) <= 85),
+  NitPat3 TEXT(14) COLLATE NOCASE CONSTRAINT len_NitPat3 CHECK (length(NitPat3) <= 14),
+  Cas19 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas19 CHECK (length(Cas19) <= 30),
+  Cas22 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas22 CHECK (length(Cas22) <= 30),
+  Cas23 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas23 CHECK (length(Cas23) <= 30),
+  Cas24 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas24 CHECK (length(Cas24) <= 30),
+  Cas25 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas25 CHECK (length(Cas25) <= 30),
+  Cas26 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas26 CHECK (length(Cas26) <= 30),
+  Cas34 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas34 CHECK (length(Cas34) <= 30),
+  Cas36 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas36 CHECK (length(Cas36) <= 30),
+  Cas38 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas38 CHECK (length(Cas38) <= 30),
+  PRIMARY KEY (Nit COLLATE BINARY)
 );
 
 -- Rows that worksheets still refer to cannot be deleted (engine error 3200); inserting a worksheet
@@ -106,3 +113,29 @@ BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 CREATE TRIGGER ref_Proveedores_Nit BEFORE UPDATE OF Nit ON Proveedores
 WHEN NEW.Nit IS NOT OLD.Nit AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
+
+-- Tax ids are unique ignoring letter case (the comparison takes the column's NOCASE).
+
+CREATE TRIGGER uniq_Contribuyentes_Nit_ins AFTER INSERT ON Contribuyentes
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Contribuyentes'); END;
+
+CREATE TRIGGER uniq_Contribuyentes_Nit_upd AFTER UPDATE OF Nit ON Contribuyentes
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Contribuyentes'); END;
+
+CREATE TRIGGER uniq_Proveedores_Nit_ins AFTER INSERT ON Proveedores
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Proveedores WHERE Proveedores.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
+
+CREATE TRIGGER uniq_Proveedores_Nit_upd AFTER UPDATE OF Nit ON Proveedores
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Proveedores WHERE Proveedores.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
+
+CREATE TRIGGER uniq_ISR_Nit_ins AFTER INSERT ON ISR
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM ISR WHERE ISR.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 ISR'); END;
+
+CREATE TRIGGER uniq_ISR_Nit_upd AFTER UPDATE OF Nit ON ISR
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM ISR WHERE ISR.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 ISR'); END;

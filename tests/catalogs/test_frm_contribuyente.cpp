@@ -519,7 +519,7 @@ void TestFrmContribuyente::otherErrorIsASystemError()
     dialogs.expectMsgBox(ui::vbOK);
     QTest::mouseClick(f.cmdGrabar, Qt::LeftButton);
     QCOMPARE(messages(dialogs), QStringList{QStringLiteral(" Error de sistema 3000\r%1 | 0 | ")
-                                                .arg(db::describe(3000, QStringLiteral("disco lleno")))});
+                                                .arg(db::describe(3000, QStringLiteral("SQLite 1811")))});
     QCOMPARE(fx.rows(), kInitialRows);
     QCOMPARE(shown(f), padded(QString()));
     QCOMPARE(QApplication::focusWidget(), f.cmbContrib);

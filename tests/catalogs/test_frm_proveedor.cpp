@@ -455,7 +455,7 @@ void TestFrmProveedor::otherErrorIsASystemError()
     QTest::mouseClick(f.cmdGrabar, Qt::LeftButton);
     QCOMPARE(dialogs.calls().size(), 1);
     const auto& call = dialogs.calls().at(0);
-    QCOMPARE(call.prompt, QStringLiteral(" Error de sistema 3000\r") + db::describe(3000, QStringLiteral("sin espacio")));
+    QCOMPARE(call.prompt, QStringLiteral(" Error de sistema 3000\r") + db::describe(3000, QStringLiteral("SQLite 1811")));
     QCOMPARE(call.style, ui::vbOKOnly);
     QCOMPARE(call.title, QString());
     QCOMPARE(fx.rows(), kInitialRows);

@@ -45,6 +45,7 @@ private slots:
     void init() { db::setLockTimeout(100); }
     void widensNarrowSerieKeepingValues();
     void wideSerieLeftAlone();
+    void legacyCollationBroughtOverAfterTheWidening();
     void failedStepLeavesFileAsItWas();
     void coefficientsOfLaterPeriods();
     void lockedFileFailsBothAndStartUpGoesOn();
@@ -73,6 +74,25 @@ void TestActualiza::wideSerieLeftAlone()
     const QByteArray before = bytesOf(t.path());
     support::ScriptedDialogs dialogs;
     Biblio::ActualizaCampoSerie();
+    QCOMPARE(bytesOf(t.path()), before);
+}
+
+// After the widening, the old file's text columns move to NOCASE: a connection that knows nothing
+// of the program checks it; a file already on NOCASE is not touched.
+void TestActualiza::legacyCollationBroughtOverAfterTheWidening()
+{
+    support::TestDatabase t;
+    t.exec(kOldDetail);
+    Biblio::gBaseDatos = t.path();
+    support::ScriptedDialogs dialogs;   // no message is expected
+    Biblio::ActualizaCampoSerie();
+    Biblio::ActualizaIntercalacion();
+    QCOMPARE(series(t.path()), (QStringList{QStringLiteral("A"), QStringLiteral("ABCDE"), QStringLiteral("<null>")}));
+    QCOMPARE(support::plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    QCOMPARE(db::Database::open(t.path(), Biblio::kConnect).tableDef(QStringLiteral("Planilla_Det")).field(QStringLiteral("Serie")).size, 10);
+
+    const QByteArray before = bytesOf(t.path());
+    Biblio::ActualizaIntercalacion();
     QCOMPARE(bytesOf(t.path()), before);
 }
 

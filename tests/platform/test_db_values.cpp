@@ -4,54 +4,26 @@
 #include "platform/db/database.h"
 #include "support/support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace db;
 
 namespace {
 const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 
-template <typename F>
-int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-// One row of a query run straight on the file, bypassing the layer: what is really stored.
-QVariantList rawRow(const QString& path, const QString& sql)
-{
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    QVariantList row;
-    if (sqlite3_prepare_v2(h, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            switch (sqlite3_column_type(st, i)) {
-            case SQLITE_INTEGER: row << qlonglong(sqlite3_column_int64(st, i)); break;
-            case SQLITE_FLOAT: row << sqlite3_column_double(st, i); break;
-            case SQLITE_NULL: row << QVariant(); break;
-            default: row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                              sqlite3_column_bytes(st, i));
-            }
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close_v2(h);
-    return row;
-}
+using support::dbErrorOf;
+using support::plainQuery;
 
 qlonglong rawCount(const QString& path, const QString& table)
 {
-    return rawRow(path, QStringLiteral("SELECT count(*) FROM %1").arg(table)).value(0).toLongLong();
+    return plainQuery(path, QStringLiteral("SELECT count(*) FROM %1").arg(table)).toLongLong();
 }
 } // namespace
 
@@ -65,6 +37,10 @@ private slots:
     void impossibleValuesRefused_data();
     void impossibleValuesRefused();
     void editedDateStaysASerial();
+    void storedNumberNoDateCarriesReadsAsNumber();
+    void refusalsSpeakTheEnginesLanguage_data();
+    void refusalsSpeakTheEnginesLanguage();
+    void writeRefusedByAReadOnlyFolderNamesTheFile();
 };
 
 void TestDbValues::datesStoredAsDaySerials_data()
@@ -101,9 +77,8 @@ void TestDbValues::datesStoredAsDaySerials()
         QCOMPARE(found.recordCount(), 1);
         d.close();
     }
-    const QVariantList raw = rawRow(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha FROM Planilla_Det"));
-    QCOMPARE(raw.value(0).toString(), type);
-    QCOMPARE(raw.value(1).toDouble(), serial);
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha FROM Planilla_Det")),
+             type + QLatin1Char('|') + basic::numberToText(serial));
 }
 
 void TestDbValues::impossibleValuesRefused_data()
@@ -138,22 +113,22 @@ void TestDbValues::impossibleValuesRefused()
     QFETCH(int, number);
     support::TestDatabase t;
     t.exec(QStringLiteral("INSERT INTO Planilla_Det (Enc, NoDoc, Fecha, Monto) VALUES (1, 'uno', 37087, 5)"));
-    const QVariantList before = rawRow(t.path(), QStringLiteral("SELECT * FROM Planilla_Det"));
+    const QString before = plainQuery(t.path(), QStringLiteral("SELECT * FROM Planilla_Det"));
     {
         Database d = Database::open(t.path(), kConnect);
         Recordset rs = d.openRecordset(QStringLiteral("Planilla_Det"));
         rs.addNew();
         rs.setField(QStringLiteral("Enc"), 2);
-        QCOMPARE(errorOf([&] { rs.setField(field, value); }), number);
+        QCOMPARE(dbErrorOf([&] { rs.setField(field, value); }), number);
         rs.cancelUpdate();
         rs.moveFirst();
         rs.edit();
-        QCOMPARE(errorOf([&] { rs.setField(field, value); }), number);
+        QCOMPARE(dbErrorOf([&] { rs.setField(field, value); }), number);
         rs.update();
         d.close();
     }
     QCOMPARE(rawCount(t.path(), QStringLiteral("Planilla_Det")), 1);
-    QCOMPARE(rawRow(t.path(), QStringLiteral("SELECT * FROM Planilla_Det")), before);
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT * FROM Planilla_Det")), before);
 }
 
 void TestDbValues::editedDateStaysASerial()
@@ -170,8 +145,156 @@ void TestDbValues::editedDateStaysASerial()
     rs.setField(QStringLiteral("Fecha"), rs.field(QStringLiteral("Fecha")));   // the date read back, written again
     rs.update();
     d.close();
-    const QVariantList raw = rawRow(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha, NoDoc FROM Planilla_Det"));
-    QCOMPARE(raw, (QVariantList{QStringLiteral("integer"), qlonglong(37087), QStringLiteral("dos")}));
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT typeof(Fecha), Fecha, NoDoc FROM Planilla_Det")),
+             QStringLiteral("integer|37087|dos"));
+}
+
+// A file written by another tool may hold a number out of the dates' range in a date column: it is
+// read as that number (converting it to a date overflowed) and shown as one in a concatenation.
+void TestDbValues::storedNumberNoDateCarriesReadsAsNumber()
+{
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Planilla_Det (Enc, NoDoc, Fecha) VALUES (1, 'a', 1e300);"
+                          "INSERT INTO Planilla_Det (Enc, NoDoc, Fecha) VALUES (1, 'b', -1e300);"));
+    Database d = Database::open(t.path(), kConnect);
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT Fecha, [NoDoc] & ' ' & [Fecha] AS Texto FROM Planilla_Det ORDER BY NoDoc"));
+    QCOMPARE(rs.field(QStringLiteral("Fecha")).toDouble(), 1e300);
+    QCOMPARE(rs.field(QStringLiteral("Texto")).toString(), QStringLiteral("a 1E+300"));
+    rs.moveNext();
+    QCOMPARE(rs.field(QStringLiteral("Fecha")).toDouble(), -1e300);
+}
+
+// Each refusal has the engine's number and a description of its own: no SQLite wording, no
+// translated SQL; a syntax error quotes the query as the program wrote it. Nothing is run of a
+// text with a second statement.
+void TestDbValues::refusalsSpeakTheEnginesLanguage_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("action");      // run with execute, else opened as a record set
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("mentions"); // the description contains it
+
+    QTest::newRow("unknown function") << "SELECT Sumar(Nit) FROM Proveedores" << false << 3085 << "'Sumar'";
+    QTest::newRow("unknown column") << "SELECT Nada FROM Proveedores" << false << 3061 << "1";
+    QTest::newRow("ambiguous column") << "SELECT Nit FROM Proveedores, ISR" << false << 3079 << "'Nit'";
+    QTest::newRow("incomplete query") << "SELECT * FROM Proveedores WHERE Nit = '1' And" << false << 3075
+                                      << "'SELECT * FROM Proveedores WHERE Nit = '1' And'";
+    QTest::newRow("syntax error in an action") << "UPDATE Gastos SET WHERE Codigo = 'x'" << true << 3075 << "SET WHERE";
+    QTest::newRow("wrong argument count") << "SELECT Mid(Nit) FROM Proveedores" << false << 3075 << "Mid(Nit)";
+    QStringList terms;
+    for (int i = 0; i < 2000; ++i)
+        terms << QStringLiteral("[Nit]");
+    QTest::newRow("expression too deep for the engine")
+        << "SELECT " + terms.join(QLatin1String(" & ")) + " FROM Proveedores" << false << 3360 << "compleja";
+    QTest::newRow("function overflow") << "SELECT CInt(100000) AS x" << false << 3421 << "conversión";
+    QTest::newRow("function argument out of range") << "SELECT Mid('abc', 0) AS x" << false << 3464 << "tipos";
+    QTest::newRow("function given no number") << "SELECT CDbl('abc') AS x" << false << 3464 << "tipos";
+    QTest::newRow("function overflow in an action") << "UPDATE Gastos SET Codigo = CLng(1e12)" << true << 3421 << "conversión";
+    QTest::newRow("empty statement") << "" << true << 3129 << "'SELECT'";
+    QTest::newRow("only a semicolon") << "  ;  " << true << 3129 << "'SELECT'";
+    QTest::newRow("only a comment") << "-- nada" << true << 3129 << "'SELECT'";
+    QTest::newRow("second action") << "DELETE FROM Gastos; DELETE FROM Proveedores" << true << 3142 << "después";
+    QTest::newRow("action after a query") << "SELECT * FROM Gastos; DELETE FROM Gastos" << false << 3142 << "después";
+    QTest::newRow("NUL in an action") << QStringLiteral("UPDATE Gastos SET Descripcion = 'a") + QChar(0) + "b'" << true
+                                      << 3163 << "pequeño";
+}
+
+void TestDbValues::refusalsSpeakTheEnginesLanguage()
+{
+    QFETCH(QString, sql);
+    QFETCH(bool, action);
+    QFETCH(int, number);
+    QFETCH(QString, mentions);
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('1', 'Uno');"
+                          "INSERT INTO ISR (Nit) VALUES ('1');"));
+    const qlonglong gastos = rawCount(t.path(), QStringLiteral("Gastos"));
+    Database d = Database::open(t.path(), kConnect);
+    try {
+        if (action)
+            d.execute(sql);
+        else
+            d.openRecordset(sql, RecordsetType::Snapshot);
+        QFAIL("no error");
+    } catch (const DbError& e) {
+        QCOMPARE(e.number(), number);
+        QVERIFY2(e.description().contains(mentions), qPrintable(e.description()));
+        for (const char* internal : {"COLLATE", "zal_", "ZAL-", "no such", "syntax error", "not an error", "SQLite"})
+            QVERIFY2(!e.description().contains(QLatin1String(internal)), qPrintable(e.description()));
+    }
+    d.close();
+    QCOMPARE(rawCount(t.path(), QStringLiteral("Gastos")), gastos);
+    QCOMPARE(rawCount(t.path(), QStringLiteral("Proveedores")), 1);
+}
+
+namespace {
+// Runs an insert on the file as a user who may write the file but not its folder, so the write's
+// journal cannot be made; returns the error number and description.
+QPair<int, QString> insertWithoutFolderRights(const QString& path, const QString& dir)
+{
+    auto attempt = [&]() -> QPair<int, QString> {
+        try {
+            Database d = Database::open(path, kConnect);
+            d.execute(QStringLiteral("INSERT INTO Gastos (Descripcion) VALUES ('nuevo')"));
+        } catch (const DbError& e) {
+            return {e.number(), e.description()};
+        }
+        return {0, QString()};
+    };
+    if (::geteuid() != 0) {
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+        const auto result = attempt();
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return result;
+    }
+    // The superuser ignores folder rights: the attempt runs in a child as nobody.
+    QFile::setPermissions(dir, QFileDevice::Permissions(0x7755));
+    QFile::setPermissions(path, QFileDevice::Permissions(0x6666));
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {-1, QStringLiteral("no pipe")};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        const auto result = attempt();
+        const QByteArray out = QByteArray::number(result.first) + '\n' + result.second.toUtf8();
+        if (::write(fds[1], out.constData(), size_t(out.size())) < 0)
+            ::_exit(3);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray in;
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        in.append(buffer, int(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const int cut = int(in.indexOf('\n'));
+    return {in.left(cut).toInt(), QString::fromUtf8(in.mid(cut + 1))};
+}
+} // namespace
+
+// The journal of a write cannot be made in a read-only folder: the refusal names no statement;
+// errors about the file name the database file, whichever statement met them.
+void TestDbValues::writeRefusedByAReadOnlyFolderNamesTheFile()
+{
+    support::TestDatabase t;
+    const auto [number, description] = insertWithoutFolderRights(t.path(), t.dir());
+    QVERIFY2(number == 3027 || number == 3051, qPrintable(QString::number(number)));
+    QVERIFY2(!description.contains(QLatin1String("INSERT")), qPrintable(description));
+    if (number == 3051)
+        QVERIFY2(description.contains(QLatin1Char('\'') + t.path() + QLatin1Char('\'')), qPrintable(description));
+
+    const QString query = QStringLiteral("INSERT INTO Gastos (Descripcion) VALUES ('nuevo')");
+    for (const int code : {SQLITE_CANTOPEN, SQLITE_CORRUPT, SQLITE_NOTADB}) {
+        const DbError e = mapSqliteError(code, QStringLiteral("unable to open database file"), t.path(), query);
+        QVERIFY2(e.description().contains(QLatin1Char('\'') + t.path() + QLatin1Char('\'')), qPrintable(e.description()));
+        QVERIFY2(!e.description().contains(QLatin1String("INSERT")), qPrintable(e.description()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDbValues)

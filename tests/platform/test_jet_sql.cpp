@@ -272,7 +272,7 @@ void TestJetSql::collation()
 
     // The registered collation gives the same answer.
     sqlite3_stmt* s = nullptr;
-    QCOMPARE(sqlite3_prepare_v2(db_, "SELECT ?1 < ?2 COLLATE ZALCI, ?1 = ?2 COLLATE ZALCI", -1, &s, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_prepare_v2(db_, "SELECT ?1 < ?2 COLLATE NOCASE, ?1 = ?2 COLLATE NOCASE", -1, &s, nullptr), SQLITE_OK);
     const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
     sqlite3_bind_text(s, 1, ua.constData(), int(ua.size()), SQLITE_TRANSIENT);
     sqlite3_bind_text(s, 2, ub.constData(), int(ub.size()), SQLITE_TRANSIENT);
@@ -293,24 +293,24 @@ void TestJetSql::translation_data()
         << "SELECT [Planilla_Enc].* FROM  [Planilla_Enc];" << "SELECT \"Planilla_Enc\".* FROM  \"Planilla_Enc\";";
     QTest::newRow("date columns joined as dates")
         << "SELECT Periodos.[No], [Del] & ' - ' &  [Al] AS Dis FROM Periodos;"
-        << "SELECT Periodos.\"No\", (zal_datestr(\"Del\") || ' - ' COLLATE ZALCI || zal_datestr(\"Al\")) AS Dis "
+        << "SELECT Periodos.\"No\", (zal_datestr(\"Del\") || ' - ' COLLATE NOCASE || zal_datestr(\"Al\")) AS Dis "
            "FROM Periodos;";
     QTest::newRow("no blanks around &")
         << "SELECT ([Del])&'-'&Periodos.[Al]&(1)&[No] FROM Periodos"
-        << "SELECT (zal_str((\"Del\")) || '-' COLLATE ZALCI || zal_datestr(Periodos.\"Al\") || zal_str((1)) || "
+        << "SELECT (zal_str((\"Del\")) || '-' COLLATE NOCASE || zal_datestr(Periodos.\"Al\") || zal_str((1)) || "
            "zal_str(\"No\")) FROM Periodos";
     QTest::newRow("alias of a table with a date column")
         << "SELECT P.Del & '' FROM Periodos AS P"
-        << "SELECT (zal_datestr(P.Del) || '' COLLATE ZALCI) FROM Periodos AS P";
+        << "SELECT (zal_datestr(P.Del) || '' COLLATE NOCASE) FROM Periodos AS P";
     QTest::newRow("a date column of a table the query does not name")
         << "SELECT Fecha & Descripcion FROM Gastos" << "SELECT (zal_str(Fecha) || zal_str(Descripcion)) FROM Gastos";
     QTest::newRow("operands: calls, groups, arithmetic")
         << "SELECT Mid([Nit],1,2) & (1) & 2 * [Monto] + 1 & Null FROM t"
         << "SELECT (zal_str(Mid(\"Nit\",1,2)) || zal_str((1)) || zal_str(2 * \"Monto\" + 1) || zal_str(Null)) FROM t";
     QTest::newRow("double-quoted text")
-        << "SELECT [Nombre] & \"'s\" FROM t" << "SELECT (zal_str(\"Nombre\") || '''s' COLLATE ZALCI) FROM t";
+        << "SELECT [Nombre] & \"'s\" FROM t" << "SELECT (zal_str(\"Nombre\") || '''s' COLLATE NOCASE) FROM t";
     QTest::newRow("literal takes the collation")
-        << "WHERE(Mid([Descripcion],1,3) = 'it''s')" << "WHERE(Mid(\"Descripcion\",1,3) = 'it''s' COLLATE ZALCI)";
+        << "WHERE(Mid([Descripcion],1,3) = 'it''s')" << "WHERE(Mid(\"Descripcion\",1,3) = 'it''s' COLLATE NOCASE)";
     QTest::newRow("DISTINCTROW dropped")
         << "UPDATE DISTINCTROW [Planilla_Det] SET AlterTempField = [Serie]"
         << "UPDATE \"Planilla_Det\" SET AlterTempField = \"Serie\"";
@@ -322,11 +322,11 @@ void TestJetSql::translation_data()
     QTest::newRow("date literal with time") << "WHERE Fecha < #7/1/2001 6:00 PM#" << "WHERE Fecha < 37073.75";
     QTest::newRow("TEXT(n) column added")
         << "ALTER TABLE [Planilla_Det] ADD COLUMN AlterTempField TEXT(10)"
-        << "ALTER TABLE \"Planilla_Det\" ADD COLUMN AlterTempField TEXT(10) COLLATE ZALCI CONSTRAINT "
+        << "ALTER TABLE \"Planilla_Det\" ADD COLUMN AlterTempField TEXT(10) COLLATE NOCASE CONSTRAINT "
            "len_AlterTempField CHECK (length(\"AlterTempField\") <= 10)";
     QTest::newRow("CREATE TABLE columns")
         << "CREATE TABLE T ([Nota] TEXT, [Nom] TEXT(5) NOT NULL, N LONG, D TEXT(3) COLLATE NOCASE)"
-        << "CREATE TABLE T (\"Nota\" TEXT COLLATE ZALCI, \"Nom\" TEXT(5) COLLATE ZALCI CONSTRAINT len_Nom CHECK "
+        << "CREATE TABLE T (\"Nota\" TEXT COLLATE NOCASE, \"Nom\" TEXT(5) COLLATE NOCASE CONSTRAINT len_Nom CHECK "
            "(length(\"Nom\") <= 5) NOT NULL, N LONG, D TEXT(3) COLLATE NOCASE)";
     QTest::newRow("DROP COLUMN")
         << "ALTER TABLE [Planilla_Det] DROP COLUMN [Serie]" << "ALTER TABLE \"Planilla_Det\" DROP COLUMN \"Serie\"";
@@ -336,12 +336,12 @@ void TestJetSql::translation_data()
     QTest::newRow("Left and Right calls; LEFT JOIN kept")
         << "SELECT Left([Nit], 2), Right (Nit,1) FROM a LEFT JOIN b ON a.x = b.x"
         << "SELECT zal_left(\"Nit\", 2), zal_right (Nit,1) FROM a LEFT JOIN b ON a.x = b.x";
-    QTest::newRow("Like") << "WHERE Nombre Not Like 'A*'" << "WHERE Nombre Not REGEXP 'A*' COLLATE ZALCI";
+    QTest::newRow("Like") << "WHERE Nombre Not Like 'A*'" << "WHERE Nombre Not REGEXP 'A*' COLLATE NOCASE";
     QTest::newRow("number glued to And")
-        << "WHERE [Enc] = 5And [Tipo] = '0'" << "WHERE \"Enc\" = 5 And \"Tipo\" = '0' COLLATE ZALCI";
+        << "WHERE [Enc] = 5And [Tipo] = '0'" << "WHERE \"Enc\" = 5 And \"Tipo\" = '0' COLLATE NOCASE";
     QTest::newRow("text glued to And")
         << "WHERE Nit='x'And Nombre='y'Or[Zona]='1'"
-        << "WHERE Nit='x' COLLATE ZALCI And Nombre='y' COLLATE ZALCI Or\"Zona\"='1' COLLATE ZALCI";
+        << "WHERE Nit='x' COLLATE NOCASE And Nombre='y' COLLATE NOCASE Or\"Zona\"='1' COLLATE NOCASE";
     QTest::newRow("date glued to And") << "WHERE Fecha=#7/1/2001#And X=1" << "WHERE Fecha=37073 And X=1";
     QTest::newRow("DELETE *") << "DELETE * FROM [Planilla_Det] WHERE [Enc] = 1"
                               << "DELETE FROM \"Planilla_Det\" WHERE \"Enc\" = 1";
@@ -423,6 +423,8 @@ void TestJetSql::functions_data()
     QTest::newRow("& with Null and numbers") << "Null & 'x' & 5 & 1.5" << "x51.5";
     QTest::newRow("& after arithmetic") << "2 + 3 & 'x'" << "5x";
     QTest::newRow("zal_datestr") << "zal_datestr(37073) & zal_datestr(Null)" << "01/07/2001";
+    QTest::newRow("zal_datestr of a number no date carries") << "zal_datestr(1e300) & '/' & zal_datestr(2958466)"
+                                                             << "1E+300/2958466";
     QTest::newRow("Like with *") << "'Gasolina' Like 'GAS*'" << "1";
     QTest::newRow("Like with ? and #") << "'a1b' Like '?#?'" << "1";
     QTest::newRow("Like with a list") << "'b1' Like '[!a]#'" << "1";

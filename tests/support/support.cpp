@@ -7,6 +7,7 @@
 #include "platform/system/settings.h"
 
 #include <QFile>
+#include <QStringList>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -35,6 +36,41 @@ void TestDatabase::exec(const QString& sql) const
     sqlite3_close_v2(h);
     if (rc != SQLITE_OK)
         throw std::runtime_error("fixture SQL failed: " + text);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+QString plainQuery(const QString& path, const QString& sql)
+{
+    sqlite3* h = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(h);
+        return QStringLiteral("error: cannot open");
+    }
+    QStringList rows;
+    char* message = nullptr;
+    const int rc = sqlite3_exec(
+        h, sql.toUtf8().constData(),
+        [](void* out, int n, char** values, char**) {
+            QStringList row;
+            for (int i = 0; i < n; ++i)
+                row << (values[i] ? QString::fromUtf8(values[i]) : QStringLiteral("<null>"));
+            static_cast<QStringList*>(out)->append(row.join(QLatin1Char('|')));
+            return 0;
+        },
+        &rows, &message);
+    const QString error = message ? QString::fromUtf8(message) : QString();
+    sqlite3_free(message);
+    sqlite3_close_v2(h);
+    if (rc != SQLITE_OK)
+        return QStringLiteral("error: ") + error;
+    return rows.join(QLatin1Char('\n'));
 }
 
 TempSettings::TempSettings()

@@ -1,6 +1,7 @@
 #pragma once
 // Fixtures shared by the test suites: a fresh database per test, a settings file of the test's own,
 // a fixed clock.
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
@@ -8,6 +9,14 @@
 #include <memory>
 
 namespace support {
+
+// The bytes of a file (empty when it cannot be read).
+QByteArray fileBytes(const QString& path);
+
+// Runs SQL on a file through a connection that knows nothing of the program (no collation, no
+// functions), as any other SQLite tool does. Each row's values joined by '|' ("<null>" for
+// Null), rows by '\n'; a failure gives "error: " and SQLite's message.
+QString plainQuery(const QString& path, const QString& sql);
 
 // A new database made from the program's schema and seed, in a temporary folder that disappears
 // with the object.

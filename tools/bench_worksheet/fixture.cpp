@@ -1,6 +1,7 @@
 // The large worksheet file the sections share: plain SQLite inserts in one transaction.
 #include "bench.h"
 #include "core/biblio.h"
+#include "platform/db/jet_sql.h"
 #include "platform/db/schema.h"
 
 #include <QFile>
@@ -45,11 +46,7 @@ void makeWorksheetFile(const QString& path, int taxpayers, int documents, int pe
     }
     sqlite3* db = nullptr;
     check(sqlite3_open(path.toUtf8().constData(), &db), db, "open");
-    sqlite3_create_collation(db, "ZALCI", SQLITE_UTF8, nullptr,
-                             [](void*, int n1, const void* a, int n2, const void* b) {
-                                 const int c = sqlite3_strnicmp(static_cast<const char*>(a), static_cast<const char*>(b), std::min(n1, n2));
-                                 return c != 0 ? c : n1 - n2;
-                             });
+    db::jet::registerFunctions(db);   // the program's NOCASE, as its own connections compare
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
     sqlite3_stmt* st = nullptr;
     check(sqlite3_prepare_v2(db, "INSERT INTO Proveedores (Nit, Nombre) VALUES (?1, ?2)", -1, &st, nullptr), db, "prepare");

@@ -1,0 +1,221 @@
+// A file the program makes can be read, filtered and checked by other SQLite tools; files of
+// earlier versions, whose text columns named the program's own collation, are brought over.
+#include "platform/db/database.h"
+#include "platform/db/schema.h"
+#include "platform/db/upgrade.h"
+#include "support/support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace db;
+
+namespace {
+const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
+
+using support::dbErrorOf;
+using support::fileBytes;
+using support::plainQuery;
+
+// Rows with accented and mixed-case texts, written through the engine as the forms write them.
+void addRows(const QString& path)
+{
+    Database d = Database::open(path, kConnect);
+    d.execute(QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('1234567', 'Ñandú Álvarez')"));
+    d.execute(QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('76543K', 'Ana')"));
+    d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345K', 'ávila')"));
+    d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('6789', 'Avena')"));
+    d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('ÉK1', 'Éxito')"));
+    d.execute(QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (1, 3)"));
+    d.execute(QStringLiteral("INSERT INTO Planilla_Det (Enc, Provee, Tipo, NoDoc, Fecha, Monto) VALUES (1, '12345k', '0', '1', 37087, 10)"));
+    d.execute(QStringLiteral("INSERT INTO Planilla_Det (Enc, Provee, Tipo, NoDoc, Fecha, Monto) VALUES (1, 'éK1', '0', '2', 37088, 20)"));
+    d.execute(QStringLiteral("INSERT INTO ISR (Nit, Cas16) VALUES ('1234567', 'uno')"));
+    // A counter ahead of the rows: the last expense type was deleted.
+    d.execute(QStringLiteral("INSERT INTO Gastos (Descripcion) VALUES ('borrado')"));
+    d.execute(QStringLiteral("DELETE FROM Gastos WHERE Descripcion = 'BORRADO'"));
+}
+
+// Every row of the tables with texts, read through the engine.
+QString programRows(const QString& path)
+{
+    Database d = Database::open(path, kConnect);
+    QString out;
+    for (const char* table : {"Contribuyentes", "Proveedores", "Gastos", "Planilla_Det", "ISR"}) {
+        Recordset rs = d.openRecordset(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)), RecordsetType::Snapshot);
+        for (; !rs.eof(); rs.moveNext())
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                out += rs.field(i).toString() + QLatin1Char('|');
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+// A file as earlier versions made it: every text column with the program's own ZALCI collation,
+// case-blind keys kept by indexes in that collation.
+void makeLegacyFile(const QString& path)
+{
+    QString schema = schemaSql();
+    schema.replace(QStringLiteral("COLLATE NOCASE"), QStringLiteral("COLLATE ZALCI"));
+    schema.replace(QStringLiteral(" COLLATE BINARY"), QString());
+    schema = schema.left(schema.indexOf(QStringLiteral("-- Tax ids are unique ignoring letter case")));
+    QString why;
+    QVERIFY2(createDatabase(path, schema, seedSql(), &why), qPrintable(why));
+    QVERIFY(plainQuery(path, QStringLiteral("PRAGMA integrity_check")).startsWith(QLatin1String("error: no such collation")));
+}
+} // namespace
+
+class TestDbCollation : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { setLockTimeout(100); }
+
+    void otherToolsCheckAndFilterTheFile();
+    void sqliteCommandLineChecksAProgramMadeFile();
+    void taxIdsUniqueIgnoringCase_data();
+    void taxIdsUniqueIgnoringCase();
+    void programComparesWithUnicodeFolding();
+    void legacyFileBroughtOver();
+    void legacyFileUpgradeFailureLeavesItUntouched();
+};
+
+void TestDbCollation::otherToolsCheckAndFilterTheFile()
+{
+    support::TestDatabase t;
+    addRows(t.path());
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    // ASCII letters compare without case in other tools too.
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT Nombre FROM Proveedores WHERE Nombre = 'AVENA'")), QStringLiteral("Avena"));
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT Nit FROM Proveedores WHERE Nit = '12345k'")), QStringLiteral("12345K"));
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("SELECT count(*) FROM Planilla_Det JOIN Proveedores ON Provee = Nit")),
+             QStringLiteral("1"));   // 'éK1' and 'ÉK1' match only under the program's folding
+    // A row a tool writes is checked as well.
+    sqlite3* h = nullptr;
+    sqlite3_open_v2(QFile::encodeName(t.path()).constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
+    QCOMPARE(sqlite3_exec(h, "INSERT INTO Proveedores (Nit, Nombre) VALUES ('6789', 'x')", nullptr, nullptr, nullptr), SQLITE_CONSTRAINT);
+    QCOMPARE(sqlite3_exec(h, "INSERT INTO Proveedores (Nit, Nombre) VALUES ('abc', 'Óscar')", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close_v2(h);
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    Database d = Database::open(t.path(), kConnect);
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Proveedores WHERE Nit = 'ABC'")).recordCount(), 1);
+}
+
+void TestDbCollation::sqliteCommandLineChecksAProgramMadeFile()
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (tool.isEmpty())
+        QSKIP("the sqlite3 command line is not installed (scripts/setup installs it)");
+    support::TestDatabase t;
+    addRows(t.path());
+    QProcess p;
+    p.start(tool, {t.path(), QStringLiteral("PRAGMA integrity_check; SELECT Nit || '=' || Nombre FROM Proveedores "
+                                            "WHERE Nombre = 'avena' OR Nit = '12345k' ORDER BY Nit;")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("ok\n12345K=ávila\n6789=Avena\n"));
+}
+
+void TestDbCollation::taxIdsUniqueIgnoringCase_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("number");
+    QTest::newRow("taxpayer, other case") << "INSERT INTO Contribuyentes (Nit) VALUES ('76543k')" << 3022;
+    QTest::newRow("taxpayer, accented other case") << "INSERT INTO Proveedores (Nit) VALUES ('éK1')" << 3022;
+    QTest::newRow("supplier, same") << "INSERT INTO Proveedores (Nit) VALUES ('6789')" << 3022;
+    QTest::newRow("supplier renamed onto another") << "UPDATE Proveedores SET Nit = '12345K' WHERE Nit = '6789'" << 3022;
+    QTest::newRow("supplier, own case changed") << "UPDATE Proveedores SET Nit = '12345k' WHERE Nit = '12345K'" << 0;
+    QTest::newRow("return, other case") << "INSERT INTO ISR (Nit) VALUES ('1234567')" << 3022;
+    QTest::newRow("taxpayers without tax id") << "INSERT INTO Contribuyentes (Nombre) VALUES ('a'); "
+                                                 "INSERT INTO Contribuyentes (Nombre) VALUES ('b')" << 0;
+    QTest::newRow("new tax id") << "INSERT INTO Proveedores (Nit) VALUES ('999')" << 0;
+}
+
+void TestDbCollation::taxIdsUniqueIgnoringCase()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, number);
+    support::TestDatabase t;
+    addRows(t.path());
+    Database d = Database::open(t.path(), kConnect);
+    QCOMPARE(dbErrorOf([&] {
+                 for (const QString& s : sql.split(QStringLiteral("; ")))
+                     d.execute(s);
+             }),
+             number);
+    d.close();
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+void TestDbCollation::programComparesWithUnicodeFolding()
+{
+    support::TestDatabase t;
+    addRows(t.path());
+    Database d = Database::open(t.path(), kConnect);
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Contribuyentes WHERE Nombre = 'ÑANDÚ ÁLVAREZ'")).recordCount(), 1);
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit"))
+                 .recordCount(),
+             2);
+    Recordset sorted = d.openRecordset(QStringLiteral("SELECT Nombre FROM Proveedores ORDER BY Nombre"));
+    QStringList names;
+    for (; !sorted.eof(); sorted.moveNext())
+        names << sorted.field(0).toString();
+    QCOMPARE(names, (QStringList{QStringLiteral("Avena"), QStringLiteral("ávila"), QStringLiteral("Éxito")}));
+}
+
+void TestDbCollation::legacyFileBroughtOver()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eko.mdb"));
+    makeLegacyFile(path);
+    addRows(path);
+    const QString before = programRows(path);   // a plain connection cannot read the old file
+    {
+        Database d = Database::open(path, kConnect);
+        QVERIFY(upgradeTextCollation(d, schemaSql()));
+        QVERIFY(!upgradeTextCollation(d, schemaSql()));   // nothing left to do
+    }
+    QCOMPARE(plainQuery(path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE sql LIKE '%ZALCI%'")), QStringLiteral("0"));
+    QCOMPARE(plainQuery(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    // The same definitions, indexes and triggers as a new file (a rebuilt table's name is quoted).
+    support::TestDatabase fresh;
+    const QString shape = QStringLiteral("SELECT type, name, tbl_name, replace(sql, '\"', '') FROM sqlite_master "
+                                         "WHERE name <> 'sqlite_sequence' ORDER BY type, name");
+    QCOMPARE(plainQuery(path, shape), plainQuery(fresh.path(), shape));
+    // Every row and counter kept.
+    QCOMPARE(plainQuery(path, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'Gastos'")),
+             plainQuery(path, QStringLiteral("SELECT max(Codigo) + 1 FROM Gastos")));
+    QCOMPARE(programRows(path), before);
+    Database d = Database::open(path, kConnect);
+    QCOMPARE(dbErrorOf([&] { d.execute(QStringLiteral("INSERT INTO Proveedores (Nit) VALUES ('éK1')")); }), 3022);
+}
+
+void TestDbCollation::legacyFileUpgradeFailureLeavesItUntouched()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eko.mdb"));
+    makeLegacyFile(path);
+    addRows(path);
+    {
+        // A column the program's definition does not have: the upgrade must not drop it.
+        Database d = Database::open(path, kConnect);
+        d.execute(QStringLiteral("ALTER TABLE Proveedores ADD COLUMN Nota TEXT(20)"));
+        d.execute(QStringLiteral("UPDATE Proveedores SET Nota = 'guardar'"));
+    }
+    const QByteArray before = fileBytes(path);
+    {
+        Database d = Database::open(path, kConnect);
+        QCOMPARE(dbErrorOf([&] { upgradeTextCollation(d, schemaSql()); }), int(err::InvalidOperation));
+        QVERIFY(!d.inTransaction());
+        QCOMPARE(d.openRecordset(QStringLiteral("SELECT Nota FROM Proveedores")).field(0).toString(), QStringLiteral("guardar"));
+    }
+    QCOMPARE(fileBytes(path), before);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+}
+
+QTEST_GUILESS_MAIN(TestDbCollation)
+#include "test_db_collation.moc"
