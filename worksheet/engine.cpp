@@ -196,8 +196,7 @@ void addRow(const Variant& v, CreditSums& sums, const DetailRow& row)
         sums.formularios += monto;
         return;
     }
-    const std::optional<QDate> date = dateOf(row.fecha);
-    if (date && *date >= v.julyFrom && *date <= v.julyTo) {
+    if (datedInJuly(v, row.fecha)) {
         sums.julio2001 += monto;
         return;
     }
@@ -226,12 +225,28 @@ CreditSums sumRecordset(const Variant& v, db::Recordset rs)
 
 double credit(const Variant& v, const CreditSums& sums, double coefficient)
 {
+    return basic::Round(creditUnrounded(v, sums, coefficient), 2);
+}
+
+double creditUnrounded(const Variant& v, const CreditSums& sums, double coefficient)
+{
     if (v.creditRule)
-        return basic::Round(v.creditRule(sums, coefficient), 2);
+        return v.creditRule(sums, coefficient);
     const double a = viaText(sums.facturas * coefficient);
     const double b = viaText(sums.formularios);
     const double c = viaText(sums.julio2001 * v.julyFactor);
-    return basic::Round((a + b) + c, 2);
+    return (a + b) + c;
+}
+
+std::optional<double> numberValue(const QVariant& value)
+{
+    return numberOf(value);
+}
+
+bool datedInJuly(const Variant& v, const QVariant& fecha)
+{
+    const std::optional<QDate> date = dateOf(fecha);
+    return date && *date >= v.julyFrom && *date <= v.julyTo;
 }
 
 ClearPlan clearPlan(int level)

@@ -116,6 +116,12 @@ void addRow(const Variant& v, CreditSums& sums, const DetailRow& row);
 CreditSums sumRecordset(const Variant& v, db::Recordset rs);
 // The credit, rounded to two decimals (halves away from zero).
 double credit(const Variant& v, const CreditSums& sums, double coefficient);
+// The same credit before the rounding (each term through its text, added in order).
+double creditUnrounded(const Variant& v, const CreditSums& sums, double coefficient);
+// A stored value as a number (a code stored as text included); none for Null or a non-number.
+std::optional<double> numberValue(const QVariant& value);
+// Whether a document date lies in July 2001 (the variant's July days); a Null date does not.
+bool datedInJuly(const Variant& v, const QVariant& fecha);
 
 // ---- Clearing levels of the entry fields ----
 struct ClearPlan {

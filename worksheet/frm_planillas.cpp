@@ -15,6 +15,7 @@
 #include "platform/ui/mouse_pointer.h"
 #include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
+#include "printing/worksheet_print.h"
 #include "worksheet/store.h"
 
 #include <QAction>
@@ -321,14 +322,18 @@ void frmPlanillas::Form_Activate()
     }
     if (!ContribAnterior.trimmed().isEmpty())
         cmbContrib->setBoundText(ContribAnterior);
-    if (Biblio::gProveedorNuevo) {
-        cmbProvee->setText(Biblio::gNitProveedor);
-        Biblio::gNitProveedor.clear();
-        Biblio::gProveedorNuevo = false;
-        int k = 13;
-        cmbProvee_KeyPress(k);
-    }
+    if (Biblio::gProveedorNuevo)
+        takeNewSupplier();
     lockMenus(false);
+}
+
+void frmPlanillas::takeNewSupplier()
+{
+    cmbProvee->setText(Biblio::gNitProveedor);
+    Biblio::gNitProveedor.clear();
+    Biblio::gProveedorNuevo = false;
+    int k = 13;
+    cmbProvee_KeyPress(k);
 }
 
 void frmPlanillas::Form_Deactivate()
@@ -361,6 +366,28 @@ void frmPlanillas::cmdSalir_Click()
     Unload();
 }
 
+// ---- Print ----
+
+void frmPlanillas::cmdImprime_Click()
+{
+    printing::printWorksheet(rptImprime, worksheetPrint());
+}
+
+printing::WorksheetPrint frmPlanillas::worksheetPrint() const
+{
+    printing::WorksheetPrint print;
+    print.taxpayerText = cmbContrib->Text();
+    // Only the worksheet found for the taxpayer in the box prints.
+    if (taxpayerShown() && !headerNo().isNull())
+        print.headerNo = headerNo().toLongLong();
+    print.name = txtNombre->text();
+    print.periodDel = Biblio::gPeriodoDel;
+    print.periodAl = Biblio::gPeriodoAl;
+    print.databasePath = Biblio::gBaseDatos.toString();
+    print.credit = txtEKO->text();
+    return print;
+}
+
 // ---- Document types ----
 
 void frmPlanillas::CargaTiposDoc()
@@ -383,16 +410,24 @@ void frmPlanillas::cmbContrib_KeyPress(int& KeyAscii)
     if (KeyAscii != 13)
         return;
     KeyAscii = 0;
+    if (!takeTaxpayer())
+        return;
+    Encuentra(cmbContrib->BoundText());
+    SetFocus(cmbProvee);
+}
+
+bool frmPlanillas::takeTaxpayer()
+{
     const QString text = cmbContrib->Text();
     if (text.trimmed().isEmpty()) {
         info(kNoNit, kPlanilla);
         SetFocus(cmbContrib);
-        return;
+        return false;
     }
     if (!Biblio::ValidaNit(text)) {
         info(kBadNit, kPlanilla);
         SetFocus(cmbContrib);
-        return;
+        return false;
     }
     LimpiaDet(1);
     try {
@@ -408,10 +443,9 @@ void frmPlanillas::cmbContrib_KeyPress(int& KeyAscii)
         }
     } catch (const db::DbError& e) {
         if (e.number() != db::err::NoCurrentRecord)
-            return;
+            return false;
     }
-    Encuentra(cmbContrib->BoundText());
-    SetFocus(cmbProvee);
+    return true;
 }
 
 void frmPlanillas::cmbProvee_Change()

@@ -183,10 +183,15 @@ void WorksheetForm::LimpiaDet(int level)
 
 void WorksheetForm::grdDetalle_HeadClick(int column)
 {
+    sortDetalle(column, worksheet::gridFields(), 5, 3);
+}
+
+void WorksheetForm::sortDetalle(int column, const QStringList& fields, int inert, int type)
+{
     if (!c_.dtDetalle)
         return;
     try {
-        if (const auto source = sortedSource(SqlDetalle, column, UltimaColumna, worksheet::gridFields())) {
+        if (const auto source = sortedSource(SqlDetalle, column, UltimaColumna, fields, inert, type)) {
             c_.dtDetalle->setRecordSource(*source);
             c_.dtDetalle->RefreshRecordset();
         } else if (c_.grdDetalle) {
