@@ -28,15 +28,8 @@ void frmIngresos::finish()
 
 void frmIngresos::cmdImprime_Click()
 {
-    printing::WorksheetPrint print;
-    print.taxpayerText = cmbContrib->Text();
-    if (!headerNo().isNull())
-        print.headerNo = headerNo().toLongLong();
-    print.name = txtNombre->text();
-    print.periodDel = Biblio::gPeriodoDel;
-    print.periodAl = Biblio::gPeriodoAl;
-    print.databasePath = Biblio::gBaseDatos.toString();
-    print.credit = txtEKO->text();
+    // The entry form's print with the credit in words in slot 0.
+    printing::WorksheetPrint print = worksheetPrint();
     print.letras = printing::letrasOf(credit(variant(), sums, Biblio::gCoeficiente));
     printing::printWorksheet(rptImprime, print);
 }

@@ -2,7 +2,6 @@
 // The older entry form (caption "INGRESOS"): the entry form's fields, checks, save and grid on
 // the older forms' variant, with a print button of its own that prints the worksheet with its
 // credit in words. Nothing in the program opens it.
-#include "platform/report/report_control.h"
 #include "worksheet/frm_planillas.h"
 
 class frmIngresos : public frmPlanillas {
@@ -13,8 +12,6 @@ public:
     // Asks for the place and date of filing and prints the worksheet shown, with the credit in
     // words (slot 0) and as the credit box shows it.
     void cmdImprime_Click() override;
-
-    report::ReportControl rptImprime {QStringLiteral("rptImprime")};
 
 protected:
     // For the form with the print panel: its own layout on its own variant.

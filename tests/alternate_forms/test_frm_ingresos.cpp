@@ -88,6 +88,7 @@ void TestFrmIngresos::differences_data()
     QTest::newRow("double click on a stored fuel row") << "dblclick" << "940.00 shown" << "846.00 shown";
     QTest::newRow("refused date") << "date" << "emptied" << "01/01/2001";
     QTest::newRow("Galon of a fuel document") << "galon" << "|423|47" << "|423|null";
+    QTest::newRow("slot 0 of the print") << "print" << "" << "Letras = 'CIENTO SIETE CON 14/100'";
 }
 
 void TestFrmIngresos::differences()
@@ -133,6 +134,17 @@ void TestFrmIngresos::differences()
             ui::runHandler([&] { f.txtFecha->setText(QStringLiteral("01/01/2001")); });
             enter([&](int& k) { f.txtFecha_KeyPress(k); });
             seen = f.txtFecha->Text() == QLatin1String("01/01/2001") ? f.txtFecha->Text() : QStringLiteral("emptied");
+        } else if (step == QLatin1String("print")) {
+            sys::setAppPath(QDir(qEnvironmentVariable("ZAL_SOURCE_DIR")).filePath(QStringLiteral("resources")));
+            support::RecordingPresenter shown;
+            fill(f, Doc{o.ws.prov1, 0, QStringLiteral("A"), QStringLiteral("55"), QStringLiteral("15/08/2002"),
+                        QStringLiteral("1"), QStringLiteral("1000.00"), {}});
+            save(f);
+            dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+            ui::runHandler([&] { f.cmdImprime_Click(); });
+            QCOMPARE(shown.count(), 1);
+            seen = f.rptImprime.formulas(0);
+            sys::setAppPath(QString());
         } else if (step == QLatin1String("galon")) {
             fill(f, Doc{o.ws.prov2, 0, QStringLiteral("G"), QStringLiteral("77"), QStringLiteral("20/08/2002"),
                         QStringLiteral("24"), QStringLiteral("470.00"), QStringLiteral("47.00")});
