@@ -15,6 +15,7 @@
 #include "income_tax/frm_isr.h"
 #include "platform/ui/sizing.h"
 #include "printing/frm_report01.h"
+#include "printing/frm_reportes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -335,7 +336,7 @@ void MDIMenu::ISR_Click()
 
 void MDIMenu::mn00202_Click()
 {
-    // Print form: showForm<frmReportes>();
+    showForm<frmReportes>();
 }
 
 void MDIMenu::mn00203_Click()

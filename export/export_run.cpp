@@ -5,9 +5,62 @@
 #include "platform/system/clock.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace envios {
+
+namespace {
+
+enum class Replace { Done, CannotCreate, Failed };
+
+// Writes the bytes to a new temporary file beside path, closes it and only when every byte went
+// out without an error renames the temporary file over path, so that path holds either its old
+// content or the whole new one. The temporary file is removed on every failure; *cause gets the
+// system's reason. There is no disk sync per file: a thousand of them cost seconds, and the
+// rename over an existing name already has the file system write the data first.
+Replace replaceFile(const QString& path, const QByteArray& bytes, QString* cause)
+{
+    const QFileInfo target(path);
+    // A plain new file (not the system's unnamed temporary files, whose creation is far slower
+    // on some file systems), named so that no other file can be taken for it.
+    QFile temp;
+    for (int attempt = 0; attempt < 10 && !temp.isOpen(); ++attempt) {
+        temp.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
+                         + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp"));
+        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !temp.exists()) {
+            *cause = QStringLiteral(" ") + temp.errorString();
+            return Replace::CannotCreate;
+        }
+    }
+    if (!temp.isOpen()) {
+        *cause = QStringLiteral(" ") + temp.errorString();
+        return Replace::CannotCreate;
+    }
+    bool ok = temp.write(bytes) == bytes.size() && temp.flush();
+    if (ok) {
+        temp.close();
+        ok = temp.error() == QFileDevice::NoError;
+    }
+    if (!ok) {
+        *cause = QStringLiteral(" ") + temp.errorString();
+        temp.close();
+        temp.remove();
+        return Replace::Failed;
+    }
+    // rename() replaces an existing file in one step.
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+        *cause = QStringLiteral(" ") + QString::fromLocal8Bit(std::strerror(errno));
+        temp.remove();
+        return Replace::Failed;
+    }
+    return Replace::Done;
+}
+
+} // namespace
 
 QString headerQuery(int taxpayerNo, const QString& periodo)
 {
@@ -121,19 +174,16 @@ TaxpayerFile writeTaxpayerFile(db::Database& database, int taxpayerNo, const QSt
         return result;
     }
 
-    // The temporary file goes beside the final one; the final name is replaced only by commit().
-    // Leaving this scope without commit() removes the temporary file.
-    QSaveFile file(result.path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    switch (replaceFile(result.path, bytes, &result.cause)) {
+    case Replace::Done:
+        break;
+    case Replace::CannotCreate: {
         const QFileInfo dir(folder);
         result.status = dir.isDir() && dir.isWritable() ? TaxpayerFile::Status::Failed : TaxpayerFile::Status::FolderError;
-        result.cause = QStringLiteral(" ") + file.errorString();
         return result;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    case Replace::Failed:
         result.status = TaxpayerFile::Status::Failed;
-        result.cause = QStringLiteral(" ") + file.errorString();
-        file.cancelWriting();
         return result;
     }
     result.status = TaxpayerFile::Status::Written;

@@ -9,6 +9,7 @@
 #include "platform/ui/data_control.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
 
 #include <QDir>
@@ -77,6 +78,8 @@ frmEnvios::frmEnvios(QWidget* parent) : ui::Form(parent), ui_(std::make_unique<U
     cmdIniciar->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     cmdLimpiar->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     cmdSalir->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    // Room for a folder path of 48 characters; the box grows with the form.
+    ui::fitToChars(txtFileName, 48);
     setMdiChild(true);
 
     onGotFocus(cmdBrowse, [this] { cmdBrowse_GotFocus(); });
@@ -275,6 +278,7 @@ void frmEnvios::cmdIniciar_Click()
         }
     }
 
+    viewer->fitToLines();
     viewer->showModal();
     viewer.reset();
     ui::setMousePointer(ui::vbDefault);

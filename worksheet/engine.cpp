@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <limits>
 
 namespace worksheet {
 
@@ -16,6 +17,44 @@ const Variant& Variant::entryForm()
         return out;
     }();
     return v;
+}
+
+const Variant& Variant::olderForm()
+{
+    static const Variant v = [] {
+        Variant out;
+        out.seriesCodes = {0};
+        out.fuels = standardFuels();
+        out.fuels[5].name = QStringLiteral("Kerosina para motores de reacción");
+        out.keepsGalon = false;
+        out.faceValueUpTo = std::numeric_limits<int>::max();
+        out.totalPrefix = QStringLiteral("Q. ");
+        out.totalFormat = QStringLiteral("#,##0.00");
+        out.emptiesRefusedDate = false;
+        out.amountEnterToPrice = false;
+        out.gridFuel = GridFuel::ByCode;
+        out.amountMessage = QStringLiteral(" Debe ingresar una cantidad válida...");
+        return out;
+    }();
+    return v;
+}
+
+const Variant& Variant::printPanelForm()
+{
+    static const Variant v = [] {
+        Variant out = olderForm();
+        out.gridFuel = GridFuel::Never;
+        out.electronicInvoiceName = QStringLiteral("Factura Electronica");
+        return out;
+    }();
+    return v;
+}
+
+bool isFuelCode(const QVariant& gasto)
+{
+    bool ok = false;
+    const int code = basic::CStr(gasto).trimmed().toInt(&ok);
+    return ok && code >= 24 && code <= 31;
 }
 
 QString documentTypeName(int code)
@@ -153,12 +192,11 @@ void addRow(const Variant& v, CreditSums& sums, const DetailRow& row)
 {
     const double monto = numberOf(row.monto).value_or(0);
     const std::optional<double> code = numberOf(row.tipo);
-    if (code && *code >= 2 && *code < 11) {
+    if (code && *code >= 2 && *code <= v.faceValueUpTo) {
         sums.formularios += monto;
         return;
     }
-    const std::optional<QDate> date = dateOf(row.fecha);
-    if (date && *date >= v.julyFrom && *date <= v.julyTo) {
+    if (datedInJuly(v, row.fecha)) {
         sums.julio2001 += monto;
         return;
     }
@@ -187,12 +225,28 @@ CreditSums sumRecordset(const Variant& v, db::Recordset rs)
 
 double credit(const Variant& v, const CreditSums& sums, double coefficient)
 {
+    return basic::Round(creditUnrounded(v, sums, coefficient), 2);
+}
+
+double creditUnrounded(const Variant& v, const CreditSums& sums, double coefficient)
+{
     if (v.creditRule)
-        return basic::Round(v.creditRule(sums, coefficient), 2);
+        return v.creditRule(sums, coefficient);
     const double a = viaText(sums.facturas * coefficient);
     const double b = viaText(sums.formularios);
     const double c = viaText(sums.julio2001 * v.julyFactor);
-    return basic::Round((a + b) + c, 2);
+    return (a + b) + c;
+}
+
+std::optional<double> numberValue(const QVariant& value)
+{
+    return numberOf(value);
+}
+
+bool datedInJuly(const Variant& v, const QVariant& fecha)
+{
+    const std::optional<QDate> date = dateOf(fecha);
+    return date && *date >= v.julyFrom && *date <= v.julyTo;
 }
 
 ClearPlan clearPlan(int level)

@@ -7,6 +7,8 @@
 // The rules live in worksheet/engine.h, checks.h and store.h; the shared worksheet procedures
 // (Encuentra, Gogo, LimpiaDet, the header sort) in WorksheetForm. Save and delete act only on the
 // taxpayer whose worksheet Encuentra loaded.
+#include "platform/report/report_control.h"
+#include "printing/worksheet_print.h"
 #include "worksheet/checks.h"
 #include "worksheet/worksheet_form.h"
 
@@ -36,10 +38,11 @@ public:
     void cmdSalir_Click();
     void cmdGrabar_Click();
     void cmdBorrar_Click();
-    // The print button stays hidden; printing is the print form's.
-    virtual void cmdImprime_Click() {}
+    // Prints the worksheet shown with the filing place and date and the credit. The button stays
+    // hidden on this form; the print form prints the full worksheet.
+    virtual void cmdImprime_Click();
 
-    void cmbContrib_KeyPress(int& KeyAscii);
+    virtual void cmbContrib_KeyPress(int& KeyAscii);
     void cmbProvee_Change();
     void cmbProvee_KeyPress(int& KeyAscii);
     void cmbProvee_GotFocus();
@@ -65,7 +68,7 @@ public:
     void txtUnitario_KeyPress(int& KeyAscii);
     void CalculaCombustible();
     void EncProvee();
-    void grdDetalle_DblClick();
+    virtual void grdDetalle_DblClick();
 
     void CargaTiposDoc();
     // The code of the chosen document type (-1: none).
@@ -109,6 +112,7 @@ public:
     ui::DataControl* dtGastos;
     ui::DataControl* dtProvee;
     ui::StatusBar* Stat;
+    report::ReportControl rptImprime{QStringLiteral("rptImprime")};
 
     // Form state.
     QString ContribAnterior;
@@ -118,7 +122,22 @@ public:
     bool DocConfirmado = false;
 
 protected:
+    // For a form with its own layout on another variant: it sets up its layout (with the same
+    // control names) and then calls build().
+    frmPlanillas(const worksheet::Variant& variant, QWidget* parent);
+    // Finds the controls by name, sets them up and connects their handlers.
+    void build();
     void fullClearFocus() override;
+    // The checks of the taxpayer's Enter, the clearing and the lookup that fills the taxpayer's
+    // boxes. False when the Enter stops there.
+    bool takeTaxpayer();
+    // On activation: the supplier the supplier catalogue has just created is taken and looked up.
+    virtual void takeNewSupplier();
+    // Whether the worksheet shown belongs to the taxpayer in the box.
+    bool taxpayerShown() const;
+    // What a print of the worksheet shown hands over: no header unless it was found for the
+    // taxpayer in the box.
+    printing::WorksheetPrint worksheetPrint() const;
 
 private:
     void prompt(const QString& text);
@@ -132,7 +151,6 @@ private:
     // (the expense type and the amount).
     bool guardSupplierAndType();
     bool guardThroughDate();
-    bool taxpayerShown() const;
 
     std::unique_ptr<Ui::frmPlanillas> layout_;
 };

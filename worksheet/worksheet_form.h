@@ -62,13 +62,15 @@ public:
     // Empties the entry fields from a level on (0 to 4, see clearPlan).
     void LimpiaDet(int level);
     // Sorts the grid by a column; a second click on it sorts the other way.
-    void grdDetalle_HeadClick(int column);
+    virtual void grdDetalle_HeadClick(int column);
 
     // Points the worksheet view at a record source and keeps it in SqlDetalle.
     void setDetalle(const QString& source);
     // Empties the date box (mask off, text off, mask back).
     void clearDate();
     void showFuel(bool visible);
+    // A total or credit as its box shows it: the variant's prefix before the amount.
+    QString shownAmount(double value) const;
 
     // The header shown (Null when none) and the taxpayer it belongs to.
     QVariant headerNo() const { return headerNo_; }
@@ -84,6 +86,8 @@ protected:
     virtual void fullClearFocus() {}
     const WorksheetControls& controls() const { return c_; }
     void forgetWorksheet();
+    // The header-click sort over a grid's fields: `inert` sorts nothing, `type` sorts by the code.
+    void sortDetalle(int column, const QStringList& fields, int inert, int type);
     // Sums the record set as it stands and writes the total (Gogo without the re-read).
     void showSums();
     QVariant headerNo_;

@@ -8,6 +8,9 @@
 #include "export/frm_envios.h"
 #include "export/worksheet_fixture.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/mouse_pointer.h"
+#include "platform/ui/sizing.h"
+#include "support/fit_check.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
 
@@ -116,9 +119,11 @@ void setFolder(frmEnvios& f, const QString& folder)
     f.txtFileName->setText(folder);
 }
 
+// Runs the export; whatever happens, the hourglass is gone afterwards.
 void run(frmEnvios& f)
 {
     ui::runHandler([&f] { f.cmdIniciar_Click(); });
+    QCOMPARE(ui::mousePointer(), ui::vbDefault);
 }
 
 QStringList entries(const frmEnvios& f)
@@ -135,6 +140,7 @@ class TestFrmEnvios : public QObject {
     Q_OBJECT
 private slots:
     void listOfThePeriod();
+    void fitsTheMainWindow();
     void noValidPeriod_data();
     void noValidPeriod();
     void menuLocking();
@@ -145,6 +151,7 @@ private slots:
     void folderThatTakesNoFile_data();
     void folderThatTakesNoFile();
     void rowWithoutSupplier();
+    void failureAfterTheTemporaryFile();
     void nitThatIsNoFileName();
     void diskettes_data();
     void diskettes();
@@ -172,6 +179,26 @@ void TestFrmEnvios::listOfThePeriod()
     for (int i = 0; i < f.List1->count(); ++i)
         data << f.List1->item(i)->data(Qt::UserRole).toInt();
     QCOMPARE(data, (QList<int>{a, b, c, d}));
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::fitsTheMainWindow()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1234567890123K"), 1, QString(90, QLatin1Char('W')));
+    frmEnvios f;
+    open(f);
+    f.resize(f.minimumSizeHint());
+    const QStringList narrow = support::boxesTooNarrow(&f);
+    QVERIFY2(narrow.isEmpty(), qPrintable(narrow.join(QLatin1Char('\n'))));
+    // The smallest form fits in the main window of a 1280×800 screen, frames and menu aside.
+    const QSize least = f.minimumSizeHint();
+    QVERIFY(least.width() <= int(1280 * MDIMenu::kScreenShare) - 40);
+    QVERIFY(least.height() <= int(800 * MDIMenu::kScreenShare) - 90);
+    // A folder path of 48 characters shows whole in the folder box.
+    f.txtFileName->setText(support::capitalsText(48));
+    QVERIFY(f.txtFileName->fontMetrics().horizontalAdvance(f.txtFileName->text()) <= ui::textAreaWidth(f.txtFileName));
     QVERIFY(f.Unload());
 }
 
@@ -421,6 +448,37 @@ void TestFrmEnvios::rowWithoutSupplier()
     // The old file stays as it was and no temporary file is left beside it.
     QCOMPARE(filesIn(fx.out.path()), QStringList{QStringLiteral("PI07081111111.TXT")});
     QCOMPARE(fixture::readFile(path), QByteArray("old file\r\n"));
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::failureAfterTheTemporaryFile()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    fx.taxpayer(QStringLiteral("2222222"), 1);
+    // A folder in the place of the second file: the temporary file is written, the rename fails.
+    const QString blocked = fx.path(QStringLiteral("PI07082222222.TXT"));
+    QVERIFY(QDir().mkdir(blocked));
+    frmEnvios f;
+    open(f);
+    select(f, {0, 1});
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(ui::vbOK);
+    run(f);
+    QCOMPARE(dialogs.calls().size(), 1);
+    QVERIFY2(dialogs.calls().first().prompt.startsWith(QStringLiteral(" No se pudo generar el archivo ") + blocked + QLatin1Char('\r')),
+             qPrintable(dialogs.calls().first().prompt));
+    QCOMPARE(dialogs.calls().first().style, ui::vbCritical);
+    QVERIFY(fx.viewers.isEmpty());
+    // The first file stays complete; nothing else is left in the folder.
+    QCOMPARE(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{QStringLiteral("PI07081111111.TXT"), QStringLiteral("PI07082222222.TXT")}));
+    QVERIFY(QFileInfo(blocked).isDir());
+    QCOMPARE(fixture::readFile(fx.path(QStringLiteral("PI07081111111.TXT"))).count('\n'), 3);
+    // The selection and the folder stay for another try.
+    QCOMPARE(f.DirDestino, fx.out.path());
+    QCOMPARE(f.List1->selectedItems().size(), 2);
     QVERIFY(f.Unload());
 }
 
