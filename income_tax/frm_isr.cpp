@@ -64,6 +64,19 @@ const Column kColumns[] = {
 // Forms whose loading means a worksheet is open.
 const char* const kWorksheetForms[] = {"frmPlanillas", "frmReportes"};
 
+// The return's lines: they ask for room to show every line, and scroll when they get less.
+class LinesArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize sizeHint() const override
+    {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        return widget()->sizeHint() + QSize(verticalScrollBar()->sizeHint().width() + 2 * frameWidth(), 2 * frameWidth());
+    }
+};
+
 bool isKey(int KeyAscii) { return KeyAscii == 9 || KeyAscii == 13; }
 
 } // namespace
@@ -148,7 +161,7 @@ frmISR::frmISR(QWidget* parent)
         linesLayout->addWidget(frame);
     }
     linesLayout->addStretch();
-    scrollLines_ = new QScrollArea(this);
+    scrollLines_ = new LinesArea(this);
     scrollLines_->setObjectName(QStringLiteral("scrollLines"));
     scrollLines_->setFrameShape(QFrame::NoFrame);
     scrollLines_->setWidgetResizable(true);

@@ -541,6 +541,9 @@ void Form::showNormalOrChild()
         if (!subWindow_) {
             subWindow_ = area->addSubWindow(this);
             subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+            // A form that asks for more than the free room opens at the room's size.
+            subWindow_->resize(subWindow_->size().boundedTo(area->viewport()->size())
+                                   .expandedTo(subWindow_->minimumSizeHint()));
             ActivationTracker::instance().hook(area);
         }
         QWidget::show();
