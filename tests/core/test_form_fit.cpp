@@ -28,6 +28,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace {
@@ -36,21 +37,26 @@ namespace {
 constexpr int kRoomWidth = int(1280 * MDIMenu::kScreenShare) - 40;
 constexpr int kRoomHeight = int(800 * MDIMenu::kScreenShare) - 90;
 
+template <class F>
+std::unique_ptr<ui::Form> make()
+{
+    return std::make_unique<F>();
+}
+
+// The forms checked, by name.
+const std::map<QString, std::unique_ptr<ui::Form> (*)()> kForms = {
+    {QStringLiteral("frmContribuyente"), make<frmContribuyente>},
+    {QStringLiteral("frmProveedor"), make<frmProveedor>},
+    {QStringLiteral("frmGastos"), make<frmGastos>},
+    {QStringLiteral("frmConfigBase"), make<frmConfigBase>},
+    {QStringLiteral("frmISR"), make<frmISR>},
+    {QStringLiteral("frmReport01"), make<frmReport01>},
+    {QStringLiteral("frmPlanillas"), make<frmPlanillas>},
+};
+
 std::unique_ptr<ui::Form> makeForm(const QString& name)
 {
-    if (name == QLatin1String("frmContribuyente"))
-        return std::make_unique<frmContribuyente>();
-    if (name == QLatin1String("frmProveedor"))
-        return std::make_unique<frmProveedor>();
-    if (name == QLatin1String("frmGastos"))
-        return std::make_unique<frmGastos>();
-    if (name == QLatin1String("frmISR"))
-        return std::make_unique<frmISR>();
-    if (name == QLatin1String("frmReport01"))
-        return std::make_unique<frmReport01>();
-    if (name == QLatin1String("frmPlanillas"))
-        return std::make_unique<frmPlanillas>();
-    return std::make_unique<frmConfigBase>();
+    return kForms.at(name)();
 }
 
 } // namespace
@@ -70,9 +76,8 @@ private slots:
 void TestFormFit::formsFitTheirContents_data()
 {
     QTest::addColumn<QString>("form");
-    for (const char* name : {"frmContribuyente", "frmProveedor", "frmGastos", "frmConfigBase", "frmISR", "frmReport01",
-                             "frmPlanillas"})
-        QTest::newRow(name) << QString::fromLatin1(name);
+    for (const auto& [name, maker] : kForms)
+        QTest::newRow(qPrintable(name)) << name;
 }
 
 void TestFormFit::formsFitTheirContents()
