@@ -1,6 +1,9 @@
 #include "core/biblio.h"
 
 #include "platform/system/settings.h"
+#include "platform/ui/form.h"
+
+#include <QApplication>
 
 namespace Biblio {
 QVariant gBaseDatos;
@@ -21,5 +24,17 @@ QString LeeConfiguracion(const QString& key)
 void GuardaConfiguracion(const QString& key, const QString& value)
 {
     sys::saveSetting(QStringLiteral("ZAL EKO"), QStringLiteral("Configuracion"), key, value);
+}
+
+bool worksheetFormOpen(const QObject* except)
+{
+    for (QWidget* widget : QApplication::allWidgets()) {
+        auto* form = qobject_cast<ui::Form*>(widget);
+        if (!form || form == except || !form->isLoaded())
+            continue;
+        if (form->objectName() == QLatin1String("frmPlanillas") || form->objectName() == QLatin1String("frmReportes"))
+            return true;
+    }
+    return false;
 }
 } // namespace Biblio
