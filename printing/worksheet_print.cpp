@@ -67,6 +67,24 @@ bool printWorksheet(report::ReportControl& control, const WorksheetPrint& print)
     if (print.figures)
         control.setDiscardSavedData(true);
     setFilingDateFormulas(control, filing.date);
+    for (const auto& [slot, text] : print.formulas)
+        control.setFormulas(slot, text);
+    if (print.byTaxpayer) {
+        control.setDataFiles(0, print.databasePath);
+        control.setDataFiles(1, print.databasePath);
+        control.setConnect(QStringLiteral(";PWD=MIRVOSK"));
+        control.setWindowState(2);
+        control.setReportFileName(templatePath(QStringLiteral("rep001.rpt")));
+        control.setWindowTitle(QStringLiteral(" Planilla Periodo: ") + print.periodDel + QStringLiteral(" Al: ")
+                               + print.periodAl + QStringLiteral(" De: ") + print.name);
+        control.replaceSelectionFormula(QStringLiteral("{Planilla_Enc.Contribuyente} = ") + print.byTaxpayer->contribuyente
+                                        + QStringLiteral(" and {Planilla_Enc.Periodo}= ") + print.byTaxpayer->periodo);
+        if (print.letras)
+            control.setFormulas(slotLetras, formulaText(QStringLiteral("Letras"), *print.letras));
+        control.setFormulas(slotCRD, formulaText(QStringLiteral("CRD"), print.credit));
+        control.setFormulas(slotLPresenta, formulaText(QStringLiteral("LPresenta"), filing.place));
+        return control.setAction(0);
+    }
     if (print.figures) {
         setBreakdown(control, *print.figures);
         control.setFormulas(slotSeguridad,
@@ -82,6 +100,8 @@ bool printWorksheet(report::ReportControl& control, const WorksheetPrint& print)
     if (print.figures) {
         control.setFormulas(slotLetras, formulaText(QStringLiteral("Letras"), print.figures->letras));
         control.setFormulas(slotSumaTotal, formulaText(QStringLiteral("SumaTotal"), print.figures->sumaTotal));
+    } else if (print.letras) {
+        control.setFormulas(slotLetras, formulaText(QStringLiteral("Letras"), *print.letras));
     }
     control.setFormulas(slotCRD, formulaText(QStringLiteral("CRD"), print.credit));
     control.setWindowTitle(QStringLiteral(" Planilla Periodo: ") + print.periodDel + QStringLiteral(" Al: ")

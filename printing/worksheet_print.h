@@ -9,6 +9,8 @@
 //   print.name = txtNombre->text(); print.credit = txtEKO->text();
 //   print.figures = figuresOfTheForm;           // only the full print
 //   printing::printWorksheet(rptImprime, print);
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -40,6 +42,17 @@ struct WorksheetPrint {
     QString databasePath;
     QString credit;                  // the credit box as shown (CRD)
     std::optional<WorksheetFigures> figures;   // present for the full print
+    // The credit in words in slot 0 when there are no full figures (the older entry forms).
+    std::optional<QString> letras;
+    // The taxpayer's worksheet of a period, handed to the control by a call, in the order of
+    // the print panel: the formulas below, files, window, template, title, selection, credit.
+    struct TaxpayerSelection {
+        QString contribuyente;   // Contribuyentes.No
+        QString periodo;
+    };
+    std::optional<TaxpayerSelection> byTaxpayer;
+    // Further formula texts by slot, set in this order right after the filing date's digits.
+    QList<QPair<int, QString>> formulas;
 };
 
 // Names of the fuel formulas, in the order of WorksheetFigures.
@@ -54,7 +67,8 @@ QString sumaTotalOf(const QVariant& sumaTotalFacturas);
 
 // Asks for the place and date of filing and prints. Returns true when the report was shown.
 // After the questions, a blank taxpayer or a worksheet without a header found stops the print
-// with no message; a report that cannot be printed is reported by the control.
+// with no message; a report that cannot be printed is reported by the control. A print by
+// taxpayer (byTaxpayer) is refused by its form before it comes here.
 bool printWorksheet(report::ReportControl& control, const WorksheetPrint& print);
 
 } // namespace printing

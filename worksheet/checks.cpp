@@ -114,7 +114,7 @@ std::optional<CheckFailure> saveCheck(int n, const Variant& v, const DocumentInp
         break;
     case 9:
         if (in.cantidad.trimmed().isEmpty() || basic::Val(in.cantidad) <= 0)
-            return info(9, QStringLiteral("Debe ingresar una cantidad válida..."), QString(), Field::Cantidad);
+            return info(9, v.amountMessage, QString(), Field::Cantidad);
         break;
     case 10:
         if (in.typeCode == 1) {

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <limits>
 
 namespace worksheet {
 
@@ -16,6 +17,44 @@ const Variant& Variant::entryForm()
         return out;
     }();
     return v;
+}
+
+const Variant& Variant::olderForm()
+{
+    static const Variant v = [] {
+        Variant out;
+        out.seriesCodes = {0};
+        out.fuels = standardFuels();
+        out.fuels[5].name = QStringLiteral("Kerosina para motores de reacción");
+        out.keepsGalon = false;
+        out.faceValueUpTo = std::numeric_limits<int>::max();
+        out.totalPrefix = QStringLiteral("Q. ");
+        out.totalFormat = QStringLiteral("#,##0.00");
+        out.emptiesRefusedDate = false;
+        out.amountEnterToPrice = false;
+        out.gridFuel = GridFuel::ByCode;
+        out.amountMessage = QStringLiteral(" Debe ingresar una cantidad válida...");
+        return out;
+    }();
+    return v;
+}
+
+const Variant& Variant::printPanelForm()
+{
+    static const Variant v = [] {
+        Variant out = olderForm();
+        out.gridFuel = GridFuel::Never;
+        out.electronicInvoiceName = QStringLiteral("Factura Electronica");
+        return out;
+    }();
+    return v;
+}
+
+bool isFuelCode(const QVariant& gasto)
+{
+    bool ok = false;
+    const int code = basic::CStr(gasto).trimmed().toInt(&ok);
+    return ok && code >= 24 && code <= 31;
 }
 
 QString documentTypeName(int code)
@@ -153,7 +192,7 @@ void addRow(const Variant& v, CreditSums& sums, const DetailRow& row)
 {
     const double monto = numberOf(row.monto).value_or(0);
     const std::optional<double> code = numberOf(row.tipo);
-    if (code && *code >= 2 && *code < 11) {
+    if (code && *code >= 2 && *code <= v.faceValueUpTo) {
         sums.formularios += monto;
         return;
     }

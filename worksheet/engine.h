@@ -51,9 +51,28 @@ struct Variant {
     bool dateBoxMasked = true;         // the date box is a "##/##/####" masked box
     // The credit of the sums with the period coefficient; empty: the three-group rule.
     std::function<double(const CreditSums&, double coefficient)> creditRule;
+    int faceValueUpTo = 10;            // codes 2 up to this one count at face value
+    QString totalPrefix;               // shown before the total and the credit ("Q. ")
+    bool emptiesRefusedDate = true;    // a date refused on Enter is taken out of its box
+    bool amountEnterToPrice = true;    // Enter in a fuel's amount goes on to its price
+    // How the grid's double click tells a fuel row: by its description (and rebuilds the amount
+    // paid from the stored price), by its expense code 24 to 31 (shows the fuel boxes only), or
+    // not at all.
+    enum class GridFuel { ByDescription, ByCode, Never };
+    GridFuel gridFuel = GridFuel::ByDescription;
+    QString amountMessage = QStringLiteral("Debe ingresar una cantidad válida...");   // save check 9
+    QString electronicInvoiceName;     // the grid's name of code 11 when not "Factura Electrónica"
 
     static const Variant& entryForm();
+    // The older entry form: a series only for "Factura", the jet fuel spelt "Kerosina para
+    // motores de reacción", no price per gallon kept, every code from 2 up at face value.
+    static const Variant& olderForm();
+    // The older entry form with the print panel: as the older form, no fuel on the double click.
+    static const Variant& printPanelForm();
 };
+
+// The fuel expense codes of the catalogue: 24 to 31.
+bool isFuelCode(const QVariant& gasto);
 
 // ---- Document types ----
 // The twelve names by code (0 to 11); "" for any other code.

@@ -57,42 +57,59 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     : WorksheetForm(Variant::entryForm(), parent), layout_(std::make_unique<Ui::frmPlanillas>())
 {
     layout_->setupUi(this);
-    auto& l = *layout_;
-    lblActual = l.lblActual;
-    fraEncabezado = l.fraEncabezado;
-    fraDetalle = l.fraDetalle;
-    cmbContrib = l.cmbContrib;
-    txtNombre = l.txtNombre;
-    txtDireccion = l.txtDireccion;
-    txtNitPat = l.txtNitPat;
-    txtNomPat = l.txtNomPat;
-    cmbProvee = l.cmbProvee;
-    cmbNProvee = l.cmbNProvee;
-    cmbTipo = l.cmbTipo;
-    lblSerie = l.lblSerie;
-    txtSerie = l.txtSerie;
-    txtDoc = l.txtDoc;
-    txtFecha = l.txtFecha;
-    cmbGasto = l.cmbGasto;
-    txtCantidad = l.txtCantidad;
-    lblUnitario = l.lblUnitario;
-    txtUnitario = l.txtUnitario;
-    lblTotal = l.lblTotal;
-    txtCalculos = l.txtCalculos;
-    cmdLimpiar = l.cmdLimpiar;
-    cmdGrabar = l.cmdGrabar;
-    cmdBorrar = l.cmdBorrar;
-    cmdImprime = l.cmdImprime;
-    cmdSalir = l.cmdSalir;
-    grdDetalle = l.grdDetalle;
-    txtTotfac = l.txtTotfac;
-    txtEKO = l.txtEKO;
-    dtContribuyente = l.dtContribuyente;
-    dtDetalle = l.dtDetalle;
-    dtEnc = l.dtEnc;
-    dtGastos = l.dtGastos;
-    dtProvee = l.dtProvee;
-    Stat = l.Stat;
+    build();
+}
+
+frmPlanillas::frmPlanillas(const Variant& variant, QWidget* parent) : WorksheetForm(variant, parent) {}
+
+namespace {
+template <typename T>
+void bind(QWidget* form, T*& control, const char* name)
+{
+    control = form->findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT_X(control, "frmPlanillas::build", name);
+}
+} // namespace
+
+void frmPlanillas::build()
+{
+#define ZAL_BIND(name) bind(this, name, #name)
+    ZAL_BIND(lblActual);
+    ZAL_BIND(fraEncabezado);
+    ZAL_BIND(fraDetalle);
+    ZAL_BIND(cmbContrib);
+    ZAL_BIND(txtNombre);
+    ZAL_BIND(txtDireccion);
+    ZAL_BIND(txtNitPat);
+    ZAL_BIND(txtNomPat);
+    ZAL_BIND(cmbProvee);
+    ZAL_BIND(cmbNProvee);
+    ZAL_BIND(cmbTipo);
+    ZAL_BIND(lblSerie);
+    ZAL_BIND(txtSerie);
+    ZAL_BIND(txtDoc);
+    ZAL_BIND(txtFecha);
+    ZAL_BIND(cmbGasto);
+    ZAL_BIND(txtCantidad);
+    ZAL_BIND(lblUnitario);
+    ZAL_BIND(txtUnitario);
+    ZAL_BIND(lblTotal);
+    ZAL_BIND(txtCalculos);
+    ZAL_BIND(cmdLimpiar);
+    ZAL_BIND(cmdGrabar);
+    ZAL_BIND(cmdBorrar);
+    ZAL_BIND(cmdImprime);
+    ZAL_BIND(cmdSalir);
+    ZAL_BIND(grdDetalle);
+    ZAL_BIND(txtTotfac);
+    ZAL_BIND(txtEKO);
+    ZAL_BIND(dtContribuyente);
+    ZAL_BIND(dtDetalle);
+    ZAL_BIND(dtEnc);
+    ZAL_BIND(dtGastos);
+    ZAL_BIND(dtProvee);
+    ZAL_BIND(Stat);
+#undef ZAL_BIND
 
     setMdiChild(true);
     cmdImprime->setVisible(false);
@@ -103,7 +120,7 @@ frmPlanillas::frmPlanillas(QWidget* parent)
     dtEnc->setRecordSource(QStringLiteral("SELECT [Planilla_Enc].* FROM  [Planilla_Enc];"));
     dtGastos->setRecordSource(QStringLiteral("SELECT * FROM Gastos Order By Descripcion;"));
     dtProvee->setRecordSource(QStringLiteral("Proveedores"));
-    dtDetalle->setRecordSource(detailQuery(QVariant()));
+    dtDetalle->setRecordSource(detailQuery(variant(), QVariant()));
 
     cmbContrib->setRowSource(dtContribuyente);
     cmbContrib->setListField(QStringLiteral("Nit"));
@@ -286,11 +303,11 @@ void frmPlanillas::Form_Load()
         }
     }
     try {
-        setDetalle(detailQuery(QVariant()));
+        setDetalle(detailQuery(variant(), QVariant()));
     } catch (const db::DbError&) {
     }
-    txtTotfac->setText(formatAmount(0));
-    txtEKO->setText(formatAmount(0));
+    txtTotfac->setText(shownAmount(0));
+    txtEKO->setText(shownAmount(0));
 }
 
 void frmPlanillas::Form_Activate()
@@ -696,7 +713,8 @@ void frmPlanillas::txtFecha_KeyPress(int& KeyAscii)
         }
         ui::MsgBox(rangeMessage(Biblio::gPeriodoDel, Biblio::gPeriodoAl), ui::vbInformation);
     }
-    clearDate();
+    if (variant().emptiesRefusedDate)
+        clearDate();
     SetFocus(txtFecha);
 }
 
@@ -788,6 +806,11 @@ void frmPlanillas::txtCantidad_GotFocus()
         SetFocus(cmbGasto);
         return;
     }
+    // Where Enter does not lead on to the price, the fuel boxes show on entering the amount.
+    if (!variant().amountEnterToPrice && isFuelExpense()) {
+        showFuel(true);
+        return;
+    }
     prompt(QStringLiteral("Ingrese el valor del docto. que ingresará(valido si es mayor de 0.00 )"));
 }
 
@@ -808,7 +831,7 @@ void frmPlanillas::txtCantidad_KeyPress(int& KeyAscii)
         SetFocus(txtCantidad);
         return;
     }
-    if (isFuelExpense()) {
+    if (variant().amountEnterToPrice && isFuelExpense()) {
         showFuel(true);
         SetFocus(txtUnitario);
     } else {
@@ -818,6 +841,10 @@ void frmPlanillas::txtCantidad_KeyPress(int& KeyAscii)
 
 void frmPlanillas::txtCantidad_LostFocus()
 {
+    if (!variant().amountEnterToPrice) {
+        prompt(QString());
+        return;
+    }
     if (isFuelExpense()) {
         showFuel(true);
         SetFocus(txtUnitario);
@@ -866,7 +893,8 @@ void frmPlanillas::loadStoredAmounts(const QVariant& fecha, const QVariant& gast
     txtFecha->setMask(kDateMask);
     cmbGasto->setBoundText(orEmpty(gasto));
     const double m = monto.isNull() ? 0 : monto.toDouble();
-    if (isFuelExpense()) {
+    // Only a form that keeps the price per gallon can show the amount paid of a fuel row.
+    if (variant().keepsGalon && isFuelExpense()) {
         showFuel(true);
         txtUnitario->setText(galon.isNull() ? QString() : formatAmount(galon.toDouble()));
         txtCalculos->setText(formatAmount(m));
@@ -927,6 +955,8 @@ void frmPlanillas::grdDetalle_DblClick()
                 txtSerie->setText(serie);
                 txtDoc->setText(noDoc);
                 loadStoredAmounts(fecha, gasto, monto, galon);
+                if (variant().gridFuel == Variant::GridFuel::ByCode && isFuelCode(gasto))
+                    showFuel(true);
             }
         }
     } catch (const db::DbError&) {
@@ -1017,7 +1047,7 @@ void frmPlanillas::cmdGrabar_Click()
             headerNo_ = enc.field(QStringLiteral("No"));
         } else {
             headerNo_ = createHeader(enc, loadedTaxpayer(), Biblio::gPeriodo);
-            setDetalle(detailQuery(headerNo_));
+            setDetalle(detailQuery(variant(), headerNo_));
             Gogo(true);
         }
         det = dtDetalle->Recordset();

@@ -122,6 +122,11 @@ public:
     bool DocConfirmado = false;
 
 protected:
+    // For a form with its own layout on another variant: it sets up its layout (with the same
+    // control names) and then calls build().
+    frmPlanillas(const worksheet::Variant& variant, QWidget* parent);
+    // Finds the controls by name, sets them up and connects their handlers.
+    void build();
     void fullClearFocus() override;
     // The checks of the taxpayer's Enter, the clearing and the lookup that fills the taxpayer's
     // boxes. False when the Enter stops there.

@@ -32,6 +32,14 @@ QString detailQuery(const QVariant& headerNo)
     return kSelect + kFrom + QStringLiteral("= ") + basic::CStr(headerNo) + QStringLiteral("));");
 }
 
+QString detailQuery(const Variant& v, const QVariant& headerNo)
+{
+    QString query = detailQuery(headerNo);
+    if (!v.electronicInvoiceName.isEmpty())
+        query.replace(QStringLiteral("'Factura Electrónica'"), QLatin1Char('\'') + v.electronicInvoiceName + QLatin1Char('\''));
+    return query;
+}
+
 const QStringList& gridFields()
 {
     static const QStringList fields {QStringLiteral("Provee"), QStringLiteral("Nombre"), QStringLiteral("Fecha"),

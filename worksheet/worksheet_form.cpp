@@ -37,11 +37,11 @@ void WorksheetForm::forgetWorksheet()
 {
     headerNo_ = QVariant();
     loadedTaxpayer_.clear();
-    setDetalle(detailQuery(QVariant()));
+    setDetalle(detailQuery(variant(), QVariant()));
     if (c_.txtTotfac)
-        c_.txtTotfac->setText(formatAmount(0));
+        c_.txtTotfac->setText(shownAmount(0));
     if (c_.txtEKO)
-        c_.txtEKO->setText(formatAmount(0));
+        c_.txtEKO->setText(shownAmount(0));
 }
 
 QVariant WorksheetForm::Encuentra(const QString& contribuyente)
@@ -60,7 +60,7 @@ QVariant WorksheetForm::Encuentra(const QString& contribuyente)
         forgetWorksheet();
     } else {
         // The record set has just been read: sum it without reading it again.
-        setDetalle(detailQuery(headerNo_));
+        setDetalle(detailQuery(variant(), headerNo_));
         showSums();
     }
     // Without a current period there is no worksheet to write to: save and delete refuse.
@@ -100,7 +100,7 @@ void WorksheetForm::showSums()
         if (c_.txtEKO)
             c_.txtEKO->setText(QString());
         c_.txtTotfac->setText(QString());
-        c_.txtTotfac->setText(formatAmount(sums.total()));
+        c_.txtTotfac->setText(shownAmount(sums.total()));
     }
 }
 
@@ -109,10 +109,15 @@ void WorksheetForm::txtTotfac_Change()
     if (!c_.txtEKO || !c_.txtTotfac)
         return;
     if (c_.txtTotfac->text().trimmed().isEmpty()) {
-        c_.txtEKO->setText(formatAmount(0));
+        c_.txtEKO->setText(shownAmount(0));
         return;
     }
-    c_.txtEKO->setText(formatAmount(credit(variant_, sums, Biblio::gCoeficiente)));
+    c_.txtEKO->setText(shownAmount(credit(variant_, sums, Biblio::gCoeficiente)));
+}
+
+QString WorksheetForm::shownAmount(double value) const
+{
+    return variant_.totalPrefix + formatAmount(value);
 }
 
 void WorksheetForm::clearDate()

@@ -69,6 +69,8 @@ public:
     // Empties the date box (mask off, text off, mask back).
     void clearDate();
     void showFuel(bool visible);
+    // A total or credit as its box shows it: the variant's prefix before the amount.
+    QString shownAmount(double value) const;
 
     // The header shown (Null when none) and the taxpayer it belongs to.
     QVariant headerNo() const { return headerNo_; }

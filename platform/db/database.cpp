@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cmath>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace db {
 
@@ -508,6 +511,43 @@ sqlite3* openHandle(const QString& path, bool readOnly, bool create)
                  nullptr, nullptr, nullptr);
     return h;
 }
+
+// A whole-file check costs time in proportion to the file (tens of milliseconds at a hundred
+// thousand rows) and every form opens its own connection. While a connection of ours that passed
+// the check on this very file (same device and inode: a repair swaps in a new one) is still open,
+// a further open skips it; damage found later still surfaces as the engine's damage error.
+using FileIdentity = std::pair<unsigned long long, unsigned long long>;
+
+bool identityOf(const QString& path, FileIdentity* id)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    *id = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+    return true;
+}
+
+std::mutex checkedMutex;
+std::map<FileIdentity, std::weak_ptr<Connection>> checkedFiles;
+
+bool checkedWhileOpen(const FileIdentity& id)
+{
+    const std::lock_guard<std::mutex> lock(checkedMutex);
+    const auto it = checkedFiles.find(id);
+    if (it == checkedFiles.end())
+        return false;
+    if (it->second.expired()) {
+        checkedFiles.erase(it);
+        return false;
+    }
+    return true;
+}
+
+void rememberChecked(const FileIdentity& id, const std::shared_ptr<Connection>& conn)
+{
+    const std::lock_guard<std::mutex> lock(checkedMutex);
+    checkedFiles[id] = conn;
+}
 } // namespace
 
 Database::Database() = default;
@@ -540,9 +580,15 @@ Database Database::open(const QString& path, const QString& connect, bool exclus
     QString format;
     QString password;
     try {
-        const QVariant check = conn->scalar(QStringLiteral("PRAGMA quick_check(1)"));
-        if (check.toString() != QLatin1String("ok"))
-            raise(err::Corrupt, path);
+        FileIdentity identity;
+        const bool known = identityOf(path, &identity);
+        if (!known || !checkedWhileOpen(identity)) {
+            const QVariant check = conn->scalar(QStringLiteral("PRAGMA quick_check(1)"));
+            if (check.toString() != QLatin1String("ok"))
+                raise(err::Corrupt, path);
+            if (known)
+                rememberChecked(identity, conn);
+        }
         if (conn->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'zal_sistema'"))
                 .toLongLong() == 0)
             raise(err::UnrecognizedFormat, path);

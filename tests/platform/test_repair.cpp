@@ -97,6 +97,7 @@ private slots:
     void sameDamageIsBackedUpOnce();
     void damageIsTheOnlyErrorToRepair();
     void definitionsRunAsOneStatementOnly();
+    void fileSwappedInIsCheckedAgain();
 };
 
 void TestRepair::brokenPageLosesOnlyItsRows_data()
@@ -251,6 +252,26 @@ void TestRepair::definitionsRunAsOneStatementOnly()
     QVERIFY(!QFile::exists(outside));
     QVERIFY(losses.isEmpty());
     QCOMPARE(Database::open(t.path(), kConnect).openRecordset(QStringLiteral("Gastos")).recordCount(), 31);
+}
+
+void TestRepair::fileSwappedInIsCheckedAgain()
+{
+    // A connection that passed the whole-file check spares later opens of the same file that check,
+    // but a damaged file put in its place (another file under the same name) is checked again.
+    support::TestDatabase t;
+    fillWorksheets(t);
+    const Database held = Database::open(t.path(), kConnect);
+    QVERIFY(Database::open(t.path(), kConnect).isOpen());
+
+    const QString damaged = t.path() + QStringLiteral(".otro");
+    QVERIFY(QFile::copy(t.path(), damaged));
+    const qint64 page = scalar(damaged, QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Planilla_Det' AND pagetype = 'leaf' "
+                                                       "ORDER BY path LIMIT 1 OFFSET 2"));
+    breakPage(damaged, page, '\xA5');
+    QVERIFY(QFile::remove(t.path()));
+    QVERIFY(QFile::rename(damaged, t.path()));
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
+    QVERIFY(held.isOpen());
 }
 
 QTEST_MAIN(TestRepair)
