@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+class QObject;
+
 namespace Biblio {
 
 // Shared state (all start empty, zero or false).
@@ -20,6 +22,10 @@ extern double gCoeficiente;       // loaded period: coefficient
 // "DefaultPer"). A missing key reads as empty text.
 QString LeeConfiguracion(const QString& key);
 void GuardaConfiguracion(const QString& key, const QString& value);
+
+// Whether a worksheet form (the entry form or the print form) other than `except` is loaded:
+// what gPlanillaAbierta must say once `except` unloads, since both forms may be open at once.
+bool worksheetFormOpen(const QObject* except);
 
 // The connect string of every direct open of the database.
 inline const QString kConnect = QStringLiteral(";pwd=MIRVOSK");

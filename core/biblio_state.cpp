@@ -1,6 +1,9 @@
 #include "core/biblio.h"
 
 #include "platform/system/settings.h"
+#include "platform/ui/form.h"
+
+#include <QApplication>
 
 namespace Biblio {
 QVariant gBaseDatos;
@@ -21,5 +24,19 @@ QString LeeConfiguracion(const QString& key)
 void GuardaConfiguracion(const QString& key, const QString& value)
 {
     sys::saveSetting(QStringLiteral("ZAL EKO"), QStringLiteral("Configuracion"), key, value);
+}
+
+bool worksheetFormOpen(const QObject* except)
+{
+    for (QWidget* widget : QApplication::allWidgets()) {
+        auto* form = qobject_cast<ui::Form*>(widget);
+        if (!form || form == except || !form->isLoaded())
+            continue;
+        static const QStringList worksheetForms = {QStringLiteral("frmPlanillas"), QStringLiteral("frmReportes"),
+                                                   QStringLiteral("frmIngresos"), QStringLiteral("frmImpRep")};
+        if (worksheetForms.contains(form->objectName()))
+            return true;
+    }
+    return false;
 }
 } // namespace Biblio

@@ -135,6 +135,10 @@ MDIMenu::MDIMenu(QWidget* parent)
 
     picOriginal_ = makeBackdrop();
     mdiArea->viewport()->installEventFilter(this);
+    // A child window taller or wider than the client area (the income-tax return on a small
+    // screen) can be scrolled to, so its lower buttons stay within reach.
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     // A comfortable share of the screen, centred, whatever the screen's size.
     ui::placeOnScreen(this, kScreenShare);

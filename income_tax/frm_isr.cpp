@@ -17,7 +17,6 @@
 #include "platform/ui/status_bar.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -60,9 +59,6 @@ const Column kColumns[] = {
     {"Cas26", 26, nullptr},   {"Cas34", 34, nullptr}, {"Cas36", 36, nullptr},
     {"Cas38", 38, nullptr},
 };
-
-// Forms whose loading means a worksheet is open.
-const char* const kWorksheetForms[] = {"frmPlanillas", "frmReportes"};
 
 // The return's lines: they ask for room to show every line, and scroll when they get less.
 class LinesArea : public QScrollArea {
@@ -341,15 +337,7 @@ void frmISR::Form_Unload(int& Cancel)
     Q_UNUSED(Cancel);
     MDIMenu::setEntriesEnabled({&MDIMenu::mn00301, &MDIMenu::mn00104, &MDIMenu::mn00203}, true);
     // The hand-off flag says a worksheet is open; it stays on only while one still is.
-    bool worksheetOpen = false;
-    for (QWidget* widget : QApplication::allWidgets()) {
-        auto* form = qobject_cast<ui::Form*>(widget);
-        if (!form || form == this || !form->isLoaded())
-            continue;
-        for (const char* name : kWorksheetForms)
-            worksheetOpen = worksheetOpen || form->objectName() == QLatin1String(name);
-    }
-    Biblio::gPlanillaAbierta = worksheetOpen;
+    Biblio::gPlanillaAbierta = Biblio::worksheetFormOpen(this);
 }
 
 void frmISR::cmdSalir_Click()

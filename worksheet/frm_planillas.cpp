@@ -354,7 +354,9 @@ void frmPlanillas::Form_Unload(int& Cancel)
 {
     Q_UNUSED(Cancel);
     lockMenus(true);
-    Biblio::gPlanillaAbierta = false;
+    // The entry form and the print form may both be open: the hand-off flag stays on while
+    // the other one still is, or a supplier created for the entry form would be dropped.
+    Biblio::gPlanillaAbierta = Biblio::worksheetFormOpen(this);
 }
 
 void frmPlanillas::cmdLimpiar_Click()

@@ -42,11 +42,18 @@ DataControl* DBGrid::DataSource() const
 void DBGrid::addColumn(const QString& caption, const QString& dataField, const QString& numberFormat)
 {
     columns_ << Column{caption, dataField, numberFormat};
+    // The column exists at once, so a width set right after this call holds; later re-reads
+    // keep the count and with it the widths.
+    const int column = int(columns_.size()) - 1;
+    if (columnCount() != columns_.size())
+        setColumnCount(int(columns_.size()));
+    setHorizontalHeaderItem(column, new QTableWidgetItem(caption));
 }
 
 void DBGrid::clearColumns()
 {
     columns_.clear();
+    setColumnCount(0);
 }
 
 QString DBGrid::columnField(int column) const

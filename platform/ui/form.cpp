@@ -538,7 +538,9 @@ void Form::showNormalOrChild()
 {
     QMdiArea* area = mdiArea();
     if (mdiChild_ && area && !modal_) {
-        if (!subWindow_) {
+        const bool adding = !subWindow_;
+        const QSize own = size();
+        if (adding) {
             subWindow_ = area->addSubWindow(this);
             subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
             // A form that asks for more than the free room opens at the room's size.
@@ -548,6 +550,10 @@ void Form::showNormalOrChild()
         }
         QWidget::show();
         subWindow_->show();
+        // Placing a window again (a form opened a second time) may squeeze its height into the
+        // client area, crushing its rows; it keeps its own height, and the main window scrolls.
+        if (adding && testAttribute(Qt::WA_Resized) && height() < own.height())
+            subWindow_->resize(subWindow_->width(), subWindow_->height() - height() + own.height());
         subWindow_->raise();
         area->setActiveSubWindow(subWindow_);
         return;

@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QtTest>
 // help.h needs the complete widget types for its inline accessors.
@@ -81,6 +83,7 @@ private slots:
     void refusingChildStopsShutdown();
     void closeBoxShutsDownToo();
     void backdropFollowsTheClientArea();
+    void childLargerThanTheClientAreaScrolls();
     void helpFilePath_data();
     void helpFilePath();
     void helpOpensAndClosesWithTheWindow();
@@ -382,6 +385,20 @@ void TestMdiMenu::backdropFollowsTheClientArea()
         QCOMPARE(w.picStretched().size(), client);
         previous = client;
     }
+}
+
+void TestMdiMenu::childLargerThanTheClientAreaScrolls()
+{
+    MDIMenu w;
+    w.resize(700, 400);
+    QVERIFY(showActive(w));
+    auto* f = MDIMenu::showForm<EntryLikeForm>();
+    QVERIFY(f);
+    QVERIFY(!w.mdiArea->verticalScrollBar()->isVisible());
+    QCOMPARE(w.mdiArea->subWindowList().size(), 1);
+    w.mdiArea->subWindowList().first()->resize(600, 900);   // its lower part lies below the client area
+    QTRY_VERIFY(w.mdiArea->verticalScrollBar()->isVisible());
+    QVERIFY(w.mdiArea->verticalScrollBar()->maximum() > 0);
 }
 
 void TestMdiMenu::helpFilePath_data()

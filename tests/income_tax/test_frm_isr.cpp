@@ -154,6 +154,7 @@ private slots:
     void otherErrorIsASystemError();
     void menuOpensOnceAndClosingUnlocks();
     void shortWindowKeepsTheFormInRoomAndScrollsToTheFocus();
+    void openedAgainKeepsItsSize();
     void closingKeepsTheFlagWhileAWorksheetIsOpen_data();
     void closingKeepsTheFlagWhileAWorksheetIsOpen();
     void activationRefreshesListAndTakesPendingSupplier();
@@ -593,6 +594,26 @@ void TestFrmIsr::shortWindowKeepsTheFormInRoomAndScrollsToTheFocus()
         QVERIFY2(shown(box), qPrintable(box->objectName()));
     }
     f->cmdSalir->click();
+void TestFrmIsr::openedAgainKeepsItsSize()
+{
+    // The return is taller than a small main window; opened a second time it must come back
+    // at its own size (the main window scrolls), not squeezed into the client area.
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    MDIMenu menu;
+    menu.resize(1000, 600);
+    menu.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    menu.ISR->trigger();
+    frmISR* f = MDIMenu::findForm<frmISR>();
+    QVERIFY(f && f->isLoaded());
+    const QSize first = f->size();
+    QVERIFY(first.height() >= f->minimumSizeHint().height());
+    f->cmdSalir->click();
+    QVERIFY(!f->isLoaded());
+    menu.ISR->trigger();
+    QVERIFY(f->isLoaded());
+    QCOMPARE(f->size(), first);
 }
 
 void TestFrmIsr::menuOpensOnceAndClosingUnlocks()

@@ -14,6 +14,7 @@ class TestDbGrid : public QObject {
     Q_OBJECT
 private slots:
     void rowsColumnsAndCurrentRecord();
+    void widthSetAfterAddColumnHolds();
 };
 
 void TestDbGrid::rowsColumnsAndCurrentRecord()
@@ -77,6 +78,36 @@ void TestDbGrid::rowsColumnsAndCurrentRecord()
     grid2->addColumn(QStringLiteral("Monto"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
     dt2->Refresh();
     QCOMPARE(grid2->item(0, 0)->text(), QStringLiteral("1,234.50"));
+}
+
+void TestDbGrid::widthSetAfterAddColumnHolds()
+{
+    // A form that sizes its columns itself sets the widths right after adding the columns,
+    // before any record set is bound; the widths must survive the later re-reads.
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('19', 'Uno')"));
+    ui::Form form;
+    auto* dt = new ui::DataControl(&form);
+    auto* grid = new ui::DBGrid(&form);
+    grid->setDataSource(dt);
+    grid->addColumn(QStringLiteral("Nit"), QStringLiteral("Nit"));
+    grid->addColumn(QStringLiteral("Nombre"), QStringLiteral("Nombre"));
+    grid->setAutoResize(false);
+    QCOMPARE(grid->columnCount(), 2);
+    QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Nit"));
+    grid->setColumnWidth(0, 123);
+    QCOMPARE(grid->columnWidth(0), 123);
+
+    dt->setDatabaseName(t.path());
+    dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
+    dt->setRecordSource(QStringLiteral("SELECT * FROM Proveedores"));
+    dt->Refresh();
+    dt->Refresh();
+    QCOMPARE(grid->rowCount(), 1);
+    QCOMPARE(grid->columnWidth(0), 123);
+
+    grid->clearColumns();
+    QCOMPARE(grid->columnCount(), 0);
 }
 
 QTEST_MAIN(TestDbGrid)

@@ -4,6 +4,7 @@
 
 #include "catalogs/frm_proveedor.h"
 #include "core/mdi_menu.h"
+#include "printing/frm_reportes.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/dialogs.h"
@@ -69,6 +70,7 @@ private slots:
     void escPastesANumber_data();
     void escPastesANumber();
     void clearing();
+    void supplierHandOff_data();
     void supplierHandOff();
     void menuOpensOnce();
     void boxesFit();
@@ -434,14 +436,28 @@ void TestFrmPlanillas::clearing()
     QCOMPARE(o.f.focusWidget(), o.f.cmbContrib);
 }
 
+void TestFrmPlanillas::supplierHandOff_data()
+{
+    QTest::addColumn<bool>("printFormClosed");   // the print form was opened and closed first
+    QTest::newRow("entry form alone") << false;
+    QTest::newRow("after the print form closed") << true;
+}
+
 void TestFrmPlanillas::supplierHandOff()
 {
+    QFETCH(bool, printFormClosed);
     Worksheet ws;
     support::ScriptedDialogs dialogs;
     MDIMenu menu;
     menu.show();
     auto* f = MDIMenu::showForm<frmPlanillas>();
     QVERIFY(Biblio::gPlanillaAbierta);
+    if (printFormClosed) {
+        auto* r = MDIMenu::showForm<frmReportes>();
+        QVERIFY(r->Unload());
+        QVERIFY(Biblio::gPlanillaAbierta);   // the entry form is still open
+        ui::runHandler([&] { f->Form_Activate(); });
+    }
     QVERIFY(!menu.mn00104->isEnabled());
     QVERIFY(!menu.mn00301->isEnabled());
     QVERIFY(!menu.mn00203->isEnabled());
