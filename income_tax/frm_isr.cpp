@@ -586,16 +586,20 @@ void frmISR::enterEmployerNit(int& KeyAscii, ui::MaskedBox* name, ui::MaskedBox*
     }
 }
 
-bool frmISR::enteringAfterAmount(ui::MaskedBox* previous)
+bool frmISR::refuseIfNotAmount(ui::MaskedBox* previous)
 {
-    if (!income_tax::esCantidadValida(previous->Text())) {
-        ui::MsgBox(kAmountInvalid, ui::vbInformation);
-        SetFocus(previous);
-        previous->setText(QString());
-        return false;
-    }
-    CalculaISR();
-    return true;
+    if (income_tax::esCantidadValida(previous->Text()))
+        return true;
+    ui::MsgBox(kAmountInvalid, ui::vbInformation);
+    SetFocus(previous);
+    previous->setText(QString());
+    return false;
+}
+
+void frmISR::enteringAfterAmount(ui::MaskedBox* previous)
+{
+    if (refuseIfNotAmount(previous))
+        CalculaISR();
 }
 
 void frmISR::enteringEmployerNit(ui::MaskedBox* name, ui::MaskedBox* nit, bool line3)
@@ -653,11 +657,13 @@ void frmISR::skipToDeductions()
 void frmISR::cmdGrabar_GotFocus()
 {
     refusedOnEntry_ = false;
-    if (enteringAfterAmount(casilla38)) {
-        // The click that gave the button the focus comes next; it must not save what was refused.
-        refusedOnEntry_ = !ValidaCantidades();
-        CalculaISR();
-    }
+    // Line 17 first, then every box before the computation fills the empty ones with "0": an
+    // amount emptied or never typed is reported, not saved as 0.
+    if (!refuseIfNotAmount(casilla38))
+        return;
+    // The click that gave the button the focus comes next; it must not save what was refused.
+    refusedOnEntry_ = !ValidaCantidades();
+    CalculaISR();
 }
 
 // ---------------------------------------------------------------------------------------------

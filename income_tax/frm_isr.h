@@ -126,7 +126,10 @@ private:
     void enterAmountCheckFirst(int& KeyAscii, ui::MaskedBox* box, QWidget* next);
     void enterEmployerName(int& KeyAscii, ui::MaskedBox* name, QWidget* nit);
     void enterEmployerNit(int& KeyAscii, ui::MaskedBox* name, ui::MaskedBox* nit, QWidget* next);
-    bool enteringAfterAmount(ui::MaskedBox* previous);
+    // Rule of the field after an amount box: refuses (message, focus, box emptied) a previous box
+    // that is not an amount; true when it is one.
+    bool refuseIfNotAmount(ui::MaskedBox* previous);
+    void enteringAfterAmount(ui::MaskedBox* previous);
     void enteringEmployerNit(ui::MaskedBox* name, ui::MaskedBox* nit, bool line3);
     void enteringLineAmount(ui::MaskedBox* name, ui::MaskedBox* nit, bool line3);
     void skipToDeductions();

@@ -294,6 +294,13 @@ void TestFrmIsr::chainWithKey()
     QCOMPARE(employers(f), QStringLiteral("Juan Pérez|||Otra S.A.|76543218|Tercera|1000064k"));
     QCOMPARE(amounts(f), QStringLiteral("150000|25000.50|30000|12000|4800|1200|3500.25|0|1000|2500|300|15000|=|"
                                         "217000.5|46500.25|170500.25|30850.05|13050.05"));
+    // Enter on the save button, where the chain ends, stores the return.
+    QTest::keyClick(f.cmdGrabar, Qt::Key_Return);
+    QCOMPARE(dialogs.calls().size(), 0);
+    QCOMPARE(QApplication::focusWidget(), f.cmbContrib);
+    QCOMPARE(fx.rows(), (QStringList{QStringLiteral("1000064K|150000|25000.50|Otra S.A.|76543218|30000|Tercera|1000064k|"
+                                                    "12000|4800|1200|3500.25|0|1000|2500|300|15000"),
+                                     kAnaRow, kOtherRow}));
 }
 
 void TestFrmIsr::emptyEmployerNameJumpsToLine7()
@@ -372,6 +379,10 @@ void TestFrmIsr::entryChecks_data()
     // The click that gives the button the focus saves nothing then.
     QTest::newRow("save button: line 17 checked, then every box")
         << "casilla23=abc" << "cmdGrabar" << false << QStringList{plain(kAmount)} << "casilla23" << "casilla23=0";
+    // ValidaCantidades runs before the computation that fills empty boxes with "0".
+    QTest::newRow("save button: an empty line 1 is reported") << "casilla16=" << "cmdGrabar" << false
+                                                               << QStringList{plain(kAmount)} << "casilla16"
+                                                               << "casilla16=0";
     QTest::newRow("1E400 is no amount") << "casilla26=1E400" << "casilla34" << false << QStringList{plain(kAmount)}
                                         << "casilla26" << "casilla26=0";
     QTest::newRow("1,500 is an amount") << "casilla16=1,500" << "casilla17" << false << QStringList{} << "casilla17"
@@ -658,6 +669,8 @@ void TestFrmIsr::closingKeepsTheFlagWhileAWorksheetIsOpen_data()
     QTest::addColumn<bool>("flag");
     QTest::newRow("entry form") << "frmPlanillas" << true;
     QTest::newRow("print form") << "frmReportes" << true;
+    QTest::newRow("older entry form") << "frmIngresos" << true;
+    QTest::newRow("older entry form with print panel") << "frmImpRep" << true;
     QTest::newRow("a catalogue") << "frmProveedor" << false;
 }
 
