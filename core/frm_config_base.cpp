@@ -195,7 +195,7 @@ void frmConfigBase::repairChosenFile()
     QString repairNote;
     try {
         QList<db::RepairLoss> losses;
-        const QString backup = db::repairDatabase(path, &losses);
+        const QString backup = db::repairDatabase(path, &losses, Biblio::kConnect);
         repairNote = Biblio::repairNotice(losses, backup);
         probeDatabase_ = db::Database::open(path, Biblio::kConnect);
     } catch (const db::DbError&) {

@@ -176,7 +176,7 @@ void Main()
         } else if (damaged) {
             try {
                 QList<db::RepairLoss> losses;
-                const QString backup = db::repairDatabase(gBaseDatos.toString(), &losses);
+                const QString backup = db::repairDatabase(gBaseDatos.toString(), &losses, kConnect);
                 repairNote = repairNotice(losses, backup);
                 probe = db::Database::open(gBaseDatos.toString(), kConnect);
             } catch (const db::DbError&) {

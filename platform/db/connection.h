@@ -18,6 +18,12 @@ struct ColumnDef {
     bool primaryKey = false;
 };
 
+// The format mark a ZAL database file carries in zal_sistema.
+inline constexpr const char* kFileFormat = "ZAL EKO";
+
+// The password of a connect string such as ";pwd=MIRVOSK" (key in any case); null when absent.
+QString passwordOf(const QString& connect);
+
 // A table or column name as an SQLite identifier.
 QString quoteName(const QString& name);
 

@@ -30,6 +30,8 @@ bool hasSqliteHeader(const QString& path)
     return head.size() == 16 && memcmp(head.constData(), kSqliteMagic, 16) == 0;
 }
 
+} // namespace
+
 // The password of a connect string such as ";pwd=MIRVOSK" (key in any case); null when absent.
 QString passwordOf(const QString& connect)
 {
@@ -41,8 +43,6 @@ QString passwordOf(const QString& connect)
     }
     return QString();
 }
-
-} // namespace
 
 QString quoteName(const QString& name)
 {
@@ -601,7 +601,7 @@ Database Database::open(const QString& path, const QString& connect, bool exclus
             raise(err::UnrecognizedFormat, path);
         throw;
     }
-    if (format != QLatin1String("ZAL EKO"))
+    if (format != QLatin1String(kFileFormat))
         raise(err::UnrecognizedFormat, path);
     if (passwordOf(connect) != password)
         raise(err::InvalidPassword);

@@ -171,8 +171,10 @@ struct RepairLoss {
 // Every row that can still be read is kept, past broken pages and in a file cut short; losses,
 // when given, receives one entry per table that lost rows. Automatic numbers go on above every
 // number still held or referred to. A file that is not a ZAL database is left as it is (3343); a
-// missing file is 3024; a file whose tables cannot be read at all is 3049.
-QString repairDatabase(const QString& path, QList<RepairLoss>* losses = nullptr);
+// missing file is 3024; a file whose tables cannot be read at all is 3049. When the file's own
+// format and password marks are what was lost, they are written again with the password of
+// connect (";pwd=…"); without one such a file cannot be mended (3049).
+QString repairDatabase(const QString& path, QList<RepairLoss>* losses = nullptr, const QString& connect = QString());
 
 // True for the errors a repair may mend: the engine found the file damaged (3049). A file that
 // opens but fails the password or format check, or is busy, is not damaged.

@@ -232,7 +232,7 @@ bool isDamage(const DbError& error)
     return error.number() == err::Corrupt;
 }
 
-QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
+QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QString& connect)
 {
     if (losses)
         losses->clear();
@@ -301,7 +301,7 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
                 if (o.type != QLatin1String("table"))
                     continue;
                 const qint64 rows = salvageTable(source, target, o.name);
-                if (rows > 0)
+                if (rows > 0 && o.name != QLatin1String("zal_sistema"))
                     lost << RepairLoss{o.name, rows};
             }
             // Automatic numbers go on from where they were, and above every number still in use.
@@ -322,8 +322,15 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses)
                     }
                 }
             }
-            if (target.scalar(QStringLiteral("SELECT count(*) FROM zal_sistema")).toLongLong() == 0)
-                raise(err::Corrupt, path);
+            // The file's marks went with a broken page while its tables still say whose it is: they
+            // are written again, so the rows that were read are not thrown away with them.
+            if (target.scalar(QStringLiteral("SELECT count(*) FROM zal_sistema")).toLongLong() == 0) {
+                const QString password = passwordOf(connect);
+                if (password.isNull())
+                    raise(err::Corrupt, path);
+                target.exec(QStringLiteral("INSERT INTO zal_sistema (clave, valor) VALUES ('formato', ?), ('clave', ?)"),
+                            {QString::fromLatin1(kFileFormat), password});
+            }
             target.execScript(QStringLiteral("COMMIT;"));
             if (target.scalar(QStringLiteral("PRAGMA integrity_check(1)")).toString() != QLatin1String("ok"))
                 raise(err::Corrupt, path);

@@ -92,6 +92,7 @@ private slots:
     void brokenPageLosesOnlyItsRows();
     void fileCutShortKeepsItsReadablePages_data();
     void fileCutShortKeepsItsReadablePages();
+    void brokenPageOfTheFilesOwnMarksKeepsEveryRow();
     void countersStayAboveEveryNumberReferredTo();
     void rebuildKeepsCountersAboveReferences();
     void sameDamageIsBackedUpOnce();
@@ -135,6 +136,24 @@ void TestRepair::brokenPageLosesOnlyItsRows()
         QCOMPARE(lossOf(losses, table), 0);
     }
     QCOMPARE(losses.size(), 1);
+}
+
+// The page holding the file's format and password marks is broken: every row of the user's
+// tables is still readable, so the repair keeps them and writes the marks again.
+void TestRepair::brokenPageOfTheFilesOwnMarksKeepsEveryRow()
+{
+    support::TestDatabase t;
+    fillWorksheets(t);
+    const auto before = rowCounts(t.path());
+    breakPage(t.path(), scalar(t.path(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'zal_sistema'")), '\0');
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
+
+    QList<RepairLoss> losses;
+    repairDatabase(t.path(), &losses, kConnect);
+    QVERIFY(Database::open(t.path(), kConnect).isOpen());
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), QStringLiteral(";pwd=OTRA")); }), int(err::InvalidPassword));
+    QCOMPARE(rowCounts(t.path()), before);
+    QVERIFY(losses.isEmpty());
 }
 
 void TestRepair::fileCutShortKeepsItsReadablePages_data()
