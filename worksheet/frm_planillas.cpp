@@ -789,16 +789,23 @@ void frmPlanillas::cmbGasto_Click()
         SetFocus(cmbGasto);
         return;
     }
-    // The box shows the row's own description, so a fuel typed in another letter case is
-    // recognised as the fuel it selects.
-    if (cmbGasto->Text() != cmbGasto->BoundText())
-        cmbGasto->setBoundText(code);
+    showExpenseRow();
     showFuel(isFuelExpense());
     SetFocus(txtCantidad);
 }
 
+void frmPlanillas::showExpenseRow()
+{
+    // The box shows the row's own description, so a fuel typed in another letter case is
+    // recognised as the fuel it selects, however the box is left.
+    const QString code = cmbGasto->BoundText();
+    if (!code.isEmpty())
+        cmbGasto->setBoundText(code);
+}
+
 void frmPlanillas::cmbGasto_LostFocus()
 {
+    showExpenseRow();
     prompt(QString());
     SetFocus(txtCantidad);
 }

@@ -145,6 +145,8 @@ private:
     void report(const worksheet::CheckFailure& failure);
     QWidget* widgetOf(worksheet::Field field) const;
     bool isFuelExpense() const;
+    // The expense box shows the description of the row its text selects.
+    void showExpenseRow();
     // The row the record set stands on, into the date, expense and amount boxes.
     void loadStoredAmounts(const QVariant& fecha, const QVariant& gasto, const QVariant& monto, const QVariant& galon);
     // Guards on entering a field: supplier and type (the number), then number and date too

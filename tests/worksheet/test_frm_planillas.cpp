@@ -63,6 +63,7 @@ private slots:
     void seriesByTypeCode();
     void otherTaxpayerIsRefused();
     void fuelDocument();
+    void fuelTypedInAnotherCase_data();
     void fuelTypedInAnotherCase();
     void typeListOfThePeriod_data();
     void typeListOfThePeriod();
@@ -312,16 +313,37 @@ void TestFrmPlanillas::fuelDocument()
     QCOMPARE(o.f.txtCantidad->Text(), QStringLiteral("846.00"));
 }
 
+void TestFrmPlanillas::fuelTypedInAnotherCase_data()
+{
+    QTest::addColumn<bool>("enter");
+    QTest::newRow("Enter") << true;
+    QTest::newRow("leaving the box") << false;
+}
+
 void TestFrmPlanillas::fuelTypedInAnotherCase()
 {
+    QFETCH(bool, enter);
     Open o;
     fill(o.f, Doc{o.ws.prov2, 0, {}, QStringLiteral("8"), QStringLiteral("20/08/2002"), {}, {}, {}});
     ui::runHandler([&] { o.f.cmbGasto->setText(QStringLiteral("gasolina regular")); });
     QCOMPARE(o.f.cmbGasto->BoundText(), QStringLiteral("25"));
-    ui::runHandler([&] { o.f.cmbGasto_Click(); });
+    if (enter) {
+        ui::runHandler([&] { o.f.cmbGasto_Click(); });
+    } else {
+        ui::runHandler([&] { o.f.cmbGasto_LostFocus(); });
+        ui::runHandler([&] { o.f.txtCantidad_LostFocus(); });
+    }
     QCOMPARE(o.f.cmbGasto->Text(), QStringLiteral("Gasolina Regular"));
     QVERIFY(o.f.txtUnitario->isVisibleTo(&o.f));
     QVERIFY(o.f.lblTotal->isVisibleTo(&o.f));
+    // Saved as the fuel it is: the amount without the tax and the price.
+    ui::runHandler([&] {
+        o.f.txtCantidad->setText(QStringLiteral("470.00"));
+        o.f.txtUnitario->setText(QStringLiteral("47.00"));
+    });
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QVERIFY2(o.ws.rows().at(0).endsWith(QStringLiteral("|424|47")), qPrintable(o.ws.rows().at(0)));
 }
 
 void TestFrmPlanillas::typeListOfThePeriod_data()
