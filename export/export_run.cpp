@@ -20,9 +20,10 @@ enum class Replace { Done, CannotCreate, Failed };
 // Writes the bytes to a new temporary file beside path, closes it and only when every byte went
 // out without an error renames the temporary file over path, so that path holds either its old
 // content or the whole new one. The temporary file is removed on every failure; *cause gets the
-// system's reason. There is no disk sync per file: a thousand of them cost seconds, and the
+// system's reason and *openErrno the system's error number when the temporary file could not be
+// created. There is no disk sync per file: a thousand of them cost seconds, and the
 // rename over an existing name already has the file system write the data first.
-Replace replaceFile(const QString& path, const QByteArray& bytes, QString* cause)
+Replace replaceFile(const QString& path, const QByteArray& bytes, QString* cause, int* openErrno)
 {
     const QFileInfo target(path);
     // A plain new file (not the system's unnamed temporary files, whose creation is far slower
@@ -31,7 +32,11 @@ Replace replaceFile(const QString& path, const QByteArray& bytes, QString* cause
     for (int attempt = 0; attempt < 10 && !temp.isOpen(); ++attempt) {
         temp.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
                          + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp"));
-        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !temp.exists()) {
+        errno = 0;
+        if (temp.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        *openErrno = errno;   // before anything else can change it
+        if (!temp.exists()) {
             *cause = QStringLiteral(" ") + temp.errorString();
             return Replace::CannotCreate;
         }
@@ -174,12 +179,17 @@ TaxpayerFile writeTaxpayerFile(db::Database& database, int taxpayerNo, const QSt
         return result;
     }
 
-    switch (replaceFile(result.path, bytes, &result.cause)) {
+    int openErrno = 0;
+    switch (replaceFile(result.path, bytes, &result.cause, &openErrno)) {
     case Replace::Done:
         break;
     case Replace::CannotCreate: {
+        // The folder is what refuses the file when it is missing, no folder, or takes no new file
+        // (an administrator passes every permission check, so the refusal itself counts).
         const QFileInfo dir(folder);
-        result.status = dir.isDir() && dir.isWritable() ? TaxpayerFile::Status::Failed : TaxpayerFile::Status::FolderError;
+        const bool folderRefuses = !dir.isDir() || !dir.isWritable() || openErrno == EACCES || openErrno == EPERM
+            || openErrno == EROFS || openErrno == ENOENT || openErrno == ENOTDIR;
+        result.status = folderRefuses ? TaxpayerFile::Status::FolderError : TaxpayerFile::Status::Failed;
         return result;
     }
     case Replace::Failed:

@@ -105,6 +105,7 @@ void frmEnvios::Form_Load()
     List1->setEnabled(true);
     lblActual->setText(kPeriodLabel);
     periodoValido_ = false;
+    periodo_.clear();
     del_.clear();
     al_.clear();
 
@@ -129,6 +130,7 @@ void frmEnvios::Form_Load()
                 }
                 // Without both dates the files would carry wrong names and headers.
                 periodoValido_ = !del_.isEmpty() && !al_.isEmpty();
+                periodo_ = Biblio::gPeriodo;
             }
         } catch (const db::DbError& e) {
             qWarning("frmEnvios: period %s: %d %s", qPrintable(Biblio::gPeriodo), e.number(), qPrintable(e.description()));
@@ -154,7 +156,7 @@ void frmEnvios::fillList()
             QStringLiteral("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo "
                            "FROM Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = "
                            "Planilla_Enc.Periodo) ON Contribuyentes.[No] = Planilla_Enc.Contribuyente ")
-                + QStringLiteral("WHERE (((Planilla_Enc.Periodo)=") + Biblio::gPeriodo + QStringLiteral("));"),
+                + QStringLiteral("WHERE (((Planilla_Enc.Periodo)=") + periodo_ + QStringLiteral("));"),
             db::RecordsetType::Snapshot);
         while (!rsLista_.eof()) {
             const QString nit = basic::CStr(rsLista_.field(QStringLiteral("Nit")));
@@ -246,7 +248,7 @@ void frmEnvios::cmdIniciar_Click()
             continue;
 
         const envios::TaxpayerFile file = envios::writeTaxpayerFile(
-            database_, entry->data(Qt::UserRole).toInt(), Biblio::gPeriodo, del_, al_, txtFileName->text(), separator, rsRun_);
+            database_, entry->data(Qt::UserRole).toInt(), periodo_, del_, al_, txtFileName->text(), separator, rsRun_);
         using Status = envios::TaxpayerFile::Status;
         switch (file.status) {
         case Status::NoWorksheet:

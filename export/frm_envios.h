@@ -68,6 +68,7 @@ private:
     db::Recordset rsLista_;
     envios::RunRecordsets rsRun_;
     bool periodoValido_ = false;
+    QString periodo_;   // the period the list and the dates belong to
     QString del_;
     QString al_;
 };

@@ -153,6 +153,7 @@ private slots:
     void rowWithoutSupplier();
     void failureAfterTheTemporaryFile();
     void nitThatIsNoFileName();
+    void periodOfTheLoad();
     void diskettes_data();
     void diskettes();
 };
@@ -388,17 +389,24 @@ void TestFrmEnvios::existingFileReplacedOnSuccess()
 void TestFrmEnvios::folderThatTakesNoFile_data()
 {
     QTest::addColumn<bool>("plainFile");
-    QTest::newRow("missing folder") << false;
-    QTest::newRow("a plain file") << true;
+    QTest::addColumn<QString>("folder");   // empty: a name in the temporary folder
+    QTest::newRow("missing folder") << false << QString();
+    QTest::newRow("a plain file") << true << QString();
+    // No one, not even the administrator, may create a file there.
+    QTest::newRow("a folder that takes no new file") << false << QStringLiteral("/proc");
 }
 
 void TestFrmEnvios::folderThatTakesNoFile()
 {
     QFETCH(bool, plainFile);
+    QFETCH(QString, folder);
     Fixture fx;
     support::ScriptedDialogs dialogs;
     fx.taxpayer(QStringLiteral("1111111"), 1);
-    const QString folder = fx.path(QStringLiteral("destino"));
+    if (folder.isEmpty())
+        folder = fx.path(QStringLiteral("destino"));
+    else
+        QVERIFY(QFileInfo(folder).isDir());
     if (plainFile) {
         QFile file(folder);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -497,6 +505,32 @@ void TestFrmEnvios::nitThatIsNoFileName()
     QCOMPARE(messages(dialogs), QStringList{message(refusal, ui::vbCritical)});
     QVERIFY(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(fx.viewers.isEmpty());
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::periodOfTheLoad()
+{
+    // The list, the file's name and its dates belong to the period current at load; the rows must
+    // come from that period too, even when another form has changed the current period meanwhile.
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    const int no = fx.taxpayer(QStringLiteral("1111111"), 1);
+    fx.ws.addPeriod(98, QDate(2004, 9, 1), QDate(2004, 10, 31));
+    const int other = fx.ws.addHeader(no, 98);
+    for (int d = 1; d <= 3; ++d)
+        fx.ws.addDocument(other, QStringLiteral("7654321"), QString::number(100 + d), 1.0);
+    frmEnvios f;
+    open(f);
+    Biblio::gPeriodo = QStringLiteral("98");
+    select(f, {0});
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    run(f);
+    QCOMPARE(filesIn(fx.out.path()), QStringList{QStringLiteral("PI07081111111.TXT")});
+    const QByteArray bytes = fixture::readFile(fx.path(QStringLiteral("PI07081111111.TXT")));
+    QCOMPARE(bytes.count('\n'), 3);
+    QVERIFY(bytes.contains("     123456720040720T"));
+    QVERIFY(!bytes.contains("     765432120040720T"));
     QVERIFY(f.Unload());
 }
 
