@@ -538,9 +538,7 @@ void Form::showNormalOrChild()
 {
     QMdiArea* area = mdiArea();
     if (mdiChild_ && area && !modal_) {
-        const bool adding = !subWindow_;
-        const QSize own = size();
-        if (adding) {
+        if (!subWindow_) {
             subWindow_ = area->addSubWindow(this);
             subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
             // A form that asks for more than the free room opens at the room's size.
@@ -550,10 +548,6 @@ void Form::showNormalOrChild()
         }
         QWidget::show();
         subWindow_->show();
-        // Placing a window again (a form opened a second time) may squeeze its height into the
-        // client area, crushing its rows; it keeps its own height, and the main window scrolls.
-        if (adding && testAttribute(Qt::WA_Resized) && height() < own.height())
-            subWindow_->resize(subWindow_->width(), subWindow_->height() - height() + own.height());
         subWindow_->raise();
         area->setActiveSubWindow(subWindow_);
         return;

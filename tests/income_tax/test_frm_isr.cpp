@@ -605,6 +605,8 @@ void TestFrmIsr::shortWindowKeepsTheFormInRoomAndScrollsToTheFocus()
         QVERIFY2(shown(box), qPrintable(box->objectName()));
     }
     f->cmdSalir->click();
+}
+
 void TestFrmIsr::openedAgainKeepsItsSize()
 {
     // The return is taller than a small main window; opened a second time it must come back
