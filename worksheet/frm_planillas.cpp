@@ -276,7 +276,7 @@ void frmPlanillas::sizeGridColumns()
 {
     // Fixed widths, by characters of the usual contents: measuring every cell of a long
     // worksheet on each re-read would cost more than the read itself.
-    const int chars[] = {11, 24, 12, 19, 7, 12, 11};
+    const int chars[] = {11, 24, 12, 23, 7, 12, 11};
     if (grdDetalle->columnCount() < 7)
         grdDetalle->setColumnCount(7);
     const int ch = grdDetalle->fontMetrics().averageCharWidth();
