@@ -8,19 +8,6 @@ namespace Biblio {
 
 namespace {
 
-// Removes the blanks (spaces) at both ends, as the tax-id and date boxes expect; tabs and other
-// characters stay.
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 // The words of amounts, each ending in one blank:
 //   0        "UN " (the millions group when it is exactly 1)
 //   1..9     units                 10..18  tens (DIEZ .. NOVENTA)
@@ -97,7 +84,7 @@ QString groupWords(int value, int position)
 
 bool ValidaNit(const QString& nit)
 {
-    if (trimBlanks(nit).isEmpty())
+    if (basic::Trim(nit).isEmpty())
         return false;
 
     const QString upper = nit.toUpper();
@@ -124,12 +111,12 @@ bool ValidaNit(const QString& nit)
     else
         check = QString::number(r);
 
-    return trimBlanks(body + check) == trimBlanks(upper);
+    return basic::Trim(body + check) == basic::Trim(upper);
 }
 
 QString QuitaCerosIzquierda(const QString& nit)
 {
-    if (trimBlanks(nit).isEmpty())
+    if (basic::Trim(nit).isEmpty())
         return QString();
 
     // Zeros are dropped until the first character that sorts above "0"; characters that sort

@@ -162,7 +162,7 @@ void frmEnvios::fillList()
             const QString nit = basic::CStr(rsLista_.field(QStringLiteral("Nit")));
             const qsizetype length = nit.size();
             const qsizetype blanks = length >= 2 && length <= 13 ? 14 - length : 3;
-            auto* item = new QListWidgetItem(submission::trimBlanks(nit) + QString(blanks, QLatin1Char(' '))
+            auto* item = new QListWidgetItem(basic::Trim(nit) + QString(blanks, QLatin1Char(' '))
                                              + basic::CStr(rsLista_.field(QStringLiteral("Nombre"))));
             item->setData(Qt::UserRole, rsLista_.field(QStringLiteral("No")).toInt());
             List1->addItem(item);
@@ -271,7 +271,7 @@ void frmEnvios::cmdIniciar_Click()
         case Status::Failed: {
             endRun();
             const QString what = file.path.isEmpty()
-                ? QStringLiteral("del contribuyente ") + submission::trimBlanks(entry->text())
+                ? QStringLiteral("del contribuyente ") + basic::Trim(entry->text())
                 : file.path;
             ui::MsgBox(QStringLiteral(" No se pudo generar el archivo ") + what + QLatin1Char('\r') + file.cause,
                        ui::vbCritical, kTitle);

@@ -52,17 +52,6 @@ char windows1252Byte(char32_t c)
 
 } // namespace
 
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString fileName(const Header& header)
 {
     // Characters 4 and 5 of dd/mm/yyyy are the month.
@@ -97,7 +86,7 @@ QString headerLine(const Header& header, const QDate& writtenOn, int lineCount)
     return padLeft(header.nit, kNitWidth, QLatin1Char(' '))
         + basic::Format(writtenOn, QStringLiteral("yyyy")) + basic::Format(writtenOn, QStringLiteral("mm"))
         + basic::Format(writtenOn, QStringLiteral("dd"))
-        + trimBlanks(header.del) + trimBlanks(header.al)
+        + basic::Trim(header.del) + basic::Trim(header.al)
         + padLeft(patrono, kNitWidth, QLatin1Char(' '))
         + padLeft(QString::number(lineCount), kCountWidth, QLatin1Char('0'));
 }
@@ -114,7 +103,7 @@ QString detailLine(const Document& d)
     return padLeft(textOf(d.provee), kNitWidth, QLatin1Char(' ')) + fecha + textOf(d.disTipo)
         + padLeft(textOf(d.serie), kSerieWidth, QLatin1Char(' '))
         + padLeft(textOf(d.noDoc), kNoDocWidth, QLatin1Char(' '))
-        + padLeft(trimBlanks(textOf(d.descripcion).left(kDescriptionWidth)), kDescriptionWidth, QLatin1Char(' '))
+        + padLeft(basic::Trim(textOf(d.descripcion).left(kDescriptionWidth)), kDescriptionWidth, QLatin1Char(' '))
         + padLeft(amountText(d.monto), kAmountWidth, QLatin1Char('0'));
 }
 

@@ -54,9 +54,6 @@ QString fileName(const Header& header);
 // The document kind of a type code: "F" for "0", "T" for "1", "I" for anything else.
 QString documentKind(const QVariant& tipo);
 
-// Leading and trailing blanks removed (blanks only; tabs and other white space stay).
-QString trimBlanks(const QString& text);
-
 // The value right-aligned in a field of the width, filled in front with the fill character;
 // a value of the width or longer comes back whole.
 QString padLeft(const QString& value, int width, QChar fill);

@@ -1031,18 +1031,25 @@ bool frmPlanillas::taxpayerShown() const
     return !loadedTaxpayer().isEmpty() && cmbContrib->BoundText() == loadedTaxpayer();
 }
 
-void frmPlanillas::cmdGrabar_Click()
+bool frmPlanillas::mayWrite(const std::optional<worksheet::CheckFailure>& failure)
 {
-    const DocumentInput in = input();
-    if (const auto failure = checkSave(variant(), in)) {
+    if (failure) {
         report(*failure);
-        return;
+        return false;
     }
     if (!taxpayerShown()) {
         info(kNoTaxpayer, kZal);
         SetFocus(cmbContrib);
-        return;
+        return false;
     }
+    return true;
+}
+
+void frmPlanillas::cmdGrabar_Click()
+{
+    const DocumentInput in = input();
+    if (!mayWrite(checkSave(variant(), in)))
+        return;
     const bool fuel = isFuel(variant(), in.gastoText);
     DocumentValues values;
     values.fecha = basic::CDate(in.fecha);
@@ -1095,15 +1102,8 @@ void frmPlanillas::cmdGrabar_Click()
 void frmPlanillas::cmdBorrar_Click()
 {
     const DocumentInput in = input();
-    if (const auto failure = checkDelete(variant(), in)) {
-        report(*failure);
+    if (!mayWrite(checkDelete(variant(), in)))
         return;
-    }
-    if (!taxpayerShown()) {
-        info(kNoTaxpayer, kZal);
-        SetFocus(cmbContrib);
-        return;
-    }
     const DocumentKey key {headerNo(), cmbProvee->Text(), in.typeCode, in.serie, in.doc};
     try {
         if (deleteDocument(dtDetalle->Recordset(), variant(), key))

@@ -135,6 +135,9 @@ protected:
     virtual void takeNewSupplier();
     // Whether the worksheet shown belongs to the taxpayer in the box.
     bool taxpayerShown() const;
+    // The checks of a save or delete, then the taxpayer shown: false (after saying why) when the
+    // document must not be written.
+    bool mayWrite(const std::optional<worksheet::CheckFailure>& failure);
     // What a print of the worksheet shown hands over: no header unless it was found for the
     // taxpayer in the box.
     printing::WorksheetPrint worksheetPrint() const;

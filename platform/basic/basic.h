@@ -110,4 +110,8 @@ QString numberToText(double value);
 // The text of a date in the regional short-date format (a year letter "a" means the year, as "y").
 QString dateToText(const QDate& date);
 
+// Leading and trailing blanks (spaces) removed, as the runtime's Trim does; tabs and other white
+// space stay.
+QString Trim(const QString& text);
+
 } // namespace basic
