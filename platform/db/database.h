@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 namespace db {
@@ -145,6 +146,20 @@ public:
     QVariant bookmark() const;
     void setBookmark(const QVariant& bookmark);
     QVariant lastModified() const;
+
+    // For views over the rows (the bound grid): the bookmarks of the rows in their order, deleted
+    // rows left out, and a field of a row by its bookmark, read without moving the cursor (an
+    // invalid QVariant for a row that is gone or an index out of range).
+    QList<int> bookmarks() const;
+    QVariant fieldOf(int bookmark, int index) const;
+
+    // What changed, for the watchers of a record set (shared by all its copies): the cursor moved;
+    // rows were added or deleted; the rows were read anew (requery).
+    enum class Change { Moved, RowsChanged, Reloaded };
+    // Calls watcher after every change until unwatch(id). The watcher must not outlive what it
+    // captures; unwatch it first.
+    int watch(std::function<void(Change)> watcher) const;
+    void unwatch(int id) const;
 
     struct Impl;
 private:

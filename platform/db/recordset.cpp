@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace db {
 
@@ -84,6 +86,27 @@ struct Recordset::Impl {
     EditMode mode = EditMode::None;
     QVariantList buffer;
     QList<bool> dirty;
+
+    // Who wants to hear of changes (the bound grid).
+    std::vector<std::pair<int, std::function<void(Recordset::Change)>>> watchers;
+    int nextWatcher = 1;
+
+    void notify(Recordset::Change change) const
+    {
+        // A watcher may unwatch (or watch) while it is told: tell a copy of the list.
+        const auto current = watchers;
+        for (const auto& [id, watcher] : current)
+            if (watcher)
+                watcher(change);
+    }
+
+    // The position of the row of a bookmark (-1 when none): bookmarks grow along the rows.
+    int positionOf(int id) const
+    {
+        const auto it = std::lower_bound(rows.cbegin(), rows.cend(), id,
+                                         [](const Row& r, int wanted) { return r.id < wanted; });
+        return it != rows.cend() && it->id == id ? int(it - rows.cbegin()) : -1;
+    }
 
     void check() const
     {
@@ -284,6 +307,7 @@ struct Recordset::Impl {
     {
         cancelEdit();
         pos = p;
+        notify(Recordset::Change::Moved);
     }
 
     // The next live row from p in direction step; -1 / size() when none.
@@ -309,9 +333,8 @@ struct Recordset::Impl {
                 return r.values.at(i);
             };
             if (c.matches(lookup)) {
-                cancelEdit();
-                pos = p;
                 noMatch = false;
+                moveTo(p);
                 return;
             }
         }
@@ -397,7 +420,8 @@ struct Recordset::Impl {
         }
         // What the file holds now: automatic numbers, defaults, the engine's own conversions.
         reread(row);
-        if (mode == EditMode::Add) {
+        const bool added = mode == EditMode::Add;
+        if (added) {
             const bool atEnd = pos >= rows.size();
             rows << row;
             if (atEnd)
@@ -407,6 +431,7 @@ struct Recordset::Impl {
         }
         lastModified = row.id;
         cancelEdit();
+        notify(Recordset::Change::RowsChanged);
     }
 };
 
@@ -441,6 +466,7 @@ void Recordset::close()
     if (d) {
         d->open = false;
         d->rows.clear();
+        d->notify(Change::Reloaded);
     }
 }
 RecordsetType Recordset::type() const { return impl().type; }
@@ -618,6 +644,7 @@ void Recordset::remove()
     if (changed == 0)
         raise(err::RecordDeleted);
     row.deleted = true;
+    i.notify(Change::RowsChanged);
 }
 
 EditMode Recordset::editMode() const { return impl().mode; }
@@ -626,6 +653,7 @@ void Recordset::requery()
 {
     Impl& i = impl();
     i.load();
+    i.notify(Change::Reloaded);
 }
 
 QVariant Recordset::bookmark() const
@@ -638,16 +666,51 @@ QVariant Recordset::bookmark() const
 void Recordset::setBookmark(const QVariant& bookmark)
 {
     Impl& i = impl();
-    const int id = bookmark.toInt();
-    for (int p = 0; p < i.rows.size(); ++p) {
-        if (i.rows.at(p).id == id) {
-            if (i.rows.at(p).deleted)
-                raise(err::RecordDeleted);
-            i.moveTo(p);
-            return;
-        }
-    }
-    raise(err::InvalidArgument);
+    const int p = i.positionOf(bookmark.toInt());
+    if (p < 0)
+        raise(err::InvalidArgument);
+    if (i.rows.at(p).deleted)
+        raise(err::RecordDeleted);
+    i.moveTo(p);
+}
+
+QList<int> Recordset::bookmarks() const
+{
+    QList<int> ids;
+    if (!isOpen())
+        return ids;
+    ids.reserve(d->rows.size());
+    for (const Impl::Row& r : d->rows)
+        if (!r.deleted)
+            ids << r.id;
+    return ids;
+}
+
+QVariant Recordset::fieldOf(int bookmark, int index) const
+{
+    if (!isOpen())
+        return QVariant();
+    const int p = d->positionOf(bookmark);
+    if (p < 0 || d->rows.at(p).deleted || index < 0 || index >= d->rows.at(p).values.size())
+        return QVariant();
+    return d->rows.at(p).values.at(index);
+}
+
+int Recordset::watch(std::function<void(Change)> watcher) const
+{
+    if (!d)
+        return 0;
+    const int id = d->nextWatcher++;
+    d->watchers.emplace_back(id, std::move(watcher));
+    return id;
+}
+
+void Recordset::unwatch(int id) const
+{
+    if (!d)
+        return;
+    auto& w = d->watchers;
+    w.erase(std::remove_if(w.begin(), w.end(), [id](const auto& entry) { return entry.first == id; }), w.end());
 }
 
 QVariant Recordset::lastModified() const

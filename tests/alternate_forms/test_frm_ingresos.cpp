@@ -285,7 +285,7 @@ void TestFrmIngresos::printPanelFormGridShowsNoFuel()
     fill(o.f, Doc{o.ws.prov1, 11, {}, QStringLiteral("8"), QStringLiteral("15/08/2002"), QStringLiteral("1"),
                   QStringLiteral("10.00"), {}});
     save(o.f);
-    QCOMPARE(o.f.grdDetalle->item(1, 3)->text(), QStringLiteral("Factura Electronica"));
+    QCOMPARE(o.f.grdDetalle->text(1, 3), QStringLiteral("Factura Electronica"));
 }
 
 QTEST_MAIN(TestFrmIngresos)

@@ -150,8 +150,8 @@ void TestFrmContribuyente::loadShowsTheCatalogue()
     QCOMPARE(f.cmbContrib->count(), 2);
     QCOMPARE(f.grdConsulta->rowCount(), 2);
     QCOMPARE(f.grdConsulta->columnCount(), 15);
-    QCOMPARE(f.grdConsulta->horizontalHeaderItem(7)->text(), QStringLiteral("Departarmento"));
-    QCOMPARE(f.grdConsulta->horizontalHeaderItem(14)->text(), QStringLiteral("Nombre Patrón"));
+    QCOMPARE(f.grdConsulta->headerText(7), QStringLiteral("Departarmento"));
+    QCOMPARE(f.grdConsulta->headerText(14), QStringLiteral("Nombre Patrón"));
     QCOMPARE(f.grdConsulta->Caption(), QStringLiteral("LISTADO DE CONTRIBUYENTES"));
     QList<int> limits;
     for (QLineEdit* box : boxes(f))
@@ -571,21 +571,21 @@ void TestFrmContribuyente::consultationGrid()
     f.SSTab1->tabBar()->setFocus(Qt::TabFocusReason);
     QCOMPARE(QApplication::focusWidget(), f.SSTab1->tabBar());
     QCOMPARE(f.grdConsulta->rowCount(), 2);
-    const QString firstBefore = f.grdConsulta->item(0, 0)->text();
+    const QString firstBefore = f.grdConsulta->text(0, 0);
 
     // A click on a heading shows the rows again, in the same order.
     const QHeaderView* header = f.grdConsulta->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
     QCOMPARE(f.grdConsulta->rowCount(), 2);
-    QCOMPARE(f.grdConsulta->item(0, 0)->text(), firstBefore);
+    QCOMPARE(f.grdConsulta->text(0, 0), firstBefore);
 
     int row = -1;
     for (int i = 0; i < f.grdConsulta->rowCount(); ++i)
-        if (f.grdConsulta->item(i, 0)->text() == QLatin1String("12345679"))
+        if (f.grdConsulta->text(i, 0) == QLatin1String("12345679"))
             row = i;
     QVERIFY(row >= 0);
-    const QPoint at = f.grdConsulta->visualItemRect(f.grdConsulta->item(row, 1)).center();
+    const QPoint at = f.grdConsulta->cellRect(row, 1).center();
     QTest::mouseClick(f.grdConsulta->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(f.grdConsulta->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(f.SSTab1->currentIndex(), 0);

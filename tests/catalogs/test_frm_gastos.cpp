@@ -73,7 +73,7 @@ QStringList gridTexts(const frmGastos& f)
 {
     QStringList out;
     for (int row = 0; row < f.DBGrid1->rowCount(); ++row)
-        out << f.DBGrid1->item(row, 0)->text();
+        out << f.DBGrid1->text(row, 0);
     return out;
 }
 
@@ -117,8 +117,8 @@ void doubleClickGrid(frmGastos& f, const QString& description)
 {
     const int row = int(gridTexts(f).indexOf(description));
     QVERIFY2(row >= 0, qPrintable(description));
-    f.DBGrid1->scrollToItem(f.DBGrid1->item(row, 0));
-    const QPoint at = f.DBGrid1->visualItemRect(f.DBGrid1->item(row, 0)).center();
+    f.DBGrid1->scrollTo(f.DBGrid1->model()->index(row, 0));
+    const QPoint at = f.DBGrid1->cellRect(row, 0).center();
     QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, at);
 }

@@ -131,7 +131,7 @@ void TestFrmProveedor::loadShowsTheCatalogue()
     QCOMPARE(f.cmbNit->count(), 3);
     QCOMPARE(f.grdConsulta->rowCount(), 3);
     QCOMPARE(f.grdConsulta->columnCount(), 2);
-    QCOMPARE(f.grdConsulta->horizontalHeaderItem(1)->text(), QStringLiteral("Nombre"));
+    QCOMPARE(f.grdConsulta->headerText(1), QStringLiteral("Nombre"));
     QCOMPARE(f.grdConsulta->Caption(), QStringLiteral("LISTADO DE PROVEEDORES"));
     QCOMPARE(f.dtConsulta->Caption(), QStringLiteral("Doble Click para seleccionar..."));
     QCOMPARE(f.txtNombre->maxLength(), 50);
@@ -610,10 +610,10 @@ void TestFrmProveedor::gridDoubleClickLoadsTheRow()
     f.SSTab1->setCurrentIndex(1);
     int row = -1;
     for (int i = 0; i < f.grdConsulta->rowCount(); ++i)
-        if (f.grdConsulta->item(i, 0)->text() == QLatin1String("1000064K"))
+        if (f.grdConsulta->text(i, 0) == QLatin1String("1000064K"))
             row = i;
     QVERIFY(row >= 0);
-    const QPoint at = f.grdConsulta->visualItemRect(f.grdConsulta->item(row, 1)).center();
+    const QPoint at = f.grdConsulta->cellRect(row, 1).center();
     QTest::mouseClick(f.grdConsulta->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(f.grdConsulta->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(f.SSTab1->currentIndex(), 0);

@@ -15,7 +15,125 @@ class TestDbGrid : public QObject {
 private slots:
     void rowsColumnsAndCurrentRecord();
     void widthSetAfterAddColumnHolds();
+    void highlightFollowsTheRecordset();
+    void doubleClickReadsTheRowClicked();
+    void captionLeavesTheToolTip();
 };
+
+namespace {
+
+// A grid of five suppliers on its data control, in a shown form.
+struct FiveRows {
+    support::TestDatabase t;
+    ui::Form form;
+    ui::DataControl* dt = new ui::DataControl(&form);
+    ui::DBGrid* grid = new ui::DBGrid(&form);
+    FiveRows()
+    {
+        t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('1', 'A'), ('2', 'B'), ('3', 'C'), "
+                              "('4', 'D'), ('5', 'E')"));
+        auto* layout = new QVBoxLayout(&form);
+        layout->addWidget(grid);
+        grid->addColumn(QStringLiteral("Nit"), QStringLiteral("Nit"));
+        grid->setDataSource(dt);
+        dt->setDatabaseName(t.path());
+        dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
+        dt->setRecordSource(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit"));
+        dt->Refresh();
+    }
+    QString current() const { return dt->Recordset().field(QStringLiteral("Nit")).toString(); }
+    // The highlight once the program is idle again.
+    int highlighted() const
+    {
+        QCoreApplication::processEvents();
+        return grid->currentRow();
+    }
+};
+
+} // namespace
+
+void TestDbGrid::highlightFollowsTheRecordset()
+{
+    FiveRows g;
+    QCOMPARE(g.highlighted(), 0);   // a refresh stands on the first record
+
+    db::Recordset rs = g.dt->Recordset();
+    rs.findFirst(QStringLiteral("[Nit] = '3'"));
+    QCOMPARE(g.highlighted(), 2);
+    rs.moveLast();
+    QCOMPARE(g.highlighted(), 4);
+    // A walk over every record moves the highlight to where the walk ends.
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+    }
+    QCOMPARE(g.highlighted(), -1);   // past the last record nothing is highlighted
+    rs.moveFirst();
+    rs.moveNext();
+    QCOMPARE(g.highlighted(), 1);
+
+    // A requery reads the rows anew (one more) and stands on the first.
+    g.t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('0', 'Z')"));
+    rs.requery();
+    QCOMPARE(g.grid->rowCount(), 6);
+    QCOMPARE(g.highlighted(), 0);
+    QCOMPARE(g.grid->text(0, 0), QStringLiteral("0"));
+
+    // A new order (a sort) on the same control.
+    g.dt->setRecordSource(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit DESC"));
+    g.dt->RefreshRecordset();
+    QCOMPARE(g.grid->text(0, 0), QStringLiteral("5"));
+    g.dt->Recordset().findFirst(QStringLiteral("[Nit] = '4'"));
+    QCOMPARE(g.highlighted(), 1);
+
+    // The other way: choosing a row by the keyboard moves the record set.
+    g.form.show();
+    g.grid->setFocus();
+    QTest::keyClick(g.grid, Qt::Key_Down);
+    QCOMPARE(g.current(), QStringLiteral("3"));
+    QCOMPARE(g.highlighted(), 2);
+
+    // A deleted record leaves the grid.
+    db::Recordset now = g.dt->Recordset();
+    now.remove();
+    QCOMPARE(g.grid->rowCount(), 5);
+    QCOMPARE(g.highlighted(), -1);
+}
+
+void TestDbGrid::doubleClickReadsTheRowClicked()
+{
+    FiveRows g;
+    QStringList chosen;
+    g.form.onDblClick(g.grid, [&] { chosen << g.current(); });
+    g.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g.form));
+
+    // The user clicks row 0; the program then finds another record (a lookup by its key), and the
+    // user double-clicks row 0 again: the handler reads row 0, not the record found.
+    const QPoint row0 = g.grid->cellRect(0, 0).center();
+    QTest::mouseClick(g.grid->viewport(), Qt::LeftButton, {}, row0);
+    QCOMPARE(g.current(), QStringLiteral("1"));
+    g.dt->Recordset().findFirst(QStringLiteral("[Nit] = '4'"));
+    QCOMPARE(g.highlighted(), 3);
+    QTest::mouseDClick(g.grid->viewport(), Qt::LeftButton, {}, row0);
+    QCOMPARE(chosen, QStringList{QStringLiteral("1")});
+
+    // Even when the double click comes before the program is idle again.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);   // a new click, not a third one
+    g.dt->Recordset().findFirst(QStringLiteral("[Nit] = '5'"));
+    const QPoint row1 = g.grid->cellRect(1, 0).center();
+    QTest::mouseClick(g.grid->viewport(), Qt::LeftButton, {}, row1);   // a double click's first press
+    QTest::mouseDClick(g.grid->viewport(), Qt::LeftButton, {}, row1);
+    QCOMPARE(chosen.last(), QStringLiteral("2"));
+    QCOMPARE(g.highlighted(), 1);
+}
+
+void TestDbGrid::captionLeavesTheToolTip()
+{
+    FiveRows g;
+    g.grid->setToolTip(QStringLiteral("Doble click para seleccionar..."));
+    g.grid->setCaption(QStringLiteral("LISTADO DE DOCUMENTOS..."));
+    QCOMPARE(g.grid->toolTip(), QStringLiteral("Doble click para seleccionar..."));
+    QCOMPARE(g.grid->Caption(), QStringLiteral("LISTADO DE DOCUMENTOS..."));
+}
 
 void TestDbGrid::rowsColumnsAndCurrentRecord()
 {
@@ -41,9 +159,9 @@ void TestDbGrid::rowsColumnsAndCurrentRecord()
 
     QCOMPARE(grid->rowCount(), 3);
     QCOMPARE(grid->columnCount(), 2);
-    QCOMPARE(grid->horizontalHeaderItem(1)->text(), QStringLiteral("Nombre"));
-    QCOMPARE(grid->item(0, 1)->text(), QString());   // Null sorts first and shows empty
-    QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("124"));
+    QCOMPARE(grid->headerText(1), QStringLiteral("Nombre"));
+    QCOMPARE(grid->text(0, 1), QString());   // Null sorts first and shows empty
+    QCOMPARE(grid->text(1, 0), QStringLiteral("124"));
     QCOMPARE(dt->Recordset().field(QStringLiteral("Nit")).toString(), QStringLiteral("6K"));   // refresh: first row
 
     QString chosen;
@@ -74,10 +192,10 @@ void TestDbGrid::rowsColumnsAndCurrentRecord()
     dt2->setRecordSource(QStringLiteral("SELECT Enc, Monto, Fecha FROM Planilla_Det"));
     dt2->Refresh();
     QCOMPARE(grid2->columnCount(), 3);
-    QCOMPARE(grid2->item(0, 2)->text(), QStringLiteral("01/07/2001"));
+    QCOMPARE(grid2->text(0, 2), QStringLiteral("01/07/2001"));
     grid2->addColumn(QStringLiteral("Monto"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
     dt2->Refresh();
-    QCOMPARE(grid2->item(0, 0)->text(), QStringLiteral("1,234.50"));
+    QCOMPARE(grid2->text(0, 0), QStringLiteral("1,234.50"));
 }
 
 void TestDbGrid::widthSetAfterAddColumnHolds()
@@ -94,7 +212,7 @@ void TestDbGrid::widthSetAfterAddColumnHolds()
     grid->addColumn(QStringLiteral("Nombre"), QStringLiteral("Nombre"));
     grid->setAutoResize(false);
     QCOMPARE(grid->columnCount(), 2);
-    QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Nit"));
+    QCOMPARE(grid->headerText(0), QStringLiteral("Nit"));
     grid->setColumnWidth(0, 123);
     QCOMPARE(grid->columnWidth(0), 123);
 

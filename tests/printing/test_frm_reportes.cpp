@@ -107,7 +107,7 @@ QStringList gridColumn(const frmReportes& f, int column)
 {
     QStringList out;
     for (int row = 0; row < f.grdDetalle->rowCount(); ++row)
-        out << f.grdDetalle->item(row, column)->text();
+        out << f.grdDetalle->text(row, column);
     return out;
 }
 
@@ -149,7 +149,7 @@ private slots:
         QVERIFY(!f.cmdImprime->isHidden());
         QStringList captions;
         for (int i = 0; i < f.grdDetalle->columnCount(); ++i)
-            captions << f.grdDetalle->horizontalHeaderItem(i)->text();
+            captions << f.grdDetalle->headerText(i);
         QCOMPARE(captions, QStringList({"Provee", "Nombre", "Fecha", "Serie", "NoDoc", "Monto", "Galon", "DisTipo"}));
         QCOMPARE(f.cmbTipo->itemText(f.cmbTipo->findData(11)), QStringLiteral("Factura Electronica"));
         QCOMPARE(f.txtTotfac->text(), QString());

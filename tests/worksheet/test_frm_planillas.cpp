@@ -32,7 +32,7 @@ QStringList gridColumn(const frmPlanillas& f, int column)
 {
     QStringList out;
     for (int row = 0; row < f.grdDetalle->rowCount(); ++row)
-        out << f.grdDetalle->item(row, column)->text();
+        out << f.grdDetalle->text(row, column);
     return out;
 }
 
@@ -378,7 +378,7 @@ void TestFrmPlanillas::gridDoubleClickAndSort()
     fill(o.f, Doc{o.ws.prov2, 10, {}, QStringLiteral("7112"), QStringLiteral("11/09/2002"), QStringLiteral("3"), QStringLiteral("20.00"), {}});
     save(o.f);
     QCOMPARE(gridColumn(o.f, 3), (QStringList{"Factura", "Declaracion Aduanera", "Formulario 711"}));
-    QCOMPARE(o.f.grdDetalle->horizontalHeaderItem(6)->text(), QStringLiteral("Valor"));
+    QCOMPARE(o.f.grdDetalle->headerText(6), QStringLiteral("Valor"));
 
     ui::runHandler([&] { o.f.grdDetalle_HeadClick(6); });
     QCOMPARE(gridColumn(o.f, 6), (QStringList{"10.00", "20.00", "30.00"}));
