@@ -11,6 +11,7 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTranslator>
 
 namespace ui {
@@ -37,10 +38,52 @@ std::function<void(int)>& helpHandler()
     return handler;
 }
 
-// Nobody can answer a window on the offscreen platform (the tests run there).
+bool& realWindowsOffscreen()
+{
+    static bool on = false;
+    return on;
+}
+
+// Nobody can answer a window on the offscreen platform (the tests run there), unless a test
+// answers the real windows itself.
 bool nobodyCanAnswer()
 {
-    return QGuiApplication::platformName() == QLatin1String("offscreen");
+    return QGuiApplication::platformName() == QLatin1String("offscreen") && !realWindowsOffscreen();
+}
+
+// The program's texts break their lines with a carriage return (alone or before a line feed);
+// the boxes show every kind of break as a new line.
+QString withLineBreaks(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+void releaseButtonsHeldDown()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+            if (button->isDown())
+                button->setDown(false);
+    }
+}
+
+// A button pressed when a modal window opens never gets its release (the window takes the mouse)
+// and would stay drawn pressed. A box opened by the press itself (a guard run when the press
+// gives the button the focus) closes before the press has reached the button, which goes down
+// only then. Both are let go, as the desktop does: now, and once the press is over.
+void releasePressedButtons()
+{
+    releaseButtonsHeldDown();
+}
+
+void releaseButtonsAfterTheBox()
+{
+    QTimer::singleShot(0, qApp, [] {
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+            releaseButtonsHeldDown();
+    });
 }
 
 QString buttonText(int answer)
@@ -162,6 +205,11 @@ void showHelp(int context)
         helpHandler()(context);
 }
 
+void setRealWindowsOffscreen(bool on)
+{
+    realWindowsOffscreen() = on;
+}
+
 bool installSpanishTranslations()
 {
     if (!qApp)
@@ -181,10 +229,7 @@ std::unique_ptr<QMessageBox> QtDialogService::buildMessageBox(const QString& pro
     auto box = std::make_unique<QMessageBox>(parent);
     box->setWindowTitle(effectiveTitle(title));
     box->setTextFormat(Qt::PlainText);
-    // The program's texts break their lines with a carriage return; the box shows it as a new line.
-    QString text = prompt;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box->setText(text);
+    box->setText(withLineBreaks(prompt));
     switch (iconOf(style)) {
     case vbCritical: box->setIcon(QMessageBox::Critical); break;
     case vbQuestion: box->setIcon(QMessageBox::Question); break;
@@ -232,7 +277,9 @@ int QtDialogService::msgBox(const QString& prompt, int style, const QString& tit
         return harmlessAnswer(style);
     }
     std::unique_ptr<QMessageBox> box = buildMessageBox(prompt, style, title, helpContext, dialogParent());
+    releasePressedButtons();
     box->exec();
+    releaseButtonsAfterTheBox();
     const int answer = answerOf(*box, box->clickedButton());
     return answer > 0 ? answer : harmlessAnswer(style);
 }
@@ -245,11 +292,14 @@ QString QtDialogService::inputBox(const QString& prompt, const QString& title, c
     }
     QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(effectiveTitle(title));
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(withLineBreaks(prompt));
     dialog.setTextValue(defaultText);
     dialog.setOkButtonText(QStringLiteral("Aceptar"));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
-    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+    releasePressedButtons();
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    releaseButtonsAfterTheBox();
+    return accepted ? dialog.textValue() : QString();
 }
 
 namespace {

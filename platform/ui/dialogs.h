@@ -106,6 +106,10 @@ QString BrowseFolder(const QString& prompt, const QString& startFolder = {});
 void setHelpHandler(std::function<void(int context)> handler);
 void showHelp(int context);   // calls the handler, when there is one
 
+// The Qt service shows nothing on the offscreen platform, where nobody can answer. A test that
+// answers the real windows itself (closing them from a timer) turns them on.
+void setRealWindowsOffscreen(bool on);
+
 // Loads Qt's own Spanish translations (standard dialogs, context menus) into the application.
 // Returns false when they cannot be found.
 bool installSpanishTranslations();

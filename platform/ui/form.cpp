@@ -9,6 +9,7 @@
 #include "platform/ui/sizing.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -58,12 +59,19 @@ QPointer<QMdiArea>& mainArea()
     return area;
 }
 
+void noteFocusMove(QWidget* widget);
+
 void applyFocus(QWidget* widget)
 {
     QWidget* window = widget->window();
     if (window->isVisible() && !window->isActiveWindow())
         window->activateWindow();
     widget->setFocus(Qt::OtherFocusReason);
+    // When the window is not active yet (a message box has just closed and the window manager
+    // hands the activation back later), Qt delivers the focus only with the activation. The move
+    // was asked for now, so its handlers run now; the focus-in that comes with the activation
+    // then finds the move made and runs nothing.
+    noteFocusMove(widget);
 }
 
 void drainFocusQueue()
@@ -105,10 +113,33 @@ void reportRunTimeError(int number, const QString& description)
     MsgBox(text, vbCritical);
 }
 
-bool isFocusNoise(Qt::FocusReason reason)
+qsizetype pendingFocusMoves()
 {
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
-        || reason == Qt::MenuBarFocusReason;
+    return focusState().queue.size();
+}
+
+// Where a focus widget is: its form (none for a message box, another window, the main window's
+// menu bar) and the control it belongs to. A combo's line edit and its open list belong to the
+// combo, the edit of a spin box to the spin box; any other widget is a control of its own.
+struct FocusPlace {
+    Form* form = nullptr;
+    QWidget* control = nullptr;
+};
+
+FocusPlace placeOf(QWidget* widget)
+{
+    QWidget* control = widget;
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (auto* form = qobject_cast<Form*>(w))
+            return {form, control};
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w))
+            control = w;
+        // A pop-up (a combo's list, a context menu) belongs to the widget that opened it; any
+        // other window (a message box over the form) is not part of the form.
+        if (w->isWindow() && w->windowType() != Qt::Popup)
+            return {};
+    }
+    return {};
 }
 
 int keyAsciiOf(const QKeyEvent& event)
@@ -263,22 +294,31 @@ public:
 
     // The form that holds the focus widget is the active one: this notices the return to a
     // window whose activation no other signal reports (the main window after a dialog form).
+    // Then the form hears which of its controls has the focus now.
     void watchFocus()
     {
         if (watchingFocus_ || !qApp)
             return;
         watchingFocus_ = true;
         QObject::connect(qApp, &QApplication::focusChanged, qApp, [this](QWidget*, QWidget* now) {
-            if (suspended)
-                return;
-            for (QWidget* w = now; w; w = w->parentWidget()) {
-                if (auto* form = qobject_cast<Form*>(w)) {
-                    if (form->loaded_)
-                        setActive(form);
-                    return;
-                }
-            }
+            if (now)
+                focusArrived(now);
         });
+    }
+
+    // The focus is (or is to be, when its window comes back) in widget: the form it belongs to
+    // becomes the active one and its field handlers run when the field changed.
+    void focusArrived(QWidget* widget)
+    {
+        if (suspended)
+            return;
+        const FocusPlace place = placeOf(widget);
+        if (!place.form || !place.form->loaded_)
+            return;
+        QPointer<Form> form = place.form;
+        setActive(form);
+        if (form && form->loaded_)
+            form->fieldEntered(place.control);
     }
 
     void hook(QMdiArea* area)
@@ -304,6 +344,16 @@ private:
     QPointer<Form> active_;
     bool watchingFocus_ = false;
 };
+
+namespace {
+
+void noteFocusMove(QWidget* widget)
+{
+    if (widget && widget->isVisible() && widget->isEnabled())
+        ActivationTracker::instance().focusArrived(widget);
+}
+
+} // namespace
 
 Form* activeForm()
 {
@@ -353,6 +403,37 @@ public:
             runHandler(handler);
     }
 
+    // The focus has moved to control, a control of this form. Leaving a field and entering
+    // another are what the form hears of it: a window losing and getting back the activation,
+    // and a combo opening or closing its own list, leave the field as it was, so they run
+    // nothing, however many focus events Qt sends for them. The two handlers run in one scope:
+    // the moves they ask for are made once both have run. When the field left sends the focus
+    // elsewhere, the field arrived at is passed over (Qt never gives it the focus).
+    void fieldEntered(QWidget* control)
+    {
+        if (!enabled || control == field_)
+            return;
+        const QPointer<QWidget> left = field_;
+        const bool wasEntered = entered_;
+        field_ = control;
+        entered_ = false;
+        HandlerScope scope;
+        const qsizetype movesBefore = pendingFocusMoves();
+        if (left && wasEntered) {
+            const auto it = routes_.constFind(left.data());
+            if (it != routes_.constEnd())
+                call(it->lostFocus);
+        }
+        if (field_ != control || pendingFocusMoves() != movesBefore)
+            return;
+        entered_ = true;
+        const auto it = routes_.constFind(control);
+        if (it != routes_.constEnd())
+            call(it->gotFocus);
+    }
+
+    QWidget* field() const { return field_; }
+
     struct Routes {
         std::function<void(int&)> keyPress;
         std::function<void()> gotFocus;
@@ -391,18 +472,6 @@ protected:
         switch (event->type()) {
         case QEvent::KeyPress:
             return routeKey(watched, static_cast<QKeyEvent*>(event));
-        case QEvent::FocusIn:
-        case QEvent::FocusOut: {
-            if (keyAliases_.contains(watched))
-                return false;
-            const auto it = routes_.constFind(watched);
-            if (it == routes_.constEnd())
-                return false;
-            if (isFocusNoise(static_cast<QFocusEvent*>(event)->reason()))
-                return false;
-            call(event->type() == QEvent::FocusIn ? it->gotFocus : it->lostFocus);
-            return false;
-        }
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick: {
             const auto it = routes_.constFind(watched);
@@ -465,6 +534,8 @@ private:
     QHash<QObject*, Routes> routes_;
     QHash<QObject*, QObject*> keyAliases_;
     bool replaying_ = false;
+    QPointer<QWidget> field_;   // the control the form's focus is in
+    bool entered_ = false;      // its GotFocus ran (a field passed over is not left either)
 };
 
 } // namespace detail
@@ -674,6 +745,16 @@ QMdiArea* Form::mdiArea() const
 void Form::SetFocus(QWidget* widget)
 {
     ui::SetFocus(widget);
+}
+
+void Form::fieldEntered(QWidget* control)
+{
+    router_->fieldEntered(control);
+}
+
+QWidget* Form::focusedField() const
+{
+    return router_->field();
 }
 
 void Form::setMousePointer(int pointer)

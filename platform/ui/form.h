@@ -98,6 +98,8 @@ public:
 
     // Focus (see above).
     void SetFocus(QWidget* widget);
+    // The control the form's focus is in, as its handlers saw it (null before the first).
+    QWidget* focusedField() const;
 
     // The form's own mouse pointer (0 default, 11 hourglass ...), see mouse_pointer.h.
     void setMousePointer(int pointer);
@@ -124,6 +126,7 @@ protected:
 private:
     friend class ActivationTracker;
     void showNormalOrChild();
+    void fieldEntered(QWidget* control);
     void centreIfUnplaced();
     void detachFromMdi();
 

@@ -265,11 +265,11 @@ void TestUiForms::runawayFocusCascadeStops()
     LogForm form(QStringLiteral("frmCascade"));
     int gotA = 0;
     int gotB = 0;
-    form.onGotFocus(form.txtA, [&] { ++gotA; form.SetFocus(form.txtB); });
-    form.onGotFocus(form.txtB, [&] { ++gotB; form.SetFocus(form.txtA); });
     form.Show();
     QVERIFY(showActive(form));
     form.txtC->setFocus();
+    form.onGotFocus(form.txtA, [&] { ++gotA; form.SetFocus(form.txtB); });
+    form.onGotFocus(form.txtB, [&] { ++gotB; form.SetFocus(form.txtA); });
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Focus moves stopped after 16")));
     QTest::mouseClick(form.txtA, Qt::LeftButton);
