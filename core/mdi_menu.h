@@ -3,7 +3,12 @@
 // the registry of the program's forms.
 //
 // Forms. Every form is one program-wide instance, made on first use:
-//   MDIMenu::form<frmX>()      the instance (made when needed, not loaded)
+//   MDIMenu::form<frmX>()      the instance (made when needed, not loaded). A form that was
+//                              unloaded is replaced by a new instance, so that opening it again
+//                              starts as designed: controls as laid out, state as declared. What
+//                              a form keeps across an unload it takes over from the old instance
+//                              in a member keepAcrossUnload(const frmX& previous); the old one is
+//                              deleted once the program is idle.
 //   MDIMenu::findForm<frmX>()  the instance, or nullptr when none was made
 //   MDIMenu::loadForm<frmX>()  loads it (a child form shows itself); loading a loaded form
 //                              changes nothing, so it does not come forward
@@ -153,13 +158,19 @@ template <class F> F* MDIMenu::findForm()
 
 template <class F> F* MDIMenu::form()
 {
-    if (F* existing = findForm<F>())
+    F* existing = findForm<F>();
+    if (existing && !existing->wasUnloaded())
         return existing;
     F* made;
     if constexpr (std::is_default_constructible_v<F>)
         made = new F();
     else
         made = new F(nullptr);
+    if (existing) {
+        if constexpr (requires(F& fresh, const F& previous) { fresh.keepAcrossUnload(previous); })
+            made->keepAcrossUnload(*existing);
+        existing->deleteLater();
+    }
     registerForm(std::type_index(typeid(F)), made);
     return made;
 }

@@ -114,6 +114,10 @@ public:
     ui::StatusBar* Stat;
     report::ReportControl rptImprime{QStringLiteral("rptImprime")};
 
+    // Opened again after an unload, the form puts back the taxpayer it last showed (its
+    // activation selects it in the taxpayer box); everything else starts afresh.
+    void keepAcrossUnload(const frmPlanillas& previous) { ContribAnterior = previous.ContribAnterior; }
+
     // Form state.
     QString ContribAnterior;
     QString ProveedorAnterior;

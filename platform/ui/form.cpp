@@ -571,6 +571,7 @@ void Form::Load()
     if (loaded_)
         return;
     loaded_ = true;
+    everLoaded_ = true;
     // Enter must never press a default button of the form.
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(false);

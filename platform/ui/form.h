@@ -22,7 +22,9 @@
 //               not forms deactivate nothing. Unloading runs no Deactivate; the next child form
 //               of the area (or, after a form in a window of its own, the active child form)
 //               is activated once the unloading form is gone.
-//   The form object survives Unload; a later Load runs Form_Load again on the same controls.
+//   The form object survives Unload (a later Load runs Form_Load again on the same controls);
+//   the main window's registry makes a new one instead, so that a form opened again starts as
+//   designed (MDIMenu::form).
 //
 // Event routing (connect a control's events to the form's handlers, usually in the constructor)
 //   onKeyPress(w, fn)  fn(int& KeyAscii) for printable characters and Enter = 13, Esc = 27,
@@ -80,6 +82,8 @@ public:
     bool Unload(int unloadMode = vbFormCode);
     void showModal();
     bool isLoaded() const { return loaded_; }
+    // Loaded once and unloaded since: what it shows belongs to an opening that is over.
+    bool wasUnloaded() const { return everLoaded_ && !loaded_; }
     bool isModal() const { return modal_; }   // shown by showModal() and not yet back
 
     // Handlers of the life cycle; forms override the ones they use.
@@ -135,6 +139,7 @@ private:
     QPointer<QMdiArea> area_;
     QPointer<QMdiSubWindow> subWindow_;
     bool loaded_ = false;
+    bool everLoaded_ = false;
     bool unloading_ = false;
     bool modal_ = false;
     bool mdiChild_ = false;

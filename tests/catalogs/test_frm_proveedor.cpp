@@ -641,7 +641,7 @@ void TestFrmProveedor::menuLockedWhileOpen()
     QVERIFY(menu.mn00104->isEnabled());
     // A new load starts from an empty form.
     f->cmbNit->setText(QStringLiteral("12345679"));
-    MDIMenu::loadForm<frmProveedor>();
+    f = MDIMenu::loadForm<frmProveedor>();
     QCOMPARE(f->cmbNit->Text(), QString());
     QVERIFY(!menu.mn00104->isEnabled());
     QVERIFY(dialogs.calls().isEmpty());

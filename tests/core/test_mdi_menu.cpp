@@ -201,10 +201,15 @@ void TestMdiMenu::oneInstancePerForm()
     QCOMPARE(ui::activeForm(), entry);
     QCOMPARE(w.mdiArea->activeSubWindow(), entry->subWindow());
 
-    // After unloading, the same instance loads again.
+    // After unloading, opening it again loads a new instance, as designed; the old one goes.
     QVERIFY(entry->Unload());
-    QCOMPARE(MDIMenu::loadForm<EntryLikeForm>(), entry);
-    QCOMPARE(entry->loads, 2);
+    QPointer<EntryLikeForm> old = entry;
+    EntryLikeForm* again = MDIMenu::loadForm<EntryLikeForm>();
+    QVERIFY(again != entry);
+    QCOMPARE(again->loads, 1);
+    QVERIFY(again->isLoaded());
+    QCOMPARE(MDIMenu::findForm<EntryLikeForm>(), again);
+    QTRY_VERIFY(!old);
 }
 
 void TestMdiMenu::menuLockingAsChildFormsDoIt()

@@ -625,6 +625,7 @@ void TestFrmIsr::openedAgainKeepsItsSize()
     f->cmdSalir->click();
     QVERIFY(!f->isLoaded());
     menu.ISR->trigger();
+    f = MDIMenu::findForm<frmISR>();
     QVERIFY(f->isLoaded());
     QCOMPARE(f->size(), first);
 }
@@ -656,6 +657,7 @@ void TestFrmIsr::menuOpensOnceAndClosingUnlocks()
     QVERIFY(!Biblio::gPlanillaAbierta);
     // Opened again, it starts empty.
     menu.ISR->trigger();
+    f = MDIMenu::findForm<frmISR>();
     QVERIFY(f->isLoaded());
     QCOMPARE(f->cmbContrib->Text(), QString());
     QCOMPARE(employers(*f), QStringLiteral("||||||"));
