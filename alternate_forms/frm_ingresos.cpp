@@ -5,7 +5,7 @@
 #include "platform/basic/basic.h"
 #include "platform/db/database.h"
 #include "platform/ui/db_combo.h"
-#include "printing/worksheet_print.h"
+#include "worksheet/worksheet_print.h"
 
 #include <QLineEdit>
 #include <QPushButton>

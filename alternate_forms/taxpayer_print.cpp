@@ -4,8 +4,8 @@
 #include "platform/basic/basic.h"
 #include "platform/db/database.h"
 #include "platform/ui/dialogs.h"
-#include "printing/filing.h"
-#include "printing/worksheet_print.h"
+#include "worksheet/filing.h"
+#include "worksheet/worksheet_print.h"
 
 namespace alternate {
 

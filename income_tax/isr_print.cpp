@@ -1,7 +1,7 @@
 #include "income_tax/isr_print.h"
 
 #include "platform/report/report_control.h"
-#include "printing/filing.h"
+#include "worksheet/filing.h"
 
 namespace income_tax {
 

@@ -8,7 +8,7 @@
 #include "platform/ui/db_combo.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/sizing.h"
-#include "printing/filing.h"
+#include "worksheet/filing.h"
 
 #include <QRadioButton>
 #include <QRegularExpression>

@@ -8,7 +8,7 @@
 //   QList<printing::FigureRow> rows = ...;              // Tipo, Fecha, Monto, Gasto, Galon
 //   printing::FuelCodes codes = ...;                    // Gastos.Codigo of each fuel description
 //   printing::WorksheetFigures f = printing::worksheetBreakdown(rows, codes, gCoeficiente);
-#include "printing/worksheet_print.h"
+#include "worksheet/worksheet_print.h"
 
 #include <QList>
 #include <QVariant>

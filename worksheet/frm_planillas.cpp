@@ -15,7 +15,7 @@
 #include "platform/ui/mouse_pointer.h"
 #include "platform/ui/sizing.h"
 #include "platform/ui/status_bar.h"
-#include "printing/worksheet_print.h"
+#include "worksheet/worksheet_print.h"
 #include "worksheet/store.h"
 
 #include <QAction>

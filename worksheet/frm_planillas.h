@@ -8,7 +8,7 @@
 // (Encuentra, Gogo, LimpiaDet, the header sort) in WorksheetForm. Save and delete act only on the
 // taxpayer whose worksheet Encuentra loaded.
 #include "platform/report/report_control.h"
-#include "printing/worksheet_print.h"
+#include "worksheet/worksheet_print.h"
 #include "worksheet/checks.h"
 #include "worksheet/worksheet_form.h"
 

@@ -1,6 +1,7 @@
 #include "platform/system/help.h"
 
 #include "platform/system/end.h"
+#include "platform/ui/sizing.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -120,6 +121,10 @@ bool HelpViewer::showContents()
     const bool loaded = load();
     browser_->verticalScrollBar()->setValue(0);
     browser_->horizontalScrollBar()->setValue(0);
+    // The first time it opens, the window is centred on the screen like every other window; later
+    // it opens where it was last, moved by the user or not.
+    if (!window_->isVisible() && !window_->testAttribute(Qt::WA_Moved))
+        ui::placeOnScreen(window_, window_->size());
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -12,6 +12,7 @@
 #include <QLocalSocket>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -84,6 +85,7 @@ private slots:
     void helpContexts();
     void helpContentsAndClose();
     void helpUnknownContextAndMissingFile();
+    void helpWindowOpensCentredThenStays();
 
     // Registry and shell
     void registryEmptyFindsNothing();
@@ -444,6 +446,27 @@ void TestSystem::helpUnknownContextAndMissingFile()
     // A file that appears later is read on the next use.
     QVERIFY(QFile::copy(helpFilePath(), missing));
     QVERIFY(viewer.showContext(1080));
+}
+
+void TestSystem::helpWindowOpensCentredThenStays()
+{
+    HelpViewer viewer;
+    viewer.setHelpFile(helpFilePath());
+    QVERIFY(viewer.showContents());
+    QWidget* window = viewer.window();
+    const QRect free = window->screen()->availableGeometry();
+    QVERIFY(free.contains(window->geometry()));
+    // Centred on the screen's free area: as much room left as right, above as below.
+    const QPoint centred = free.topLeft()
+                           + QPoint((free.width() - window->width()) / 2, (free.height() - window->height()) / 2);
+    QCOMPARE(window->pos(), centred);
+
+    // Moved by the user, closed and opened again: it comes back where the user left it.
+    const QPoint moved = window->pos() + QPoint(-40, -30);
+    window->move(moved);
+    viewer.close();
+    QVERIFY(viewer.showContext(1080));
+    QCOMPARE(window->pos(), moved);
 }
 
 // --- Registry and shell --------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // The program's templates rendered to text (and the worksheet to PDF): their rows, groups and
 // totals, and every formula the prints hand over.
 #include "platform/report/report_control.h"
-#include "printing/filing.h"
+#include "worksheet/filing.h"
 #include "printing_fixture.h"
 
 #include <QProcess>

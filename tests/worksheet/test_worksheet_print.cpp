@@ -4,9 +4,9 @@
 #include "core/biblio.h"
 #include "platform/report/report_control.h"
 #include "platform/system/app_info.h"
-#include "printing/filing.h"
-#include "printing/worksheet_print.h"
-#include "printing_fixture.h"
+#include "worksheet/filing.h"
+#include "worksheet/worksheet_print.h"
+#include "printing/printing_fixture.h"
 #include "support/report_presenter.h"
 #include "support/scripted_dialogs.h"
 

@@ -1,4 +1,4 @@
-#include "printing/filing.h"
+#include "worksheet/filing.h"
 
 #include "platform/basic/basic.h"
 #include "platform/report/report_control.h"

@@ -1,10 +1,10 @@
-#include "printing/worksheet_print.h"
+#include "worksheet/worksheet_print.h"
 
 #include "core/biblio.h"
 #include "platform/basic/basic.h"
 #include "platform/report/report_control.h"
 #include "platform/system/clock.h"
-#include "printing/filing.h"
+#include "worksheet/filing.h"
 
 namespace printing {
 
