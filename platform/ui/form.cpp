@@ -47,6 +47,12 @@ FocusState& focusState()
     return state;
 }
 
+std::function<void(QWidget*, bool)>& focusTrace()
+{
+    static std::function<void(QWidget*, bool)> trace;
+    return trace;
+}
+
 std::function<void(Form&)>& modalRunner()
 {
     static std::function<void(Form&)> runner;
@@ -128,6 +134,10 @@ struct FocusPlace {
 
 FocusPlace placeOf(QWidget* widget)
 {
+    // The focus in a hidden widget (the list of a combo closed before, which a platform may hand
+    // the focus to when another pop-up closes) is in no field.
+    if (!widget->isVisible())
+        return {};
     QWidget* control = widget;
     for (QWidget* w = widget; w; w = w->parentWidget()) {
         if (auto* form = qobject_cast<Form*>(w))
@@ -222,6 +232,11 @@ void SetFocus(QWidget* widget)
     s.queue.append(widget);
     if (s.depth == 0 && !s.draining)
         drainFocusQueue();
+}
+
+void setFocusTrace(std::function<void(QWidget*, bool)> trace)
+{
+    focusTrace() = std::move(trace);
 }
 
 void setModalRunner(std::function<void(Form&)> runner)
@@ -420,6 +435,8 @@ public:
         HandlerScope scope;
         const qsizetype movesBefore = pendingFocusMoves();
         if (left && wasEntered) {
+            if (focusTrace())
+                focusTrace()(left, false);
             const auto it = routes_.constFind(left.data());
             if (it != routes_.constEnd())
                 call(it->lostFocus);
@@ -427,6 +444,8 @@ public:
         if (field_ != control || pendingFocusMoves() != movesBefore)
             return;
         entered_ = true;
+        if (focusTrace())
+            focusTrace()(control, true);
         const auto it = routes_.constFind(control);
         if (it != routes_.constEnd())
             call(it->gotFocus);

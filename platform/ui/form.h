@@ -166,6 +166,11 @@ void SetFocus(QWidget* widget);
 // The form that is active now (null when none).
 Form* activeForm();
 
+// Told of every field the router leaves (entered false) or enters (true) for a form's handlers,
+// whether or not the form has a handler for it: a trace of the focus as the forms see it, for
+// the tests and for a focus problem. An empty function turns it off.
+void setFocusTrace(std::function<void(QWidget* control, bool entered)> trace);
+
 // When set, showModal() calls the runner (after loading and showing the form) instead of waiting
 // in an event loop; the runner drives the form and unloads it. An empty function removes it.
 void setModalRunner(std::function<void(Form&)> runner);
