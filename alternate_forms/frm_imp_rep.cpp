@@ -9,6 +9,7 @@
 #include "platform/ui/db_combo.h"
 #include "platform/ui/sizing.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -24,6 +25,9 @@ frmImpRep::frmImpRep(QWidget* parent) : frmIngresos(Variant::printPanelForm(), p
     dtPeriodos = layout.dtPeriodos;
     SSCommand1 = layout.SSCommand1;
     Label9 = layout.Label9;
+    Frame1 = layout.Frame1;
+    cmdExit = layout.cmdExit;
+    SSCommand2 = layout.SSCommand2;
     dtPeriodos->setVisible(false);
     ui::fitToChars(cmbOrganizacion, 45);   // names hold up to 90 characters; the box grows with the form
     dtPeriodos->setRecordSource(
@@ -39,15 +43,11 @@ void frmImpRep::Form_Load()
     frmIngresos::Form_Load();
     dtPeriodos->setDatabaseName(Biblio::gBaseDatos.toString());
     dtPeriodos->setConnect(QStringLiteral(";PWD=MIRVOSK"));
+    // The data control stands on the current period; the panel's label keeps its design text.
     try {
         dtPeriodos->Refresh();
-        db::Recordset rs = dtPeriodos->Recordset();
-        if (!Biblio::gPeriodo.isEmpty()) {
-            rs.findFirst(QStringLiteral("[No] = ") + db::quoteLiteral(Biblio::gPeriodo));
-            // The panel shows the period its print names.
-            if (!rs.noMatch())
-                Label9->setText(QStringLiteral("Período Actual: ") + basic::CStr(rs.field(QStringLiteral("Dis"))));
-        }
+        if (!Biblio::gPeriodo.isEmpty())
+            dtPeriodos->Recordset().findFirst(QStringLiteral("[No] = ") + db::quoteLiteral(Biblio::gPeriodo));
     } catch (const db::DbError&) {
     }
 }
@@ -59,6 +59,18 @@ void frmImpRep::SSCommand1_Click()
     request.name = cmbOrganizacion->Text();
     request.julyGroup = true;
     request.panelSums = true;
-    if (!alternate::printTaxpayer(report, request) && request.contribuyente.isEmpty())
+    if (alternate::refusedWithoutTaxpayer(request)) {
         SetFocus(cmbOrganizacion);
+        return;
+    }
+    const std::optional<alternate::TaxpayerFigures> figures = alternate::openAndRead(BaseDatosPanel, request);
+    if (!figures)
+        return;
+    SumaCombustible = figures->fuel;
+    for (size_t i = 0; i < SumaCombustible.size(); ++i)
+        CreditoCombustible[i] = alternate::fuelCredit(SumaCombustible[i], figures->coefficient);
+    SumaTipo = figures->perType;
+    TotalCompra = SumaTipo.value(0) + SumaTipo.value(2);
+    TotalCredito = SumaTipo.value(7) + SumaTipo.value(8) + SumaTipo.value(9) + SumaTipo.value(10);
+    alternate::printFigures(report, request, *figures);
 }

@@ -13,6 +13,10 @@ public:
     // words (slot 0) and as the credit box shows it.
     void cmdImprime_Click() override;
 
+    // The number box was confirmed with Enter since it got the focus (the name these forms
+    // give the entry form's DocConfirmado).
+    bool& DocumentoConEnter = DocConfirmado;
+
 protected:
     // For the form with the print panel: its own layout on its own variant.
     frmIngresos(const worksheet::Variant& variant, QWidget* parent);

@@ -99,22 +99,29 @@ QList<QPair<int, QString>> panelFormulas(const TaxpayerFigures& f)
     return out;
 }
 
-bool printTaxpayer(report::ReportControl& control, const TaxpayerPrintRequest& request)
+bool refusedWithoutTaxpayer(const TaxpayerPrintRequest& request)
 {
-    if (request.contribuyente.isEmpty()) {
-        ui::MsgBox(QStringLiteral(" Debe seleccionar un Usuario válido..."), ui::vbInformation, QStringLiteral(" ZAL..."));
+    if (!request.contribuyente.isEmpty())
         return false;
-    }
-    TaxpayerFigures figures;
+    ui::MsgBox(QStringLiteral(" Debe seleccionar un Usuario válido..."), ui::vbInformation, QStringLiteral(" ZAL..."));
+    return true;
+}
+
+std::optional<TaxpayerFigures> openAndRead(db::Database& connection, const TaxpayerPrintRequest& request)
+{
     try {
-        db::Database database = db::Database::open(Biblio::gBaseDatos.toString(), Biblio::kConnect);
-        figures = readFigures(database, request.contribuyente, Biblio::gPeriodo, worksheet::Variant::olderForm(),
-                              request.julyGroup);
+        connection = db::Database::open(Biblio::gBaseDatos.toString(), Biblio::kConnect);
+        return readFigures(connection, request.contribuyente, Biblio::gPeriodo, worksheet::Variant::olderForm(),
+                           request.julyGroup);
     } catch (const db::DbError& e) {
         ui::MsgBox(QStringLiteral("Error No. ") + QString::number(e.number()) + QStringLiteral(": ") + e.description(),
                    ui::vbCritical);
-        return false;
+        return std::nullopt;
     }
+}
+
+bool printFigures(report::ReportControl& control, const TaxpayerPrintRequest& request, const TaxpayerFigures& figures)
+{
     printing::WorksheetPrint print;
     print.taxpayerText = request.name;
     print.name = request.name;
@@ -127,6 +134,15 @@ bool printTaxpayer(report::ReportControl& control, const TaxpayerPrintRequest& r
     if (request.panelSums)
         print.formulas = panelFormulas(figures);
     return printing::printWorksheet(control, print);
+}
+
+bool printTaxpayer(report::ReportControl& control, const TaxpayerPrintRequest& request)
+{
+    if (refusedWithoutTaxpayer(request))
+        return false;
+    db::Database connection;
+    const std::optional<TaxpayerFigures> figures = openAndRead(connection, request);
+    return figures && printFigures(control, request, *figures);
 }
 
 } // namespace alternate

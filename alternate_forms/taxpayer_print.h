@@ -55,4 +55,11 @@ struct TaxpayerPrintRequest {
 // filing and prints. Returns true when the report was shown.
 bool printTaxpayer(report::ReportControl& control, const TaxpayerPrintRequest& request);
 
+// The steps of printTaxpayer for a form that keeps the connection and the figures: the refusal
+// without a taxpayer (true when refused); the connection opened into `connection` and the
+// figures read through it (none after the failure message); the print of figures read.
+bool refusedWithoutTaxpayer(const TaxpayerPrintRequest& request);
+std::optional<TaxpayerFigures> openAndRead(db::Database& connection, const TaxpayerPrintRequest& request);
+bool printFigures(report::ReportControl& control, const TaxpayerPrintRequest& request, const TaxpayerFigures& figures);
+
 } // namespace alternate

@@ -763,6 +763,10 @@ void frmISR::cmdImprime_Click()
         SetFocus(casilla16);
         return;
     }
+    // A box that is no amount would print as a number it does not show: it is refused (and
+    // emptied) as the save refuses it, and nothing prints.
+    if (!ValidaCantidades())
+        return;
     showPrompt(QStringLiteral("Imprimir"));
     income_tax::IsrPrint print;
     print.boxes = leeCasillas();

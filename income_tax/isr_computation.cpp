@@ -82,10 +82,17 @@ bool esCantidadValida(const QString& text)
 {
     if (!basic::IsNumeric(text))
         return false;
-    const QString compact = sinBlancos(text);
-    if (compact.contains(QLatin1Char(',')) && !esNumeroAgrupado(compact))
+    // The box shows the number the whole text makes ("(5)" as -5.00, "Q100" as 100.00, "12,5" as
+    // 125.00); the computation counts the number at its start. Only a text both read alike is an
+    // amount: nothing may be shown as one number and counted as another.
+    double shown = 0;
+    try {
+        shown = basic::CDbl(text);
+    } catch (const basic::RuntimeError&) {
         return false;
-    return std::isfinite(valorCasilla(text));
+    }
+    const double counted = valorCasilla(text);
+    return std::isfinite(shown) && std::isfinite(counted) && shown == counted;
 }
 
 QString textoCasilla(double value)

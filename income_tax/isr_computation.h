@@ -45,8 +45,8 @@ double impuestoAnual(double x);
 // The amount a box counts as (see above).
 double valorCasilla(const QString& text);
 // True when the whole text is an amount: a number in the forced number format, thousands
-// separators (when there are any) in their right places, and within the range of a double.
-// An empty text is no amount.
+// separators (when there are any) in their right places, and within the range of a double, that
+// counts as the number the box shows. "(5)", "Q100", "12,5" and "" are no amounts.
 bool esCantidadValida(const QString& text);
 
 // A result as the boxes hold it: up to 15 significant digits, no grouping, "." decimal point,

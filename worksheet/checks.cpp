@@ -112,10 +112,13 @@ std::optional<CheckFailure> saveCheck(int n, const Variant& v, const DocumentInp
         if (in.gastoBound.isEmpty())
             return info(8, QStringLiteral(" Debe seleccionar un Tipo de Gasto válido..."), kZal, Field::Gasto);
         break;
-    case 9:
-        if (in.cantidad.trimmed().isEmpty() || basic::Val(in.cantidad) <= 0)
+    case 9: {
+        // A number beyond a double's range is no amount either.
+        const auto leading = leadingNumber(in.cantidad);
+        if (in.cantidad.trimmed().isEmpty() || !leading || *leading <= 0)
             return info(9, v.amountMessage, QString(), Field::Cantidad);
         break;
+    }
     case 10:
         if (in.typeCode == 1) {
             const auto d = dateOf(in.fecha);
@@ -136,10 +139,23 @@ std::optional<CheckFailure> saveCheck(int n, const Variant& v, const DocumentInp
     }
     case 12:
         if (isFuel(v, in.gastoText)) {
-            // A price at or below the fuel's rate leaves nothing (or less) without the tax.
+            // A price at or below the fuel's rate, or an amount too small for its gallons' tax,
+            // leaves nothing (or less) without the tax.
             const auto price = readAmount(in.unitario);
-            if (!price || *price <= fuelRate(v, in.gastoText)) {
+            const auto amount = readAmount(in.cantidad);
+            if (!price || !amount || !amountWithoutTax(*amount, *price, fuelRate(v, in.gastoText))) {
                 auto f = info(12, kNumeric, kZal, Field::Unitario);
+                f.clearField = true;
+                return f;
+            }
+        }
+        break;
+    case 13:
+        if (isFuel(v, in.gastoText)) {
+            // What "Total Sin IDP" shows is what is stored: it must be an amount.
+            const auto calculos = readAmount(in.calculos);
+            if (!calculos || basic::Round(*calculos, 2) <= 0) {
+                auto f = info(13, kNumeric, kZal, Field::Calculos);
                 f.clearField = true;
                 return f;
             }
@@ -153,7 +169,7 @@ std::optional<CheckFailure> saveCheck(int n, const Variant& v, const DocumentInp
 
 std::optional<CheckFailure> checkSave(const Variant& v, const DocumentInput& in)
 {
-    for (int n = 1; n <= 12; ++n)
+    for (int n = 1; n <= 13; ++n)
         if (auto f = saveCheck(n, v, in))
             return f;
     return std::nullopt;
@@ -161,23 +177,26 @@ std::optional<CheckFailure> checkSave(const Variant& v, const DocumentInput& in)
 
 std::optional<CheckFailure> checkDelete(const Variant& v, const DocumentInput& in)
 {
-    for (int n : {1, 2, 3, 6, 7})
+    for (int n : {1, 2, 3, 6, 7}) {
+        if (n == 3) {
+            if (in.doc.isEmpty())
+                return info(3, QStringLiteral(" Debe ingresar un No. Documento válido..."), kZal, Field::Doc);
+            continue;
+        }
         if (auto f = saveCheck(n, v, in))
             return f;
+    }
     return std::nullopt;
 }
 
 std::optional<double> storedAmount(const Variant& v, const DocumentInput& in)
 {
-    const auto amount = readAmount(in.cantidad);
-    if (!amount)
-        return std::nullopt;
     if (!isFuel(v, in.gastoText))
-        return amount;
-    const auto price = readAmount(in.unitario);
-    if (!price)
+        return readAmount(in.cantidad);
+    const auto calculos = readAmount(in.calculos);
+    if (!calculos)
         return std::nullopt;
-    return amountWithoutTax(*amount, *price, fuelRate(v, in.gastoText));
+    return basic::Round(*calculos, 2);
 }
 
 } // namespace worksheet

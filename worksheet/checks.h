@@ -9,7 +9,7 @@
 namespace worksheet {
 
 // The entry fields a failed check sends the focus to.
-enum class Field { Contribuyente, Proveedor, Tipo, Serie, Doc, Fecha, Gasto, Cantidad, Unitario };
+enum class Field { Contribuyente, Proveedor, Tipo, Serie, Doc, Fecha, Gasto, Cantidad, Unitario, Calculos };
 
 // What the boxes hold when the document is checked.
 struct DocumentInput {
@@ -23,18 +23,19 @@ struct DocumentInput {
     QString gastoText;
     QString cantidad;
     QString unitario;
+    QString calculos;        // "Total Sin IDP" as the box shows it
     QString periodoDel;
     QString periodoAl;
 };
 
 struct CheckFailure {
-    int number = 0;          // 1 to 12, the order of the save checks
+    int number = 0;          // 1 to 13, the order of the save checks
     QString message;
     int style = 0;           // icon and buttons (ui::vb… flags)
     QString title;           // "" shows the application's title
     int helpContext = 0;
     Field focus = Field::Proveedor;
-    bool clearField = false; // the focused box is emptied (checks 11 and 12)
+    bool clearField = false; // the focused box is emptied (checks 11 to 13)
 };
 
 // The form-number prefix a type code demands of its number ("" when none).
@@ -44,16 +45,18 @@ QString rangeMessage(const QString& del, const QString& al);
 // True when the text is a date within the period (whole days, both ends included).
 bool dateInPeriod(const QString& fecha, const QString& del, const QString& al);
 
-// Check n (1 to 12) alone; none when it passes.
+// Check n (1 to 13) alone; none when it passes. Check 12 refuses a fuel's price that is no
+// number, or at or below the rate, or that leaves nothing of the amount once the tax is off;
+// check 13 refuses a "Total Sin IDP" that is no amount above 0.00.
 std::optional<CheckFailure> saveCheck(int n, const Variant& v, const DocumentInput& in);
-// The twelve checks of a save in order; the first failure.
+// The checks of a save in order; the first failure.
 std::optional<CheckFailure> checkSave(const Variant& v, const DocumentInput& in);
-// The checks of a deletion: save checks 1, 2, 3, 6 and 7.
+// The checks of a deletion: save checks 1, 2, 6 and 7, and in place of check 3 only an empty
+// number (a number that is no number matches no stored document, and is passed over).
 std::optional<CheckFailure> checkDelete(const Variant& v, const DocumentInput& in);
 
-// The amount of a document as stored: for a fuel the amount without the tax computed from the
-// amount and price now in the boxes; for any other type the amount. None when the boxes do not
-// read (the checks refuse such a document first).
+// The amount of a document as stored: for a fuel "Total Sin IDP" as its box shows it; for any
+// other type the amount. None when the box does not read (the checks refuse it first).
 std::optional<double> storedAmount(const Variant& v, const DocumentInput& in);
 
 } // namespace worksheet

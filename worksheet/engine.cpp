@@ -32,6 +32,12 @@ const Variant& Variant::olderForm()
         out.totalFormat = QStringLiteral("#,##0.00");
         out.emptiesRefusedDate = false;
         out.amountEnterToPrice = false;
+        out.expenseShowsFuel = false;
+        out.expenseLeavesToAmount = false;
+        out.priceBox = PriceBox::Quiet;
+        out.unknownTaxpayerStops = true;
+        out.totalsShownAtLoad = false;
+        out.gridAmountFormat.clear();
         out.gridFuel = GridFuel::ByCode;
         out.amountMessage = QStringLiteral(" Debe ingresar una cantidad válida...");
         return out;
@@ -121,7 +127,10 @@ std::optional<double> amountWithoutTax(double amount, double price, double rate)
 {
     if (price <= rate || price <= 0)
         return std::nullopt;
-    return basic::Round(amount - (amount / price) * rate, 2);
+    const double left = basic::Round(amount - (amount / price) * rate, 2);
+    if (!(left > 0))
+        return std::nullopt;
+    return left;
 }
 
 std::optional<double> amountPaid(double monto, const QVariant& galon, double rate)
@@ -148,6 +157,15 @@ std::optional<double> readAmount(const QString& text)
     if (!ok)
         return std::nullopt;
     return value;
+}
+
+std::optional<double> leadingNumber(const QString& text)
+{
+    try {
+        return basic::Val(text);
+    } catch (const basic::RuntimeError&) {
+        return std::nullopt;
+    }
 }
 
 QString formatAmount(double value)

@@ -55,6 +55,22 @@ struct Variant {
     QString totalPrefix;               // shown before the total and the credit ("Q. ")
     bool emptiesRefusedDate = true;    // a date refused on Enter is taken out of its box
     bool amountEnterToPrice = true;    // Enter in a fuel's amount goes on to its price
+    // The expense box of the entry form: its Enter (or a pick) shows or hides the fuel boxes, and
+    // leaving it sends the focus on to the amount. The older forms' expense box does neither.
+    bool expenseShowsFuel = true;
+    bool expenseLeavesToAmount = true;
+    // The price box: the entry form checks it on Enter and on leaving (a refused price is
+    // emptied with a message) and leaving "Total Sin IDP" goes on to the save; the older forms
+    // only work the total out on leaving the price, without a message.
+    enum class PriceBox { Checked, Quiet };
+    PriceBox priceBox = PriceBox::Checked;
+    // A valid tax id of no taxpayer: the entry form still looks its worksheet up (and shows none);
+    // the older forms stop there and leave the grid as it is.
+    bool unknownTaxpayerStops = false;
+    // The total and the credit show "0.00" from the load on; the older forms leave them empty
+    // until a worksheet is looked up or cleared.
+    bool totalsShownAtLoad = true;
+    QString gridAmountFormat = QStringLiteral("###,###,##0.00");   // the grid's "Valor" column
     // How the grid's double click tells a fuel row: by its description (and rebuilds the amount
     // paid from the stored price), by its expense code 24 to 31 (shows the fuel boxes only), or
     // not at all.
@@ -90,7 +106,7 @@ const QList<Fuel>& standardFuels();
 double fuelRate(const Variant& v, const QString& expense);
 bool isFuel(const Variant& v, const QString& expense);
 // Amount without the fuel tax: amount - amount / price * rate, rounded to two decimals. None
-// when the price does not exceed the rate (the amount would be zero or negative).
+// when the price does not exceed the rate or nothing is left once rounded (0.00 or less).
 std::optional<double> amountWithoutTax(double amount, double price, double rate);
 // The amount paid rebuilt from a stored fuel row: monto * galon / (galon - rate). None when the
 // price is missing or does not exceed the rate (the row's Monto is then shown as it is).
@@ -101,6 +117,9 @@ std::optional<double> amountPaid(double monto, const QVariant& galon, double rat
 // group exactly three digits, an optional "." and decimals. None for anything else
 // ("12,50", "5x", "").
 std::optional<double> readAmount(const QString& text);
+// The number at the start of a box's text, as Val reads it ("100abc" is 100, "" is 0). None for
+// a number beyond the range of a double ("1e309"), which no box may hold.
+std::optional<double> leadingNumber(const QString& text);
 // The text of an amount in the worksheet's format ("###,###,##0.00").
 QString formatAmount(double value);
 

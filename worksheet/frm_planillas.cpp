@@ -175,7 +175,7 @@ void frmPlanillas::build()
     grdDetalle->addColumn(QStringLiteral("Tipo"), QStringLiteral("DisTipo"));
     grdDetalle->addColumn(QStringLiteral("Serie"), QStringLiteral("Serie"));
     grdDetalle->addColumn(QStringLiteral("No. Docto."), QStringLiteral("NoDoc"));
-    grdDetalle->addColumn(QStringLiteral("Valor"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
+    grdDetalle->addColumn(QStringLiteral("Valor"), QStringLiteral("Monto"), variant().gridAmountFormat);
     grdDetalle->setAutoResize(false);
     sizeGridColumns();
 
@@ -205,11 +205,12 @@ void frmPlanillas::build()
     showFuel(false);
     lblSerie->setVisible(false);
     txtSerie->setVisible(false);
+    refuseControlCharacters(this);
 
     // Buttons.
     onClick(cmdLimpiar, [this] { cmdLimpiar_Click(); });
-    onGotFocus(cmdLimpiar, [this] { LimpiarConFoco = true; });
-    onLostFocus(cmdLimpiar, [this] { LimpiarConFoco = false; });
+    onGotFocus(cmdLimpiar, [this] { cmdLimpiar_GotFocus(); });
+    onLostFocus(cmdLimpiar, [this] { cmdLimpiar_LostFocus(); });
     onClick(cmdSalir, [this] { cmdSalir_Click(); });
     onClick(cmdGrabar, [this] { cmdGrabar_Click(); });
     onClick(cmdBorrar, [this] { cmdBorrar_Click(); });
@@ -255,12 +256,15 @@ void frmPlanillas::build()
     onKeyPress(cmbGasto, [this](int& k) { if (k == 13) { k = 0; cmbGasto_Click(); } });
     onGotFocus(cmbGasto, [this] { cmbGasto_GotFocus(); });
     onLostFocus(cmbGasto, [this] { cmbGasto_LostFocus(); });
+    onChange(cmbGasto, [this] { updateAmountWithoutTax(); });
+    onChange(txtCantidad, [this] { txtCantidad_Change(); });
     onGotFocus(txtCantidad, [this] { txtCantidad_GotFocus(); });
     onKeyPress(txtCantidad, [this](int& k) { txtCantidad_KeyPress(k); });
     onLostFocus(txtCantidad, [this] { txtCantidad_LostFocus(); });
+    onChange(txtUnitario, [this] { txtUnitario_Change(); });
     onKeyPress(txtUnitario, [this](int& k) { txtUnitario_KeyPress(k); });
-    onLostFocus(txtUnitario, [this] { CalculaCombustible(); });
-    onLostFocus(txtCalculos, [this] { SetFocus(cmdGrabar); });
+    onLostFocus(txtUnitario, [this] { txtUnitario_LostFocus(); });
+    onLostFocus(txtCalculos, [this] { txtCalculos_LostFocus(); });
 
     onDblClick(grdDetalle, [this] { grdDetalle_DblClick(); });
 }
@@ -312,8 +316,10 @@ void frmPlanillas::Form_Load()
         setDetalle(detailQuery(variant(), QVariant()));
     } catch (const db::DbError&) {
     }
-    txtTotfac->setText(shownAmount(0));
-    txtEKO->setText(shownAmount(0));
+    if (variant().totalsShownAtLoad) {
+        txtTotfac->setText(shownAmount(0));
+        txtEKO->setText(shownAmount(0));
+    }
 }
 
 void frmPlanillas::Form_Activate()
@@ -362,6 +368,16 @@ void frmPlanillas::Form_Unload(int& Cancel)
 void frmPlanillas::cmdLimpiar_Click()
 {
     LimpiaDet(0);
+}
+
+void frmPlanillas::cmdLimpiar_GotFocus()
+{
+    LimpiarConFoco = true;
+}
+
+void frmPlanillas::cmdLimpiar_LostFocus()
+{
+    LimpiarConFoco = false;
 }
 
 void frmPlanillas::fullClearFocus()
@@ -420,6 +436,10 @@ void frmPlanillas::cmbContrib_KeyPress(int& KeyAscii)
     KeyAscii = 0;
     if (!takeTaxpayer())
         return;
+    // A valid tax id that is no taxpayer's: the older forms end here, silently, with the
+    // worksheet shown before still in the grid.
+    if (variant().unknownTaxpayerStops && cmbContrib->BoundText().isEmpty())
+        return;
     Encuentra(cmbContrib->BoundText());
     SetFocus(cmbProvee);
 }
@@ -477,6 +497,7 @@ void frmPlanillas::cmbProvee_KeyPress(int& KeyAscii)
     if (KeyAscii != 13)
         return;
     KeyAscii = 0;
+    catalogueAsked_ = false;
     const QString text = cmbProvee->Text();
     if (text.trimmed().isEmpty() || (basic::IsNumeric(text) && basic::Val(text) == 0)) {
         info(kNoNit, kPlanilla);
@@ -524,6 +545,7 @@ void frmPlanillas::EncProveedor()
         == ui::vbYes) {
         Biblio::gNitProveedor = text;
         Biblio::gProveedorNuevo = false;
+        catalogueAsked_ = true;
         frmProveedor* f = MDIMenu::showForm<frmProveedor>();
         f->cmbNit->setText(text);
         int k = 13;
@@ -627,7 +649,9 @@ void frmPlanillas::cmbTipo_GotFocus()
                 cmbProvee->setText(text);
             int k = 13;
             cmbProvee_KeyPress(k);
-            if (cmbNProvee->Text().trimmed().isEmpty() && !cmbProvee->BoundText().isEmpty()) {
+            // Still no name: the name box's Enter says so, unless the supplier is being created
+            // in the catalogue, which has the focus now.
+            if (cmbNProvee->Text().trimmed().isEmpty() && !catalogueAsked_) {
                 cmbNProvee->setBoundText(cmbProvee->Text());
                 int k2 = 13;
                 cmbNProvee_KeyPress(k2);
@@ -790,7 +814,8 @@ void frmPlanillas::cmbGasto_Click()
         return;
     }
     showExpenseRow();
-    showFuel(isFuelExpense());
+    if (variant().expenseShowsFuel)
+        showFuel(isFuelExpense());
     SetFocus(txtCantidad);
 }
 
@@ -807,7 +832,8 @@ void frmPlanillas::cmbGasto_LostFocus()
 {
     showExpenseRow();
     prompt(QString());
-    SetFocus(txtCantidad);
+    if (variant().expenseLeavesToAmount)
+        SetFocus(txtCantidad);
 }
 
 void frmPlanillas::txtCantidad_GotFocus()
@@ -839,7 +865,8 @@ void frmPlanillas::txtCantidad_KeyPress(int& KeyAscii)
     if (KeyAscii != 13)
         return;
     KeyAscii = 0;
-    if (basic::Val(txtCantidad->Text()) <= 0) {
+    const auto amount = leadingNumber(txtCantidad->Text());
+    if (!amount || *amount <= 0) {
         info(QStringLiteral(" Debe ingresar una cantidad lógica..."), QStringLiteral(" Sistema Dravo..."));
         SetFocus(txtCantidad);
         return;
@@ -864,12 +891,65 @@ void frmPlanillas::txtCantidad_LostFocus()
     }
 }
 
+void frmPlanillas::txtCantidad_Change()
+{
+    updateAmountWithoutTax();
+}
+
+void frmPlanillas::txtUnitario_Change()
+{
+    updateAmountWithoutTax();
+}
+
+void frmPlanillas::updateAmountWithoutTax()
+{
+    if (!isFuelExpense())
+        return;
+    const auto amount = readAmount(txtCantidad->Text());
+    const auto price = readAmount(txtUnitario->Text());
+    if (!amount || !price)
+        return;
+    // An amount and a price that leave nothing keep the box as it was: the save refuses them.
+    if (const auto without = amountWithoutTax(*amount, *price, fuelRate(variant(), cmbGasto->Text()))) {
+        const QString text = formatAmount(*without);
+        if (txtCalculos->Text() != text)
+            txtCalculos->setText(text);
+    }
+}
+
 void frmPlanillas::txtUnitario_KeyPress(int& KeyAscii)
 {
-    if (KeyAscii != 13)
+    if (KeyAscii != 13 || variant().priceBox != Variant::PriceBox::Checked)
         return;
     KeyAscii = 0;
     CalculaCombustible();
+}
+
+void frmPlanillas::txtUnitario_LostFocus()
+{
+    if (variant().priceBox == Variant::PriceBox::Checked)
+        CalculaCombustible();
+    else
+        quietFuelTotal();
+}
+
+void frmPlanillas::txtCalculos_LostFocus()
+{
+    if (variant().priceBox == Variant::PriceBox::Checked)
+        SetFocus(cmdGrabar);
+}
+
+void frmPlanillas::quietFuelTotal()
+{
+    if (txtCantidad->Text().isEmpty() || txtUnitario->Text().isEmpty())
+        return;
+    // The total has followed the amount and the price; a price of 0 (or any other that leaves
+    // nothing) left it as it was. Amounts that read are shown formatted, others as typed.
+    updateAmountWithoutTax();
+    for (ui::MaskedBox* box : {txtCalculos, txtUnitario})
+        if (const auto value = readAmount(box->Text()); value && box->Text() != formatAmount(*value))
+            box->setText(formatAmount(*value));
+    SetFocus(cmdGrabar);
 }
 
 void frmPlanillas::CalculaCombustible()
@@ -883,14 +963,16 @@ void frmPlanillas::CalculaCombustible()
     }
     const auto price = readAmount(txtUnitario->Text());
     const double rate = fuelRate(variant(), cmbGasto->Text());
-    // A price at or below the fuel's rate would leave nothing (or less) without the tax.
-    if (txtUnitario->Text().trimmed().isEmpty() || !price || (isFuelExpense() && *price <= rate)) {
+    const auto without = price ? amountWithoutTax(*amount, *price, rate) : std::nullopt;
+    // A price at or below the fuel's rate, or an amount too small for the tax of its gallons,
+    // would leave nothing (or less) without the tax.
+    if (txtUnitario->Text().trimmed().isEmpty() || !price || (isFuelExpense() && !without)) {
         info(kNumeric, kZal);
         SetFocus(txtUnitario);
         txtUnitario->setText(QString());
         return;
     }
-    if (const auto without = amountWithoutTax(*amount, *price, rate))
+    if (without)
         txtCalculos->setText(formatAmount(*without));
     txtUnitario->setText(formatAmount(*price));
     SetFocus(cmdGrabar);
@@ -910,15 +992,23 @@ void frmPlanillas::loadStoredAmounts(const QVariant& fecha, const QVariant& gast
     if (variant().keepsGalon && isFuelExpense()) {
         showFuel(true);
         txtUnitario->setText(galon.isNull() ? QString() : formatAmount(galon.toDouble()));
-        txtCalculos->setText(formatAmount(m));
         // A price missing or at or below the rate has no amount paid: the stored amount shows.
         const auto paid = amountPaid(m, galon, fuelRate(variant(), cmbGasto->Text()));
         txtCantidad->setText(formatAmount(paid.value_or(m)));
+        // Last: the stored amount without the tax, not the one worked back from the rounded
+        // amount paid.
+        txtCalculos->setText(formatAmount(m));
     } else {
         txtCantidad->setText(formatAmount(m));
         ui::clipboard().Clear();
         ui::clipboard().SetText(txtCantidad->Text());
     }
+}
+
+QVariant frmPlanillas::galonOf(db::Recordset rs) const
+{
+    // The older forms' detail query does not read the price per gallon.
+    return variant().keepsGalon ? rs.field(QStringLiteral("Galon")) : QVariant();
 }
 
 void frmPlanillas::EncProvee()
@@ -928,7 +1018,7 @@ void frmPlanillas::EncProvee()
         const DocumentKey key {headerNo(), cmbProvee->Text(), tipoCode(), txtSerie->text(), txtDoc->text()};
         if (rs.isOpen() && findDocument(rs, variant(), key)) {
             loadStoredAmounts(rs.field(QStringLiteral("Fecha")), rs.field(QStringLiteral("Gasto")),
-                              rs.field(QStringLiteral("Monto")), rs.field(QStringLiteral("Galon")));
+                              rs.field(QStringLiteral("Monto")), galonOf(rs));
             return;
         }
         db::Recordset prov = dtProvee->Recordset();
@@ -957,7 +1047,7 @@ void frmPlanillas::grdDetalle_DblClick()
                 const QVariant fecha = rs.field(QStringLiteral("Fecha"));
                 const QVariant gasto = rs.field(QStringLiteral("Gasto"));
                 const QVariant monto = rs.field(QStringLiteral("Monto"));
-                const QVariant galon = rs.field(QStringLiteral("Galon"));
+                const QVariant galon = galonOf(rs);
                 cmbProvee->setText(provee);
                 cmbNProvee->setBoundText(provee);
                 const int index = cmbTipo->findData(tipo);
@@ -965,11 +1055,13 @@ void frmPlanillas::grdDetalle_DblClick()
                     cmbTipo->setCurrentIndex(index);
                     cmbTipo_Click();
                 }
+                // The fuel boxes shown here stay only while the number below leaves the number
+                // box as it was: a new number clears the fields after it and hides them.
+                if (variant().gridFuel == Variant::GridFuel::ByCode && isFuelCode(gasto))
+                    showFuel(true);
                 txtSerie->setText(serie);
                 txtDoc->setText(noDoc);
                 loadStoredAmounts(fecha, gasto, monto, galon);
-                if (variant().gridFuel == Variant::GridFuel::ByCode && isFuelCode(gasto))
-                    showFuel(true);
             }
         }
     } catch (const db::DbError&) {
@@ -993,6 +1085,7 @@ DocumentInput frmPlanillas::input() const
     in.gastoText = cmbGasto->Text();
     in.cantidad = txtCantidad->Text();
     in.unitario = txtUnitario->Text();
+    in.calculos = txtCalculos->Text();
     in.periodoDel = Biblio::gPeriodoDel;
     in.periodoAl = Biblio::gPeriodoAl;
     return in;
@@ -1010,6 +1103,7 @@ QWidget* frmPlanillas::widgetOf(Field field) const
     case Field::Gasto: return cmbGasto;
     case Field::Cantidad: return txtCantidad;
     case Field::Unitario: return txtUnitario;
+    case Field::Calculos: return txtCalculos;
     }
     return nullptr;
 }
@@ -1018,7 +1112,7 @@ void frmPlanillas::report(const CheckFailure& failure)
 {
     ui::MsgBox(failure.message, failure.style, failure.title, failure.helpContext);
     QWidget* w = widgetOf(failure.focus);
-    if (failure.focus == Field::Unitario)
+    if (failure.focus == Field::Unitario || failure.focus == Field::Calculos)
         showFuel(true);   // a fuel typed without Enter has not shown its boxes yet
     SetFocus(w);
     if (failure.clearField)

@@ -21,6 +21,7 @@ class QLineEdit;
 class QPushButton;
 
 namespace Ui { class frmPlanillas; }
+namespace db { class Recordset; }
 namespace ui { class StatusBar; }
 
 class frmPlanillas : public worksheet::WorksheetForm {
@@ -35,6 +36,8 @@ public:
     void Form_Unload(int& Cancel) override;
 
     void cmdLimpiar_Click();
+    void cmdLimpiar_GotFocus();
+    void cmdLimpiar_LostFocus();
     void cmdSalir_Click();
     void cmdGrabar_Click();
     void cmdBorrar_Click();
@@ -62,10 +65,14 @@ public:
     void cmbGasto_Click();
     void cmbGasto_GotFocus();
     void cmbGasto_LostFocus();
+    void txtCantidad_Change();
     void txtCantidad_GotFocus();
     void txtCantidad_KeyPress(int& KeyAscii);
     void txtCantidad_LostFocus();
+    void txtUnitario_Change();
     void txtUnitario_KeyPress(int& KeyAscii);
+    void txtUnitario_LostFocus();
+    void txtCalculos_LostFocus();
     void CalculaCombustible();
     void EncProvee();
     virtual void grdDetalle_DblClick();
@@ -124,6 +131,11 @@ public:
     bool LimpiarConFoco = false;
     bool ProveedorNoExiste = false;
     bool DocConfirmado = false;
+    // The group sums of the worksheet shown (Gogo keeps them), under the names the credit rule
+    // has always used.
+    double& TotalFacturas = sums.facturas;
+    double& TotalFormularios = sums.formularios;
+    double& TotalJulio2001 = sums.julio2001;
 
 protected:
     // For a form with its own layout on another variant: it sets up its layout (with the same
@@ -154,6 +166,13 @@ private:
     bool isFuelExpense() const;
     // The expense box shows the description of the row its text selects.
     void showExpenseRow();
+    // "Total Sin IDP" follows the amount, the price and the fuel: whenever they give an amount
+    // without the tax, the box shows it (and what the box shows is what the save stores).
+    void updateAmountWithoutTax();
+    // Leaving the price box of the older forms: with an amount and a price, both amounts are
+    // shown formatted and the focus goes to the save; no message.
+    void quietFuelTotal();
+    QVariant galonOf(db::Recordset rs) const;
     // The row the record set stands on, into the date, expense and amount boxes.
     void loadStoredAmounts(const QVariant& fecha, const QVariant& gasto, const QVariant& monto, const QVariant& galon);
     // Guards on entering a field: supplier and type (the number), then number and date too
@@ -162,4 +181,6 @@ private:
     bool guardThroughDate();
 
     std::unique_ptr<Ui::frmPlanillas> layout_;
+    // The supplier typed was handed to the supplier catalogue (Yes to creating it).
+    bool catalogueAsked_ = false;
 };

@@ -35,6 +35,9 @@ QString detailQuery(const QVariant& headerNo)
 QString detailQuery(const Variant& v, const QVariant& headerNo)
 {
     QString query = detailQuery(headerNo);
+    // A form that keeps no price per gallon does not read it either.
+    if (!v.keepsGalon)
+        query.replace(QStringLiteral("Planilla_Det.Monto, Planilla_Det.Galon, "), QStringLiteral("Planilla_Det.Monto, "));
     if (!v.electronicInvoiceName.isEmpty())
         query.replace(QStringLiteral("'Factura Electrónica'"), QLatin1Char('\'') + v.electronicInvoiceName + QLatin1Char('\''));
     return query;

@@ -14,7 +14,8 @@ namespace worksheet {
 
 // The detail query of a header (a null header gives the no-header form, which yields no rows).
 QString detailQuery(const QVariant& headerNo);
-// The same with the variant's display name of code 11.
+// The same as a variant reads it: without Galon when it keeps no price per gallon, with its
+// display name of code 11.
 QString detailQuery(const Variant& v, const QVariant& headerNo);
 // The fields of the grid's seven columns, in order.
 const QStringList& gridFields();

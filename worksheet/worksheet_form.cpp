@@ -9,8 +9,31 @@
 #include "worksheet/store.h"
 
 #include <QLineEdit>
+#include <QValidator>
 
 namespace worksheet {
+
+namespace {
+class NoControlCharacters : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        for (const QChar c : input)
+            if (c.category() == QChar::Other_Control)
+                return Invalid;
+        return Acceptable;
+    }
+};
+} // namespace
+
+void refuseControlCharacters(QWidget* form)
+{
+    auto* validator = new NoControlCharacters(form);
+    for (QLineEdit* box : form->findChildren<QLineEdit*>())
+        if (!box->validator())
+            box->setValidator(validator);
+}
 
 WorksheetForm::WorksheetForm(const Variant& variant, QWidget* parent) : ui::Form(parent), variant_(variant) {}
 

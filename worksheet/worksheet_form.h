@@ -43,6 +43,10 @@ struct WorksheetControls {
     QList<QWidget*> fuelControls;        // shown and hidden together
 };
 
+// Every text box of the form (combos' included) refuses a control character typed, pasted or
+// dropped into it: no such character can reach a document.
+void refuseControlCharacters(QWidget* form);
+
 class WorksheetForm : public ui::Form {
     Q_OBJECT
 public:

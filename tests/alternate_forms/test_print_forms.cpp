@@ -91,7 +91,7 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     f.Load();
     pickTaxpayer(f, p.ws.nitB);   // the entry part shows another taxpayer
     QCOMPARE(f.txtTotfac->text(), QStringLiteral("Q. 777.00"));
-    QCOMPARE(f.Label9->text(), QStringLiteral("Período Actual: 01/07/2002 - 30/06/2003"));
+    QCOMPARE(f.Label9->text(), QStringLiteral("Período Actual:"));   // no code writes it
     ui::runHandler([&] { f.cmbOrganizacion->setBoundText(QStringLiteral("1")); });
     QCOMPARE(f.cmbOrganizacion->Text(), QStringLiteral("Ana Pérez"));
     dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
@@ -124,6 +124,16 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     QCOMPARE(slot(f.report, 28), QStringLiteral("EKOGasSup = '10.71'"));
     QCOMPARE(slot(f.report, 35), QStringLiteral("EKOLicPet = '0.00'"));
     QVERIFY(shown.last().text.contains(QStringLiteral("1,060.71")));
+
+    // The form keeps the figures it printed and the connection it read them through.
+    QCOMPARE(f.SumaCombustible[0], std::optional<double>(100));
+    QCOMPARE(f.SumaCombustible[1], std::nullopt);
+    QCOMPARE(f.CreditoCombustible[0], QStringLiteral("10.71"));
+    QCOMPARE(f.CreditoCombustible[7], QStringLiteral("0.00"));
+    QCOMPARE(f.SumaTipo.value(11), 1000.0);
+    QCOMPARE(f.TotalCompra, 100.0);
+    QCOMPARE(f.TotalCredito, 50.0);
+    QVERIFY(f.BaseDatosPanel.isOpen());
 }
 
 void TestPrintForms::refusalWithoutTaxpayer_data()

@@ -190,6 +190,15 @@ void TestSubmissionFile::detailLine_data()
         << document(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("Servicio anual de fumigación. Finca Lago"), 1.0)
         << supplierAndDate + blanks(4) + "A" + blanks(14) + "1" + blanks(1) + QStringLiteral("Servicio anual de fumigación.")
             + "00000000001.00";
+    // Cut after its 30th character, which is no blank: 30 characters, none of them padding.
+    QTest::newRow("35-character description cut to 30")
+        << document(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("Mantenimiento de aire acondicionado"), 1.0)
+        << supplierAndDate + blanks(4) + "A" + blanks(14) + "1" + QStringLiteral("Mantenimiento de aire acondici")
+            + "00000000001.00";
+    QTest::newRow("30-character description whole")
+        << document(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("Reparación de equipo de cómput"), 1.0)
+        << supplierAndDate + blanks(4) + "A" + blanks(14) + "1" + QStringLiteral("Reparación de equipo de cómput")
+            + "00000000001.00";
 }
 
 void TestSubmissionFile::detailLine()

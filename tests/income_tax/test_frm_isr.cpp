@@ -160,6 +160,8 @@ private slots:
     void activationRefreshesListAndTakesPendingSupplier();
     void printSetsEverySlotInOrder();
     void printComputesFirstAndNeedsNoTaxpayer();
+    void printRefusesABoxThatIsNoAmount_data();
+    void printRefusesABoxThatIsNoAmount();
 };
 
 void TestFrmIsr::loadShowsTaxpayerAndReturn()
@@ -387,6 +389,11 @@ void TestFrmIsr::entryChecks_data()
                                         << "casilla26" << "casilla26=0";
     QTest::newRow("1,500 is an amount") << "casilla16=1,500" << "casilla17" << false << QStringList{} << "casilla17"
                                         << "casilla16=1,500;casilla20=1500";
+    // Texts the box would show as a number the computation does not count.
+    QTest::newRow("(5) is no amount") << "casilla16=(5)" << "casilla17" << false << QStringList{plain(kAmount)}
+                                      << "casilla16" << "casilla16=";
+    QTest::newRow("Q100 is no amount") << "casilla22=Q100" << "casilla23" << false << QStringList{plain(kAmount)}
+                                       << "casilla22" << "casilla22=0;casilla27=36000";
 }
 
 void TestFrmIsr::entryChecks()
@@ -490,6 +497,8 @@ void TestFrmIsr::saveStopsAtARefusedAmount_data()
     QTest::newRow("letters") << 22 << "abc";
     QTest::newRow("beyond a double") << 16 << "1E400";
     QTest::newRow("badly grouped") << 38 << "12,5";
+    QTest::newRow("in parentheses") << 17 << "(5)";
+    QTest::newRow("currency symbol") << 34 << "Q100";
 }
 
 void TestFrmIsr::saveStopsAtARefusedAmount()
@@ -814,6 +823,38 @@ void TestFrmIsr::printComputesFirstAndNeedsNoTaxpayer()
     f.cmdImprime->click();
     QCOMPARE(shown.count(), 0);
     QCOMPARE(QApplication::focusWidget(), f.casilla16);
+}
+
+void TestFrmIsr::printRefusesABoxThatIsNoAmount_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("in parentheses") << 22 << "(5)";
+    QTest::newRow("currency symbol") << 16 << "Q100";
+    QTest::newRow("letters") << 38 << "abc";
+}
+
+// A box that is no amount is refused and emptied before anything prints: the print never
+// counts a box as a number other than the one it shows.
+void TestFrmIsr::printRefusesABoxThatIsNoAmount()
+{
+    QFETCH(int, box);
+    QFETCH(QString, text);
+    Fixture fx;
+    Templates templates;
+    support::ScriptedDialogs dialogs;
+    support::RecordingPresenter shown;
+    frmISR f;
+    QVERIFY(open(f));
+    load(f, QStringLiteral("12345679"));
+    f.casilla(box)->setText(text);
+    dialogs.expectMsgBox(kAmount, ui::vbOK);
+    f.cmdImprime->click();
+    QCOMPARE(messages(dialogs), QStringList{plain(kAmount)});
+    QCOMPARE(shown.count(), 0);
+    // Emptied; the check made on entering the box then counts the empty box as 0.
+    QVERIFY2(QStringList({QString(), QStringLiteral("0")}).contains(f.casilla(box)->Text()), qPrintable(f.casilla(box)->Text()));
+    QCOMPARE(QApplication::focusWidget(), f.casilla(box));
 }
 
 QTEST_MAIN(TestFrmIsr)

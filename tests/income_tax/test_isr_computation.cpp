@@ -190,6 +190,11 @@ void TestIsrComputation::firstInvalidBox_data()
     QTest::newRow("letters after digits") << valid + ";16=12abc" << 16;
     QTest::newRow("first of two") << valid + ";36=x;23=y" << 23;
     QTest::newRow("badly grouped") << valid + ";19=12,5" << 19;
+    // Shown as -5.00 and 100.00 by the boxes, counted as 0: no amounts.
+    QTest::newRow("in parentheses") << valid + ";17=(5)" << 17;
+    QTest::newRow("currency symbol") << valid + ";22=Q100" << 22;
+    QTest::newRow("currency symbol and thousands") << valid + ";36=Q 1,000.50" << 36;
+    QTest::newRow("exponent is an amount") << valid + ";26=1E3" << 0;
     QTest::newRow("beyond a double") << valid + ";38=1E400" << 38;
     QTest::newRow("missing box") << "16=1" << 17;
 }

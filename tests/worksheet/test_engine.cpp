@@ -28,6 +28,9 @@ private slots:
     void criteriaQuoteTypedText();
     void saveChecks_data();
     void saveChecks();
+    void formPrefixes_data();
+    void formPrefixes();
+    void deleteChecks_data();
     void deleteChecks();
 };
 
@@ -100,6 +103,7 @@ void TestWorksheetEngine::fuel_data()
     QTest::newRow("price at the rate") << "Gasolina Superior" << 470.0 << 4.7 << "" << "";
     QTest::newRow("price below the rate") << "Gasolina Regular" << 470.0 << 2.0 << "" << "";
     QTest::newRow("price 0") << "Nafta" << 100.0 << 0.0 << "" << "";
+    QTest::newRow("nothing left once rounded") << "Gasolina Superior" << 0.01 << 4.71 << "" << "4.71";
 }
 
 void TestWorksheetEngine::fuel()
@@ -279,6 +283,8 @@ void TestWorksheetEngine::saveChecks_data()
     QTest::newRow("8 no expense") << "gasto" << "" << 8 << 0;
     QTest::newRow("9 zero") << "amount" << "0.00" << 9 << 0;
     QTest::newRow("9 leading comma") << "amount" << ",50" << 9 << 0;
+    QTest::newRow("9 beyond a double") << "amount" << "1e309" << 9 << 0;
+    QTest::newRow("9 negative beyond a double") << "amount" << "-1e309" << 9 << 0;
     QTest::newRow("10 Tiquete 31/03/2002") << "tiquete" << "31/03/2002" << 0 << 0;
     QTest::newRow("10 Tiquete 01/04/2002") << "tiquete" << "01/04/2002" << 10 << 0;
     QTest::newRow("11 5x") << "amount" << "5x" << 11 << 0;
@@ -288,6 +294,12 @@ void TestWorksheetEngine::saveChecks_data()
     QTest::newRow("12 fuel price at the rate") << "price" << "4.70" << 12 << 0;
     QTest::newRow("12 fuel price comma") << "price" << "47,5" << 12 << 0;
     QTest::newRow("12 fuel price") << "price" << "47.00" << 0 << 0;
+    QTest::newRow("12 amount that leaves nothing") << "small" << "4.71" << 12 << 0;
+    QTest::newRow("13 Total Sin IDP typed over") << "calculos" << "400.00" << 0 << 0;
+    QTest::newRow("13 Total Sin IDP with thousands") << "calculos" << "1,400.00" << 0 << 0;
+    QTest::newRow("13 Total Sin IDP empty") << "calculos" << "" << 13 << 0;
+    QTest::newRow("13 Total Sin IDP letters") << "calculos" << "abc" << 13 << 0;
+    QTest::newRow("13 Total Sin IDP zero") << "calculos" << "0.00" << 13 << 0;
 }
 
 void TestWorksheetEngine::saveChecks()
@@ -307,7 +319,9 @@ void TestWorksheetEngine::saveChecks()
     else if (field == "gasto") in.gastoBound = value;
     else if (field == "amount") in.cantidad = value;
     else if (field == "tiquete") in.typeText = "Tiquete", in.typeCode = 1, in.fecha = value;
-    else if (field == "price") in.gastoText = "Gasolina Superior", in.cantidad = "470.00", in.unitario = value;
+    else if (field == "price") in.gastoText = "Gasolina Superior", in.cantidad = "470.00", in.unitario = value, in.calculos = "423.00";
+    else if (field == "small") in.gastoText = "Gasolina Superior", in.cantidad = "0.01", in.unitario = value, in.calculos = "0.01";
+    else if (field == "calculos") in.gastoText = "Gasolina Superior", in.cantidad = "470.00", in.unitario = "47.00", in.calculos = value;
     const auto failure = checkSave(Variant::entryForm(), in);
     QCOMPARE(failure ? failure->number : 0, number);
     if (failure) {
@@ -317,21 +331,79 @@ void TestWorksheetEngine::saveChecks()
     }
     if (field == "f2031" && number == 5)
         QCOMPARE(failure->message, QStringLiteral(" El Tipo de documento Formulario 2031 exige un No. de Formulario válido..."));
-    if (field == "price" && number == 0)
-        QCOMPARE(formatAmount(*storedAmount(Variant::entryForm(), in)), QStringLiteral("423.00"));
+    // A fuel document stores "Total Sin IDP" as its box shows it.
+    if ((field == "price" || field == "calculos") && number == 0)
+        QCOMPARE(formatAmount(*storedAmount(Variant::entryForm(), in)), formatAmount(*worksheet::readAmount(in.calculos)));
+}
+
+// Every type with a form-number prefix passes with a number that begins with its own prefix
+// and fails with one that begins otherwise; the others pass whatever the number.
+void TestWorksheetEngine::formPrefixes_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("passes");
+    QTest::addColumn<QString>("fails");
+    QTest::newRow("Formulario 2031") << 3 << "20315" << "2032";
+    QTest::newRow("Formulario 2081") << 4 << "2081" << "2031";
+    QTest::newRow("Formulario 2082") << 5 << "208299" << "2081";
+    QTest::newRow("Formulario 7111") << 6 << "71110" << "7112";
+    QTest::newRow("Formulario 203") << 8 << "2031" << "208";
+    QTest::newRow("Formulario 208") << 9 << "2085" << "2035";
+    QTest::newRow("Formulario 208, number alone") << 9 << " 208" << "209";
+    QTest::newRow("Formulario 711") << 10 << "711" << "7";
+    QTest::newRow("Declaracion Aduanera") << 7 << "5" << "";
+    QTest::newRow("Factura Electrónica") << 11 << "2081" << "";
+}
+
+void TestWorksheetEngine::formPrefixes()
+{
+    QFETCH(int, code);
+    QFETCH(QString, passes);
+    QFETCH(QString, fails);
+    DocumentInput in = validInvoice();
+    in.typeCode = code;
+    in.typeText = documentTypeName(code);
+    in.doc = passes;
+    QVERIFY(!saveCheck(5, Variant::entryForm(), in));
+    if (fails.isEmpty())
+        return;
+    in.doc = fails;
+    const auto failure = saveCheck(5, Variant::entryForm(), in);
+    QVERIFY(failure);
+    QCOMPARE(failure->message, QStringLiteral(" El Tipo de documento ") + documentTypeName(code)
+                                   + QStringLiteral(" exige un No. de Formulario válido..."));
+    QCOMPARE(failure->helpContext, 2520);
+}
+
+// The deletion asks only for a number: one that is no number (or blank) is looked for, and a
+// document not found is passed over.
+void TestWorksheetEngine::deleteChecks_data()
+{
+    QTest::addColumn<QString>("doc");
+    QTest::addColumn<QString>("fecha");
+    QTest::addColumn<int>("number");
+    QTest::newRow("number") << "5" << "15/01/2002" << 0;
+    QTest::newRow("letters after digits") << "12A" << "15/01/2002" << 0;
+    QTest::newRow("blanks") << "   " << "15/01/2002" << 0;
+    QTest::newRow("quotes") << "1' Or '1'='1" << "15/01/2002" << 0;
+    QTest::newRow("empty") << "" << "15/01/2002" << 3;
+    QTest::newRow("outside the period") << "5" << "01/01/2003" << 7;
 }
 
 void TestWorksheetEngine::deleteChecks()
 {
+    QFETCH(QString, doc);
+    QFETCH(QString, fecha);
+    QFETCH(int, number);
     DocumentInput in = validInvoice();
     in.gastoBound.clear();
     in.cantidad.clear();
-    QVERIFY(!checkDelete(Variant::entryForm(), in));
-    in.doc = QStringLiteral("1' Or '1'='1");
-    QCOMPARE(checkDelete(Variant::entryForm(), in)->number, 3);
-    in.doc = QStringLiteral("5");
-    in.fecha = QStringLiteral("01/01/2003");
-    QCOMPARE(checkDelete(Variant::entryForm(), in)->number, 7);
+    in.doc = doc;
+    in.fecha = fecha;
+    const auto failure = checkDelete(Variant::entryForm(), in);
+    QCOMPARE(failure ? failure->number : 0, number);
+    if (number == 3)
+        QCOMPARE(failure->message, QStringLiteral(" Debe ingresar un No. Documento válido..."));
 }
 
 QTEST_MAIN(TestWorksheetEngine)

@@ -81,6 +81,17 @@ private slots:
     void dateBox_data();
     void dateBox();
     void deactivateKeepsTheTaxpayer();
+    void deleteAsksOnlyForANumber_data();
+    void deleteAsksOnlyForANumber();
+    void typeListAfterAnUnknownSupplier_data();
+    void typeListAfterAnUnknownSupplier();
+    void amountWithoutTaxIsWhatTheBoxShows();
+    void overflowingAmount();
+    void fuelAmountThatLeavesNothing();
+    void controlCharactersAreRefused_data();
+    void controlCharactersAreRefused();
+    void namedHandlersAndGroupSums();
+    void supplierTaxIdStoredUpperCased();
 };
 
 void TestFrmPlanillas::saveChecks_data()
@@ -105,12 +116,15 @@ void TestFrmPlanillas::saveChecks_data()
     QTest::newRow("7 outside") << "fecha" << "30/06/2002" << kRange << info << "" << 0 << "txtFecha";
     QTest::newRow("8 expense") << "gasto" << "" << " Debe seleccionar un Tipo de Gasto válido..." << info << kZal << 0 << "cmbGasto";
     QTest::newRow("9 amount") << "cantidad" << "0.00" << "Debe ingresar una cantidad válida..." << info << "" << 0 << "txtCantidad";
+    QTest::newRow("9 amount beyond a double") << "cantidad" << "1e309" << "Debe ingresar una cantidad válida..." << info << "" << 0 << "txtCantidad";
     QTest::newRow("10 Tiquete") << "tiquete" << "01/04/2002" << " Documentos tipo Tiquete no se aceptan apartir de 01/Abril/2002 Decreto:62-2001..."
                                 << info << "" << 0 << "cmbTipo";
     QTest::newRow("11 amount 5x") << "cantidad" << "5x" << kNumeric << info << kZal << 0 << "txtCantidad";
     QTest::newRow("11 comma decimal") << "cantidad" << "12,50" << kNumeric << info << kZal << 0 << "txtCantidad";
     QTest::newRow("12 no price") << "fuel" << "" << kNumeric << info << kZal << 0 << "txtUnitario";
     QTest::newRow("12 price at the rate") << "fuel" << "4.70" << kNumeric << info << kZal << 0 << "txtUnitario";
+    QTest::newRow("12 amount that leaves nothing") << "smallfuel" << "4.71" << kNumeric << info << kZal << 0 << "txtUnitario";
+    QTest::newRow("13 Total Sin IDP not an amount") << "calculos" << "abc" << kNumeric << info << kZal << 0 << "txtCalculos";
 }
 
 void TestFrmPlanillas::saveChecks()
@@ -137,11 +151,15 @@ void TestFrmPlanillas::saveChecks()
     else if (change == "gasto") d.gasto = value;
     else if (change == "cantidad") d.cantidad = value;
     else if (change == "fuel") { d.gasto = QStringLiteral("24"); d.cantidad = QStringLiteral("470.00"); d.unitario = value; }
+    else if (change == "smallfuel") { d.gasto = QStringLiteral("24"); d.cantidad = QStringLiteral("0.01"); d.unitario = value; }
+    else if (change == "calculos") { d.gasto = QStringLiteral("24"); d.cantidad = QStringLiteral("470.00"); d.unitario = QStringLiteral("47.00"); }
     if (tiquete) {
         // The period 3 form with the Tiquete type.
         QCOMPARE(o.f.cmbTipo->count(), 8);
     }
     fill(o.f, d);
+    if (change == "calculos")
+        ui::runHandler([&] { o.f.txtCalculos->setText(value); });
     support::ScriptedDialogs dialogs;
     dialogs.expectMsgBox(message, ui::vbOK);
     save(o.f);
@@ -151,9 +169,11 @@ void TestFrmPlanillas::saveChecks()
     QCOMPARE(dialogs.calls().at(0).helpContext, help);
     QVERIFY(o.f.focusWidget());
     QCOMPARE(o.f.focusWidget()->objectName(), focus);
-    if (change == "fuel")
+    if (change == "fuel" || change == "smallfuel" || change == "calculos")
         QVERIFY(o.f.txtUnitario->isVisibleTo(&o.f));
-    if (change == "cantidad" && value != "0.00")
+    if (change == "calculos")
+        QCOMPARE(o.f.txtCalculos->Text(), QString());
+    if (change == "cantidad" && (value == "5x" || value == "12,50"))
         QCOMPARE(o.f.txtCantidad->Text(), QString());
     QCOMPARE(o.ws.rows(), QStringList());
 }
@@ -204,16 +224,12 @@ void TestFrmPlanillas::deleteDocument()
     QVERIFY(o.ws.rows().at(0).contains(QStringLiteral("|102|")));
     QCOMPARE(o.f.cmbProvee->Text(), QString());
     QCOMPARE(o.f.txtTotfac->text(), QStringLiteral("100.00"));
-    // A document that is not stored only clears the fields; a number that is no number is refused.
+    // A document that is not stored only clears the fields; quotes in the number are a literal.
     fill(o.f, o.invoice(QStringLiteral("999")));
     remove(o.f);
     QCOMPARE(o.ws.rows().size(), 1);
     fill(o.f, o.invoice(QStringLiteral("1' Or '1'='1")));
-    {
-        support::ScriptedDialogs dialogs;
-        dialogs.expectMsgBox(QStringLiteral(" Debe ingresar un No. Documento válido..."), ui::vbOK);
-        remove(o.f);
-    }
+    remove(o.f);
     QCOMPARE(o.ws.rows().size(), 1);
 }
 
@@ -663,6 +679,224 @@ void TestFrmPlanillas::deactivateKeepsTheTaxpayer()
         o.f.Form_Activate();
     });
     QCOMPARE(o.f.cmbContrib->Text(), o.ws.nitA);
+}
+
+void TestFrmPlanillas::deleteAsksOnlyForANumber_data()
+{
+    QTest::addColumn<QString>("noDoc");
+    QTest::addColumn<QString>("message");   // "" none
+    QTest::newRow("blanks") << "   " << "";
+    QTest::newRow("letters") << "12A" << "";
+    QTest::newRow("empty") << "" << " Debe ingresar un No. Documento válido...";
+}
+
+// The deletion refuses only an empty number; any other is looked for, and one that is not
+// stored is passed over without a message: the fields are cleared and the supplier box has the
+// focus.
+void TestFrmPlanillas::deleteAsksOnlyForANumber()
+{
+    QFETCH(QString, noDoc);
+    QFETCH(QString, message);
+    Open o;
+    fill(o.f, o.invoice());
+    save(o.f);
+    fill(o.f, o.invoice(noDoc));
+    support::ScriptedDialogs dialogs;
+    if (!message.isEmpty())
+        dialogs.expectMsgBox(message, ui::vbOK);
+    remove(o.f);
+    QCOMPARE(dialogs.calls().size(), message.isEmpty() ? 0 : 1);
+    QCOMPARE(o.ws.rows().size(), 1);
+    if (message.isEmpty()) {
+        QCOMPARE(o.f.cmbProvee->Text(), QString());
+        QCOMPARE(o.f.focusWidget(), o.f.cmbProvee);
+    } else {
+        QCOMPARE(o.f.focusWidget(), o.f.txtDoc);
+    }
+}
+
+void TestFrmPlanillas::typeListAfterAnUnknownSupplier_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("No") << int(ui::vbNo);
+    QTest::newRow("Yes") << int(ui::vbYes);
+}
+
+// Entering the type list with a tax id typed but not confirmed runs the supplier's Enter; when
+// the supplier is unknown and its creation declined, the name box's Enter says a supplier is
+// missing and keeps the focus. After Yes the catalogue has the focus and nothing more is said.
+void TestFrmPlanillas::typeListAfterAnUnknownSupplier()
+{
+    QFETCH(int, answer);
+    Worksheet ws;
+    support::ScriptedDialogs dialogs;
+    MDIMenu menu;
+    menu.show();
+    auto* f = MDIMenu::showForm<frmPlanillas>();
+    pickTaxpayer(*f, ws.nitA);
+    const QString unknown = nit(5000009);
+    ui::runHandler([&] { f->cmbProvee->setText(unknown); });
+    dialogs.expectMsgBox(QStringLiteral(" Este proveedor no existe desea crearlo??"), answer);
+    if (answer == ui::vbNo)
+        dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar un Proveedor válido..."), ui::vbOK);
+    ui::runHandler([&] { f->cmbTipo_GotFocus(); });
+    if (answer == ui::vbNo) {
+        QCOMPARE(dialogs.calls().size(), 2);
+        QCOMPARE(dialogs.calls().at(1).title, QStringLiteral(" Sistema Dravo..."));
+        QCOMPARE(f->focusWidget(), f->cmbNProvee);
+        QCOMPARE(f->cmbProvee->Text(), QString());
+    } else {
+        QCOMPARE(dialogs.calls().size(), 1);
+        auto* p = MDIMenu::findForm<frmProveedor>();
+        QVERIFY(p && p->isLoaded());
+        QCOMPARE(p->cmbNit->Text(), unknown);
+        QVERIFY(p->Unload());
+    }
+    QVERIFY(f->Unload());
+}
+
+// "Total Sin IDP" follows the amount and the price as they are typed; what it shows at the save
+// is what is stored, a value typed over it included.
+void TestFrmPlanillas::amountWithoutTaxIsWhatTheBoxShows()
+{
+    Open o;
+    Doc d {o.ws.prov2, 0, QStringLiteral("G"), QStringLiteral("77"), QStringLiteral("20/08/2002"), QStringLiteral("24"),
+           QStringLiteral("470.00"), QStringLiteral("47.00")};
+    fill(o.f, d);
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("423.00"));   // no Enter needed
+    ui::runHandler([&] { o.f.txtCalculos->setText(QStringLiteral("400.00")); });
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QVERIFY2(o.ws.rows().at(0).endsWith(QStringLiteral("|400|47")), qPrintable(o.ws.rows().at(0)));
+
+    // A change of the amount, the price or the fuel works it out again.
+    d.noDoc = QStringLiteral("78");
+    fill(o.f, d);
+    ui::runHandler([&] { o.f.txtCantidad->setText(QStringLiteral("940.00")); });
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("846.00"));
+    ui::runHandler([&] { o.f.txtUnitario->setText(QStringLiteral("94.00")); });
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("893.00"));
+    ui::runHandler([&] { o.f.cmbGasto->setBoundText(QStringLiteral("27")); });   // Diesel y gas oil, 1.3
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("927.00"));
+    // A price that leaves nothing keeps the box as it was; the save refuses the price.
+    ui::runHandler([&] { o.f.txtUnitario->setText(QStringLiteral("1.00")); });
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("927.00"));
+    ui::runHandler([&] { o.f.txtUnitario->setText(QStringLiteral("94.00")); });
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 2);
+    QVERIFY2(o.ws.rows().at(1).endsWith(QStringLiteral("|927|94")), qPrintable(o.ws.rows().at(1)));
+
+    // The stored row comes back with the amount without the tax as stored.
+    fill(o.f, Doc{o.ws.prov2, 0, QStringLiteral("G"), QStringLiteral("77"), {}, {}, {}, {}});
+    enter([&](int& k) { o.f.txtDoc_KeyPress(k); });
+    QCOMPARE(o.f.txtUnitario->Text(), QStringLiteral("47.00"));
+    QCOMPARE(o.f.txtCalculos->Text(), QStringLiteral("400.00"));
+}
+
+// A number beyond a double's range in the amount is an invalid amount, not a run-time error.
+void TestFrmPlanillas::overflowingAmount()
+{
+    Open o;
+    fill(o.f, o.invoice(QStringLiteral("101"), QStringLiteral("1e309")));
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral(" Debe ingresar una cantidad lógica..."), ui::vbOK);
+    enter([&](int& k) { o.f.txtCantidad_KeyPress(k); });
+    QCOMPARE(dialogs.calls().size(), 1);
+    QCOMPARE(dialogs.calls().at(0).title, QStringLiteral(" Sistema Dravo..."));
+    QCOMPARE(o.f.focusWidget(), o.f.txtCantidad);
+}
+
+// Gasolina Superior for 0.01 at 4.71 a gallon leaves 0.00 once its tax is off: the price is
+// refused as one at the rate is, on Enter and at the save.
+void TestFrmPlanillas::fuelAmountThatLeavesNothing()
+{
+    Open o;
+    fill(o.f, Doc{o.ws.prov2, 0, QStringLiteral("G"), QStringLiteral("77"), QStringLiteral("20/08/2002"),
+                  QStringLiteral("24"), QStringLiteral("0.01"), QStringLiteral("4.71")});
+    ui::runHandler([&] { o.f.cmbGasto_Click(); });   // the fuel boxes show
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QLatin1Char(' ') + kNumeric, ui::vbOK);
+    enter([&](int& k) { o.f.txtUnitario_KeyPress(k); });
+    QCOMPARE(o.f.focusWidget(), o.f.txtUnitario);
+    QCOMPARE(o.f.txtUnitario->Text(), QString());
+    ui::runHandler([&] { o.f.txtUnitario->setText(QStringLiteral("4.71")); });
+    dialogs.expectMsgBox(kNumeric, ui::vbOK);
+    save(o.f);
+    QCOMPARE(dialogs.calls().size(), 2);
+    QCOMPARE(o.ws.rows(), QStringList());
+}
+
+void TestFrmPlanillas::controlCharactersAreRefused_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("NUL in the series") << "txtSerie" << QStringLiteral("A") + QChar(0) + QStringLiteral("1");
+    QTest::newRow("tab in the number") << "txtDoc" << QStringLiteral("10\t1");
+    QTest::newRow("line feed in the supplier") << "cmbProvee" << QStringLiteral("5000\n001");
+    QTest::newRow("escape in the taxpayer") << "cmbContrib" << QStringLiteral("1") + QChar(27) + QStringLiteral("0");
+}
+
+// A control character pasted into a box is refused there: the box keeps what it held, and the
+// document saves with what was typed.
+void TestFrmPlanillas::controlCharactersAreRefused()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, pasted);
+    Open o;
+    fill(o.f, o.invoice());
+    QLineEdit* edit = nullptr;
+    if (auto* combo = o.f.findChild<QComboBox*>(box))
+        edit = combo->lineEdit();
+    else
+        edit = o.f.findChild<QLineEdit*>(box);
+    QVERIFY(edit);
+    const QString before = edit->text();
+    ui::runHandler([&] {
+        edit->selectAll();
+        edit->insert(pasted);
+    });
+    QCOMPARE(edit->text(), before);
+    support::ScriptedDialogs dialogs;
+    save(o.f);
+    QCOMPARE(dialogs.calls().size(), 0);
+    QCOMPARE(o.ws.rows().size(), 1);
+}
+
+// The clear button's focus handlers and the worksheet's group sums by their names.
+void TestFrmPlanillas::namedHandlersAndGroupSums()
+{
+    Open o;
+    ui::runHandler([&] { o.f.cmdLimpiar_GotFocus(); });
+    QVERIFY(o.f.LimpiarConFoco);
+    ui::runHandler([&] { o.f.cmdLimpiar_LostFocus(); });
+    QVERIFY(!o.f.LimpiarConFoco);
+    fill(o.f, o.invoice(QStringLiteral("101"), QStringLiteral("1000.00")));
+    save(o.f);
+    fill(o.f, {o.ws.prov1, 8, {}, QStringLiteral("2035"), QStringLiteral("16/08/2002"), QStringLiteral("1"),
+               QStringLiteral("500.00"), {}});
+    save(o.f);
+    QCOMPARE(o.f.TotalFacturas, 1000.0);
+    QCOMPARE(o.f.TotalFormularios, 500.0);
+    QCOMPARE(o.f.TotalJulio2001, 0.0);
+}
+
+// A supplier tax id ending in K typed in lower case is stored as the catalogue has it.
+void TestFrmPlanillas::supplierTaxIdStoredUpperCased()
+{
+    Open o;
+    QString withK;
+    for (int body = 5000100; withK.isEmpty(); ++body)
+        if (nit(body).endsWith(QLatin1Char('K')))
+            withK = nit(body);
+    o.ws.db.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('%1', 'Ferretería K')").arg(withK));
+    ui::runHandler([&] { o.f.dtProvee->Refresh(); });
+    Doc d = o.invoice();
+    d.provee = withK.toLower();
+    fill(o.f, d);
+    QCOMPARE(o.f.cmbNProvee->Text(), QStringLiteral("Ferretería K"));
+    save(o.f);
+    QCOMPARE(o.ws.rows().size(), 1);
+    QCOMPARE(o.ws.rows().at(0).section(QLatin1Char('|'), 1, 1), withK);
 }
 
 QTEST_MAIN(TestFrmPlanillas)
