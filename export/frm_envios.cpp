@@ -25,6 +25,9 @@ const QString kNoFolder = QStringLiteral(
 const QString kNoFolderTitle = QStringLiteral(" Bancario(ZAL)...");
 const QString kNoPeriod = QStringLiteral(" No hay un período actual válido. Imposible iniciar el proceso de exportacion..");
 const QString kPeriodLabel = QStringLiteral("Período Actual:");
+const QString kNoUser = QStringLiteral(" Debe seleccionar al menos un usuario...");
+const QString kNothingWritten = QStringLiteral(
+    " Los usuarios seleccionados no tienen documentos en el período actual. No se generó ningún archivo...");
 
 // A period number as the settings hold it: digits only, or it names no period.
 bool isPeriodNumber(const QString& text)
@@ -189,7 +192,7 @@ void frmEnvios::Form_Unload(int& Cancel)
 void frmEnvios::cmdBrowse_GotFocus()
 {
     if (List1->selectedItems().isEmpty()) {
-        ui::MsgBox(QStringLiteral(" Debe seleccionar al menos un usuario..."), ui::vbInformation, kTitle);
+        ui::MsgBox(kNoUser, ui::vbInformation, kTitle);
         SetFocus(List1);
         return;
     }
@@ -218,7 +221,16 @@ void frmEnvios::cmdIniciar_Click()
         ui::MsgBox(kNoPeriod, ui::vbCritical, kTitle);
         return;
     }
+    // The browse button's check asks for a selection, but a folder can be chosen without one:
+    // a run with nothing selected would write nothing and say it succeeded.
+    if (List1->selectedItems().isEmpty()) {
+        ui::MsgBox(kNoUser, ui::vbInformation, kTitle);
+        List1->setEnabled(true);
+        SetFocus(List1);
+        return;
+    }
     ui::setMousePointer(ui::vbHourglass);
+    int written = 0;
     const QString separator = envios::separatorFor(DirDestino);
     const bool diskette = DirDestino.startsWith(QLatin1String("A:")) || DirDestino.startsWith(QLatin1String("B:"));
     bool DiscoVacio = false;
@@ -255,6 +267,7 @@ void frmEnvios::cmdIniciar_Click()
             continue;
         case Status::Written:
             viewer->Lista->addItem(QStringLiteral(" Archivo de Planilla del Nit : ") + file.nit + QStringLiteral(" = ") + file.path);
+            ++written;
             DiscoVacio = false;
             continue;
         case Status::BadNit:
@@ -280,6 +293,13 @@ void frmEnvios::cmdIniciar_Click()
         }
     }
 
+    if (written == 0) {
+        // Every taxpayer chosen has an empty worksheet (its documents were deleted): no file.
+        endRun();
+        cmdLimpiar_Click();
+        ui::MsgBox(kNothingWritten, ui::vbInformation, kTitle);
+        return;
+    }
     viewer->fitToLines();
     viewer->showModal();
     viewer.reset();

@@ -156,7 +156,49 @@ private slots:
     void periodOfTheLoad();
     void diskettes_data();
     void diskettes();
+    void neverSuccessWithNothingWritten();
 };
+
+void TestFrmEnvios::neverSuccessWithNothingWritten()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1234567"), 0, QStringLiteral("Sin documentos"));
+    fx.taxpayer(QStringLiteral("7654321"), 2, QStringLiteral("Con documentos"));
+    frmEnvios f;
+    open(f);
+    QCOMPARE(f.List1->count(), 2);
+
+    // A folder chosen while nothing is selected: the run refuses, nothing is written.
+    dialogs.expectBrowse(fx.out.path());
+    ui::runHandler([&f] { f.cmdBrowse_Click(); });
+    dialogs.expectMsgBox(QStringLiteral(" Debe seleccionar al menos un usuario..."), ui::vbOK);
+    run(f);
+    QTRY_COMPARE(QApplication::focusWidget(), f.List1);
+    QVERIFY(fx.viewers.isEmpty());
+    QVERIFY(filesIn(fx.out.path()).isEmpty());
+    QCOMPARE(f.DirDestino, fx.out.path());   // the folder stays chosen for the next try
+
+    // Only a taxpayer whose worksheet has no document: no file, and no success either.
+    select(f, {0});
+    dialogs.expectMsgBox(QStringLiteral(" Los usuarios seleccionados no tienen documentos en el período actual. "
+                                        "No se generó ningún archivo..."),
+                         ui::vbOK);
+    run(f);
+    QVERIFY(fx.viewers.isEmpty());
+    QVERIFY(filesIn(fx.out.path()).isEmpty());
+    QVERIFY(f.List1->selectedItems().isEmpty());
+
+    // With one that has documents the run succeeds, listing the one file written.
+    setFolder(f, fx.out.path());
+    select(f, {0, 1});
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    run(f);
+    QCOMPARE(fx.viewers.size(), 1);
+    QCOMPARE(fx.viewers.first().size(), 3);
+    QCOMPARE(filesIn(fx.out.path()).size(), 1);
+    QVERIFY(f.Unload());
+}
 
 void TestFrmEnvios::listOfThePeriod()
 {
