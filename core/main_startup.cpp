@@ -151,6 +151,10 @@ void Main()
             refuse();
     }
 
+    // A repair stopped half-way (the program killed, the power cut) left its half-built copy
+    // beside the file; the file itself was never touched, and the copy is of no further use.
+    step([] { db::removeRepairLeftovers(gBaseDatos.toString()); });
+
     // 5-9. The probe: opened with the password. Only a file the engine finds damaged is repaired;
     // one that another program holds is waited for, and one that is not this program's file (or
     // has another password) is refused as it is.

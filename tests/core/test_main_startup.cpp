@@ -133,6 +133,8 @@ private slots:
     void damagedFileMendedSilently();
     void fileTheRepairCannotSave();
     void repairThatLostRowsSaysSoAfterStartUp();
+    void leftoversOfAnInterruptedRepairAreRemoved_data();
+    void leftoversOfAnInterruptedRepairAreRemoved();
     void fileThatIsNotDamagedIsNeverRewritten_data();
     void fileThatIsNotDamagedIsNeverRewritten();
     void busyFileIsWaitedFor();
@@ -296,6 +298,38 @@ void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
     QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
     QCOMPARE(Biblio::gPeriodo, QStringLiteral("4"));   // start-up went on to the end
     QVERIFY(QFile::exists(t.path() + QStringLiteral(".bak")));
+}
+
+void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("file sound") << false;
+    QTest::newRow("file still damaged") << true;
+}
+
+// A repair killed half-way leaves its half-built copy and that copy's journal beside the file; the
+// next start removes them, whether the file needs a repair or not.
+void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved()
+{
+    QFETCH(bool, damaged);
+    support::TestDatabase t;
+    if (damaged)
+        damageTable(t.path(), QStringLiteral("Proveedores"));
+    const QByteArray before = bytesOf(t.path());
+    for (const QString& leftover : {QStringLiteral(".reparando"), QStringLiteral(".reparando-journal")}) {
+        QFile f(t.path() + leftover);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(before.left(3 * 4096));
+    }
+    store(QStringLiteral("DataBase"), t.path());
+    store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
+    support::ScriptedDialogs dialogs;
+    QVERIFY(!runMain());
+    QVERIFY(!QFile::exists(t.path() + QStringLiteral(".reparando")));
+    QVERIFY(!QFile::exists(t.path() + QStringLiteral(".reparando-journal")));
+    QCOMPARE(QFile::exists(t.path() + QStringLiteral(".bak")), damaged);
+    if (!damaged)
+        QCOMPARE(bytesOf(t.path()), before);
 }
 
 void TestMainStartup::fileThatIsNotDamagedIsNeverRewritten_data()
