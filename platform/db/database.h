@@ -160,10 +160,14 @@ bool createDatabase(const QString& path, const QString& schemaSql, const QString
                     QString* errorText = nullptr);
 
 // Rows of a table that a repair could not bring back: at most that many (a broken page hides
-// how many rows it held).
+// how many rows it held). When nothing left in the file tells how many rows the table had (no
+// counter of automatic numbers, no index that reads whole), counted is false: rows is then only a
+// guess, and kept (the rows brought back) is what can be said.
 struct RepairLoss {
     QString table;
     qint64 rows = 0;
+    qint64 kept = 0;
+    bool counted = true;
 };
 
 // Salvages a damaged database into a new file and swaps it in at once, keeping the damaged

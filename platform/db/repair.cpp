@@ -633,6 +633,10 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QSt
                     t.size = sizeOf(source, budget, o.name);
                     t.whole = salvageTable(source, budget, o.name, *t.copy, t.size, pageCount);
                     t.seen = t.copy->seen;
+                    // A scan that ends early without an error (a broken page that reads as an
+                    // empty one) is caught by an index that still holds more rows.
+                    if (t.size.count && *t.size.count > t.seen)
+                        t.whole = false;
                 }
                 tables.push_back(std::move(t));
             }
@@ -667,9 +671,19 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QSt
                 }
             }
             for (const Salvaged& t : tables) {
-                const qint64 rows = t.whole ? t.seen - t.copy->copied : lostRows(*t.copy, t.size);
-                if (rows > 0 && t.table != QLatin1String("zal_sistema"))
-                    lost << RepairLoss{t.table, rows};
+                if (t.table == QLatin1String("zal_sistema"))
+                    continue;
+                if (t.whole) {
+                    if (t.seen > t.copy->copied)
+                        lost << RepairLoss{t.table, t.seen - t.copy->copied, t.copy->copied, true};
+                    continue;
+                }
+                // Without a count of its rows or a counter of its numbers, nothing tells how many
+                // rows the table had: what was kept is all that can be said.
+                const bool counted = t.size.count || t.size.counter > 0;
+                const qint64 rows = lostRows(*t.copy, t.size);
+                if (rows > 0 || !counted)
+                    lost << RepairLoss{t.table, rows, t.copy->copied, counted};
             }
             // Automatic numbers go on from where they were, and above every number still in use.
             auto raiseCounter = [&](const QVariant& name, const QVariant& seq) {
