@@ -30,16 +30,25 @@ const QString kRefusal = QStringLiteral("Imposible iniciar sesión del Sistema d
 const QString kDamaged = QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!");
 const QString kBusy = QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
 
-// Overwrites the first page of a table.
-void damageTable(const QString& path, const QString& table)
+// Overwrites the first page of each table or index.
+void damageTable(const QString& path, const QStringList& tables)
 {
     db::Database d = db::Database::open(path, Biblio::kConnect);
-    const int page = d.openRecordset(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table)).field(0).toInt();
+    QList<int> pages;
+    for (const QString& table : tables)
+        pages << d.openRecordset(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table)).field(0).toInt();
     d.close();
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadWrite));
-    f.seek(qint64(page - 1) * 4096);
-    f.write(QByteArray(4096, '\x5A'));
+    for (const int page : pages) {
+        f.seek(qint64(page - 1) * 4096);
+        f.write(QByteArray(4096, '\x5A'));
+    }
+}
+
+void damageTable(const QString& path, const QString& table)
+{
+    damageTable(path, QStringList{table});
 }
 
 // Another program holding the file: an exclusive lock on a connection of its own, released when
@@ -133,6 +142,7 @@ private slots:
     void damagedFileMendedSilently();
     void fileTheRepairCannotSave();
     void repairThatLostRowsSaysSoAfterStartUp();
+    void repairThatCannotCountSaysWhatItKept();
     void leftoversOfAnInterruptedRepairAreRemoved_data();
     void leftoversOfAnInterruptedRepairAreRemoved();
     void fileThatIsNotDamagedIsNeverRewritten_data();
@@ -298,6 +308,25 @@ void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
     QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
     QCOMPARE(Biblio::gPeriodo, QStringLiteral("4"));   // start-up went on to the end
     QVERIFY(QFile::exists(t.path() + QStringLiteral(".bak")));
+}
+
+// The suppliers' rows and their only index are gone, and the suppliers have no counter: nothing
+// tells how many there were, so the notice says what was kept instead of a number lost.
+void TestMainStartup::repairThatCannotCountSaysWhatItKept()
+{
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345-6', 'Uno'), ('23456-7', 'Dos'), ('34567-8', 'Tres')"));
+    damageTable(t.path(), {QStringLiteral("Proveedores"), QStringLiteral("sqlite_autoindex_Proveedores_1")});
+    store(QStringLiteral("DataBase"), t.path());
+    store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
+    support::ScriptedDialogs dialogs;
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                          "  - de la tabla Proveedores se recuperaron 0 filas, pero no se sabe cuántas había\n"
+                                          "El archivo original, sin cambios, se guardó en:\n")
+        + t.path() + QStringLiteral(".bak");
+    dialogs.expectMsgBox(notice, ui::vbOK);
+    QVERIFY(!runMain());
+    QCOMPARE(dialogs.calls().size(), 1);
 }
 
 void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved_data()
