@@ -141,8 +141,8 @@ private slots:
     void storedFileGoneThenChosenInTheDialog();
     void damagedFileMendedSilently();
     void fileTheRepairCannotSave();
+    void repairThatLostRowsSaysSoAfterStartUp_data();
     void repairThatLostRowsSaysSoAfterStartUp();
-    void repairThatCannotCountSaysWhatItKept();
     void leftoversOfAnInterruptedRepairAreRemoved_data();
     void leftoversOfAnInterruptedRepairAreRemoved();
     void fileThatIsNotDamagedIsNeverRewritten_data();
@@ -290,17 +290,35 @@ void TestMainStartup::secondStartEndsSilently()
     Biblio::setSingleInstanceName(QStringLiteral("zal-test-main-%1").arg(QCoreApplication::applicationPid()));
 }
 
+void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp_data()
+{
+    QTest::addColumn<QString>("fill");
+    QTest::addColumn<QStringList>("damaged");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("rows counted") << QString() << QStringList{QStringLiteral("Gastos")}
+                                  << QStringLiteral("  - hasta 31 filas de la tabla Gastos");
+    // The suppliers' rows and their only index are gone, and the suppliers have no counter:
+    // nothing tells how many there were, so the notice says what was kept.
+    QTest::newRow("rows that cannot be counted")
+        << QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345-6', 'Uno'), ('23456-7', 'Dos'), ('34567-8', 'Tres')")
+        << QStringList{QStringLiteral("Proveedores"), QStringLiteral("sqlite_autoindex_Proveedores_1")}
+        << QStringLiteral("  - de la tabla Proveedores se recuperaron 0 filas, pero no se sabe cuántas había");
+}
+
 void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
 {
+    QFETCH(QString, fill);
+    QFETCH(QStringList, damaged);
+    QFETCH(QString, line);
     support::TestDatabase t;
-    damageTable(t.path(), QStringLiteral("Gastos"));
+    if (!fill.isEmpty())
+        t.exec(fill);
+    damageTable(t.path(), damaged);
     store(QStringLiteral("DataBase"), t.path());
     store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
     support::ScriptedDialogs dialogs;
-    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
-                                          "  - hasta 31 filas de la tabla Gastos\n"
-                                          "El archivo original, sin cambios, se guardó en:\n")
-        + t.path() + QStringLiteral(".bak");
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n") + line
+        + QStringLiteral("\nEl archivo original, sin cambios, se guardó en:\n") + t.path() + QStringLiteral(".bak");
     dialogs.expectMsgBox(notice, ui::vbOK);
     QVERIFY(!runMain());
     QCOMPARE(dialogs.calls().size(), 1);   // said once
@@ -308,25 +326,6 @@ void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
     QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
     QCOMPARE(Biblio::gPeriodo, QStringLiteral("4"));   // start-up went on to the end
     QVERIFY(QFile::exists(t.path() + QStringLiteral(".bak")));
-}
-
-// The suppliers' rows and their only index are gone, and the suppliers have no counter: nothing
-// tells how many there were, so the notice says what was kept instead of a number lost.
-void TestMainStartup::repairThatCannotCountSaysWhatItKept()
-{
-    support::TestDatabase t;
-    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345-6', 'Uno'), ('23456-7', 'Dos'), ('34567-8', 'Tres')"));
-    damageTable(t.path(), {QStringLiteral("Proveedores"), QStringLiteral("sqlite_autoindex_Proveedores_1")});
-    store(QStringLiteral("DataBase"), t.path());
-    store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
-    support::ScriptedDialogs dialogs;
-    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
-                                          "  - de la tabla Proveedores se recuperaron 0 filas, pero no se sabe cuántas había\n"
-                                          "El archivo original, sin cambios, se guardó en:\n")
-        + t.path() + QStringLiteral(".bak");
-    dialogs.expectMsgBox(notice, ui::vbOK);
-    QVERIFY(!runMain());
-    QCOMPARE(dialogs.calls().size(), 1);
 }
 
 void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved_data()

@@ -143,6 +143,13 @@ QStringList entries(const frmEnvios& f)
     return out;
 }
 
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 QString failure(const QString& path, const QString& cause)
 {
     return message(QStringLiteral(" No se pudo generar el archivo ") + path + QLatin1Char('\r') + cause, ui::vbCritical);
@@ -594,11 +601,7 @@ void TestFrmEnvios::diskFullLeavesTheOlderFile()
     support::ScriptedDialogs dialogs;
     fx.taxpayer(QStringLiteral("1111111"), 40);
     const QString path = disk.path() + QStringLiteral("/PI07081111111.TXT");
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old file\r\n");
-    }
+    writeFile(path, "old file\r\n");
     disk.fill();
     frmEnvios f;
     open(f);
@@ -622,11 +625,7 @@ void TestFrmEnvios::readOnlyFileIsNotReplaced()
     fx.taxpayer(QStringLiteral("1111111"), 1);
     fx.taxpayer(QStringLiteral("2222222"), 1);
     const QString path = fx.path(QStringLiteral("PI07081111111.TXT"));
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("protected\r\n");
-    }
+    writeFile(path, "protected\r\n");
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     frmEnvios f;
     open(f);
@@ -657,11 +656,8 @@ void TestFrmEnvios::leftoverTemporaryFilesRemoved()
     const QString held = QStringLiteral(".PI07082222222.TXT.zz91.tmp");
     const QStringList others{QStringLiteral(".PI07081111111.TXT.tmp"), QStringLiteral(".otro.TXT.ab.tmp"), QStringLiteral("notas.tmp"),
                              QStringLiteral("PI07081111111.TXT.k3j2q.tmp")};
-    for (const QString& name : stale + others + QStringList{held}) {
-        QFile f(fx.path(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("     1111111");
-    }
+    for (const QString& name : stale + others + QStringList{held})
+        writeFile(fx.path(name), "     1111111");
     // Another copy of the program is writing this one.
     const int fd = ::open(QFile::encodeName(fx.path(held)).constData(), O_RDONLY);
     QVERIFY(fd >= 0);
