@@ -93,10 +93,13 @@ QString repairNotice(const QList<db::RepairLoss>& losses, const QString& backup)
     if (losses.isEmpty())
         return QString();
     QString text = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:");
-    for (const db::RepairLoss& loss : losses)
-        text += QStringLiteral("\n  - hasta %1 %2 de la tabla %3")
-                    .arg(loss.rows)
-                    .arg(loss.rows == 1 ? QStringLiteral("fila") : QStringLiteral("filas"), loss.table);
+    auto rows = [](qint64 n) { return QString::number(n) + (n == 1 ? QStringLiteral(" fila") : QStringLiteral(" filas")); };
+    for (const db::RepairLoss& loss : losses) {
+        if (loss.counted)
+            text += QStringLiteral("\n  - hasta %1 de la tabla %2").arg(rows(loss.rows), loss.table);
+        else
+            text += QStringLiteral("\n  - de la tabla %1 se recuperaron %2, pero no se sabe cuántas había").arg(loss.table, rows(loss.kept));
+    }
     text += QStringLiteral("\nEl archivo original, sin cambios, se guardó en:\n") + QDir::toNativeSeparators(backup);
     return text;
 }
@@ -150,6 +153,10 @@ void Main()
         if (gBaseDatos.toString().trimmed().isEmpty())
             refuse();
     }
+
+    // A repair stopped half-way (the program killed, the power cut) left its half-built copy
+    // beside the file; the file itself was never touched, and the copy is of no further use.
+    step([] { db::removeRepairLeftovers(gBaseDatos.toString()); });
 
     // 5-9. The probe: opened with the password. Only a file the engine finds damaged is repaired;
     // one that another program holds is waited for, and one that is not this program's file (or

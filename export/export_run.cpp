@@ -4,12 +4,17 @@
 #include "platform/basic/basic.h"
 #include "platform/system/clock.h"
 
-#include <QFileInfo>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace envios {
 
@@ -17,51 +22,117 @@ namespace {
 
 enum class Replace { Done, CannotCreate, Failed };
 
-// Writes the bytes to a new temporary file beside path, closes it and only when every byte went
-// out without an error renames the temporary file over path, so that path holds either its old
-// content or the whole new one. The temporary file is removed on every failure; *cause gets the
-// system's reason and *openErrno the system's error number when the temporary file could not be
-// created. There is no disk sync per file: a thousand of them cost seconds, and the
-// rename over an existing name already has the file system write the data first.
-Replace replaceFile(const QString& path, const QByteArray& bytes, QString* cause, int* openErrno)
+// Temporary files of the run: "." + the file's name + "." + a random tag + ".tmp", in the folder of
+// the file they replace.
+const QRegularExpression& temporaryName()
+{
+    static const QRegularExpression re(QStringLiteral("^\\.PI\\d{4}.+\\.TXT\\.[0-9a-z]+\\.tmp$"));
+    return re;
+}
+
+QByteArray nativePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// True when the user may write the existing file: the system lets him, and the file's own write
+// permission for him is set (an administrator passes the system's check on every file, yet a file
+// its owner made read-only is still one he protected).
+bool userMayWrite(const struct stat& st, const QByteArray& path)
+{
+    if (::access(path.constData(), W_OK) != 0)
+        return false;
+    if (st.st_uid == ::geteuid())
+        return st.st_mode & S_IWUSR;
+    if (st.st_gid == ::getegid())
+        return st.st_mode & S_IWGRP;
+    return st.st_mode & S_IWOTH;
+}
+
+bool writeAll(int fd, const QByteArray& bytes, int* error)
+{
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            return false;
+        }
+        at += n;
+        left -= n;
+    }
+    // Closing a second descriptor of the file makes a network file system send what it holds and
+    // report its failure here, while the first one keeps the file locked until the rename.
+    const int copy = ::dup(fd);
+    if (copy < 0 || ::close(copy) != 0) {
+        *error = errno;
+        return false;
+    }
+    return true;
+}
+
+// Writes the bytes to a new temporary file beside path and only when every byte went out without
+// an error renames it over path, so that path holds either its old content or the whole new one.
+// The temporary file is locked while it is written: the lock tells a later run that it belongs to
+// a copy of the program still at work (removeLeftoverTemporaries). It is removed on every failure;
+// *error gets the system's error number. An existing file the user cannot write is not replaced
+// (*readOnly). There is no disk sync per file: a thousand of them cost seconds, and the rename
+// over an existing name already has the file system write the data first.
+Replace replaceFile(const QString& path, const QByteArray& bytes, int* error, bool* readOnly)
 {
     const QFileInfo target(path);
-    // A plain new file (not the system's unnamed temporary files, whose creation is far slower
-    // on some file systems), named so that no other file can be taken for it.
-    QFile temp;
-    for (int attempt = 0; attempt < 10 && !temp.isOpen(); ++attempt) {
-        temp.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
-                         + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp"));
-        errno = 0;
-        if (temp.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            break;
-        *openErrno = errno;   // before anything else can change it
-        if (!temp.exists()) {
-            *cause = QStringLiteral(" ") + temp.errorString();
-            return Replace::CannotCreate;
+    const QByteArray final = nativePath(path);
+    struct stat existing;
+    if (::lstat(final.constData(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            *error = EISDIR;
+            return Replace::Failed;
+        }
+        if (S_ISREG(existing.st_mode) && !userMayWrite(existing, final)) {
+            *readOnly = true;
+            return Replace::Failed;
         }
     }
-    if (!temp.isOpen()) {
-        *cause = QStringLiteral(" ") + temp.errorString();
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+        temp = nativePath(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
+                          + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp"));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            *error = errno;
+            if (*error != EEXIST)
+                return Replace::CannotCreate;
+            continue;
+        }
+        // Locked at once; a later run that removed it in the moment before is caught by the
+        // name no longer leading to this file, and another name is taken.
+        struct stat mine, named;
+        const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP;
+        if (!locked || ::fstat(fd, &mine) != 0 || ::lstat(temp.constData(), &named) != 0 || mine.st_ino != named.st_ino
+            || mine.st_dev != named.st_dev) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    if (fd < 0)
         return Replace::CannotCreate;
-    }
-    bool ok = temp.write(bytes) == bytes.size() && temp.flush();
-    if (ok) {
-        temp.close();
-        ok = temp.error() == QFileDevice::NoError;
-    }
-    if (!ok) {
-        *cause = QStringLiteral(" ") + temp.errorString();
-        temp.close();
-        temp.remove();
+    if (!writeAll(fd, bytes, error)) {
+        ::unlink(temp.constData());
+        ::close(fd);
         return Replace::Failed;
     }
     // rename() replaces an existing file in one step.
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
-        *cause = QStringLiteral(" ") + QString::fromLocal8Bit(std::strerror(errno));
-        temp.remove();
+    if (::rename(temp.constData(), final.constData()) != 0) {
+        *error = errno;
+        ::unlink(temp.constData());
+        ::close(fd);
         return Replace::Failed;
     }
+    ::close(fd);
     return Replace::Done;
 }
 
@@ -112,6 +183,49 @@ bool nitFitsFileName(const QString& nit)
         if (c.unicode() < 0x20 || kForbidden.contains(c))
             return false;
     return true;
+}
+
+QString writeFailureCause(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral(" No hay espacio suficiente en el disco...");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral(" No tiene permiso para escribir en el directorio...");
+    case EISDIR:
+        return QStringLiteral(" Ya existe un directorio con el nombre del archivo...");
+    case EROFS:
+        return QStringLiteral(" El disco es de sólo lectura...");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral(" El directorio ya no existe: fue borrado o movido...");
+    default:
+        return QStringLiteral(" ") + QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+int removeLeftoverTemporaries(const QString& folder)
+{
+    int removed = 0;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!temporaryName().match(name).hasMatch())
+            continue;
+        const QByteArray path = nativePath(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened, named;
+        // Only a plain file that no running copy holds locked, and that is still the one opened.
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::lstat(path.constData(), &named) == 0 && named.st_ino == opened.st_ino && named.st_dev == opened.st_dev
+            && ::unlink(path.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
 }
 
 void RunRecordsets::close()
@@ -179,21 +293,25 @@ TaxpayerFile writeTaxpayerFile(db::Database& database, int taxpayerNo, const QSt
         return result;
     }
 
-    int openErrno = 0;
-    switch (replaceFile(result.path, bytes, &result.cause, &openErrno)) {
+    int error = 0;
+    bool readOnly = false;
+    switch (replaceFile(result.path, bytes, &error, &readOnly)) {
     case Replace::Done:
         break;
     case Replace::CannotCreate: {
         // The folder is what refuses the file when it is missing, no folder, or takes no new file
         // (an administrator passes every permission check, so the refusal itself counts).
         const QFileInfo dir(folder);
-        const bool folderRefuses = !dir.isDir() || !dir.isWritable() || openErrno == EACCES || openErrno == EPERM
-            || openErrno == EROFS || openErrno == ENOENT || openErrno == ENOTDIR;
+        const bool folderRefuses = !dir.isDir() || !dir.isWritable() || error == EACCES || error == EPERM
+            || error == EROFS || error == ENOENT || error == ENOTDIR;
         result.status = folderRefuses ? TaxpayerFile::Status::FolderError : TaxpayerFile::Status::Failed;
+        result.cause = writeFailureCause(error);
         return result;
     }
     case Replace::Failed:
         result.status = TaxpayerFile::Status::Failed;
+        result.cause = readOnly ? QStringLiteral(" El archivo ya existe y es de sólo lectura: no fue reemplazado...")
+                                : writeFailureCause(error);
         return result;
     }
     result.status = TaxpayerFile::Status::Written;

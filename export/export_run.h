@@ -24,6 +24,16 @@ QString separatorFor(const QString& folder);
 // drive colon, a wildcard or a control character.
 bool nitFitsFileName(const QString& nit);
 
+// The cause of a failed write as the user is told it (" ..." after the failure's first line): in
+// Spanish for the causes a user can meet (no space, no permission, a folder in the way, a
+// read-only disk, the folder gone), the system's own words for the rest.
+QString writeFailureCause(int error);
+
+// Removes the temporary files that runs killed or cut off half-way (the folder moved while they
+// wrote) left in folder: hidden files named as the run names them (".PI....TXT.xxxx.tmp") that no
+// running copy of the program holds locked. Returns how many were removed.
+int removeLeftoverTemporaries(const QString& folder);
+
 // The record sets of the last taxpayer handled; the form keeps them until its next run.
 struct RunRecordsets {
     db::Recordset encabezado;
@@ -38,7 +48,8 @@ struct TaxpayerFile {
         Written,       // path holds the complete file
         BadNit,        // the tax id cannot form a file name: nothing written
         FolderError,   // the folder cannot take a file (missing, not a folder, not writable)
-        Failed,        // reading or writing failed: cause says why; nothing written
+        Failed,        // reading or writing failed, or the existing file is read-only: cause says
+                       // why; nothing written, an existing file left as it was
     };
     Status status = Status::NoWorksheet;
     QString nit;

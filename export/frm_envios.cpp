@@ -231,6 +231,8 @@ void frmEnvios::cmdIniciar_Click()
     }
     ui::setMousePointer(ui::vbHourglass);
     int written = 0;
+    // What runs killed or cut off half-way left in the folder goes first.
+    envios::removeLeftoverTemporaries(txtFileName->text());
     const QString separator = envios::separatorFor(DirDestino);
     const bool diskette = DirDestino.startsWith(QLatin1String("A:")) || DirDestino.startsWith(QLatin1String("B:"));
     bool DiscoVacio = false;

@@ -175,21 +175,31 @@ bool createDatabase(const QString& path, const QString& schemaSql, const QString
                     QString* errorText = nullptr);
 
 // Rows of a table that a repair could not bring back: at most that many (a broken page hides
-// how many rows it held).
+// how many rows it held). When nothing left in the file tells how many rows the table had (no
+// counter of automatic numbers, no index that reads whole), counted is false: rows is then only a
+// guess, and kept (the rows brought back) is what can be said.
 struct RepairLoss {
     QString table;
     qint64 rows = 0;
+    qint64 kept = 0;
+    bool counted = true;
 };
 
 // Salvages a damaged database into a new file and swaps it in at once, keeping the damaged
 // original beside it (its path is returned; a backup already holding the same bytes is reused).
-// Every row that can still be read is kept, past broken pages and in a file cut short; losses,
+// Every row that can still be read is kept, past broken pages and in a file cut short, through
+// the engine and, where the engine cannot reach a page any more, from the pages themselves; a
+// row with nothing but its number is no row and is left out. The repair ends on any file. losses,
 // when given, receives one entry per table that lost rows. Automatic numbers go on above every
 // number still held or referred to. A file that is not a ZAL database is left as it is (3343); a
 // missing file is 3024; a file whose tables cannot be read at all is 3049. When the file's own
 // format and password marks are what was lost, they are written again with the password of
 // connect (";pwd=…"); without one such a file cannot be mended (3049).
 QString repairDatabase(const QString& path, QList<RepairLoss>* losses = nullptr, const QString& connect = QString());
+
+// Removes what a repair that was stopped half-way (the program killed, the power cut) left beside
+// the file at path: the half-built copy and its journal. The file itself is not touched.
+void removeRepairLeftovers(const QString& path);
 
 // True for the errors a repair may mend: the engine found the file damaged (3049). A file that
 // opens but fails the password or format check, or is busy, is not damaged.

@@ -30,16 +30,25 @@ const QString kRefusal = QStringLiteral("Imposible iniciar sesión del Sistema d
 const QString kDamaged = QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!");
 const QString kBusy = QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
 
-// Overwrites the first page of a table.
-void damageTable(const QString& path, const QString& table)
+// Overwrites the first page of each table or index.
+void damageTable(const QString& path, const QStringList& tables)
 {
     db::Database d = db::Database::open(path, Biblio::kConnect);
-    const int page = d.openRecordset(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table)).field(0).toInt();
+    QList<int> pages;
+    for (const QString& table : tables)
+        pages << d.openRecordset(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table)).field(0).toInt();
     d.close();
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadWrite));
-    f.seek(qint64(page - 1) * 4096);
-    f.write(QByteArray(4096, '\x5A'));
+    for (const int page : pages) {
+        f.seek(qint64(page - 1) * 4096);
+        f.write(QByteArray(4096, '\x5A'));
+    }
+}
+
+void damageTable(const QString& path, const QString& table)
+{
+    damageTable(path, QStringList{table});
 }
 
 // Another program holding the file: an exclusive lock on a connection of its own, released when
@@ -132,7 +141,10 @@ private slots:
     void storedFileGoneThenChosenInTheDialog();
     void damagedFileMendedSilently();
     void fileTheRepairCannotSave();
+    void repairThatLostRowsSaysSoAfterStartUp_data();
     void repairThatLostRowsSaysSoAfterStartUp();
+    void leftoversOfAnInterruptedRepairAreRemoved_data();
+    void leftoversOfAnInterruptedRepairAreRemoved();
     void fileThatIsNotDamagedIsNeverRewritten_data();
     void fileThatIsNotDamagedIsNeverRewritten();
     void busyFileIsWaitedFor();
@@ -278,17 +290,35 @@ void TestMainStartup::secondStartEndsSilently()
     Biblio::setSingleInstanceName(QStringLiteral("zal-test-main-%1").arg(QCoreApplication::applicationPid()));
 }
 
+void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp_data()
+{
+    QTest::addColumn<QString>("fill");
+    QTest::addColumn<QStringList>("damaged");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("rows counted") << QString() << QStringList{QStringLiteral("Gastos")}
+                                  << QStringLiteral("  - hasta 31 filas de la tabla Gastos");
+    // The suppliers' rows and their only index are gone, and the suppliers have no counter:
+    // nothing tells how many there were, so the notice says what was kept.
+    QTest::newRow("rows that cannot be counted")
+        << QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345-6', 'Uno'), ('23456-7', 'Dos'), ('34567-8', 'Tres')")
+        << QStringList{QStringLiteral("Proveedores"), QStringLiteral("sqlite_autoindex_Proveedores_1")}
+        << QStringLiteral("  - de la tabla Proveedores se recuperaron 0 filas, pero no se sabe cuántas había");
+}
+
 void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
 {
+    QFETCH(QString, fill);
+    QFETCH(QStringList, damaged);
+    QFETCH(QString, line);
     support::TestDatabase t;
-    damageTable(t.path(), QStringLiteral("Gastos"));
+    if (!fill.isEmpty())
+        t.exec(fill);
+    damageTable(t.path(), damaged);
     store(QStringLiteral("DataBase"), t.path());
     store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
     support::ScriptedDialogs dialogs;
-    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
-                                          "  - hasta 31 filas de la tabla Gastos\n"
-                                          "El archivo original, sin cambios, se guardó en:\n")
-        + t.path() + QStringLiteral(".bak");
+    const QString notice = QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n") + line
+        + QStringLiteral("\nEl archivo original, sin cambios, se guardó en:\n") + t.path() + QStringLiteral(".bak");
     dialogs.expectMsgBox(notice, ui::vbOK);
     QVERIFY(!runMain());
     QCOMPARE(dialogs.calls().size(), 1);   // said once
@@ -296,6 +326,38 @@ void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
     QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
     QCOMPARE(Biblio::gPeriodo, QStringLiteral("4"));   // start-up went on to the end
     QVERIFY(QFile::exists(t.path() + QStringLiteral(".bak")));
+}
+
+void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("file sound") << false;
+    QTest::newRow("file still damaged") << true;
+}
+
+// A repair killed half-way leaves its half-built copy and that copy's journal beside the file; the
+// next start removes them, whether the file needs a repair or not.
+void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved()
+{
+    QFETCH(bool, damaged);
+    support::TestDatabase t;
+    if (damaged)
+        damageTable(t.path(), QStringLiteral("Proveedores"));
+    const QByteArray before = bytesOf(t.path());
+    for (const QString& leftover : {QStringLiteral(".reparando"), QStringLiteral(".reparando-journal")}) {
+        QFile f(t.path() + leftover);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(before.left(3 * 4096));
+    }
+    store(QStringLiteral("DataBase"), t.path());
+    store(QStringLiteral("DefaultPer"), QStringLiteral("4"));
+    support::ScriptedDialogs dialogs;
+    QVERIFY(!runMain());
+    QVERIFY(!QFile::exists(t.path() + QStringLiteral(".reparando")));
+    QVERIFY(!QFile::exists(t.path() + QStringLiteral(".reparando-journal")));
+    QCOMPARE(QFile::exists(t.path() + QStringLiteral(".bak")), damaged);
+    if (!damaged)
+        QCOMPARE(bytesOf(t.path()), before);
 }
 
 void TestMainStartup::fileThatIsNotDamagedIsNeverRewritten_data()

@@ -1,7 +1,8 @@
 // The export form and its run: the taxpayer list of the current period, the selection and the
 // folder, menu locking, the files written (byte for byte against the golden file), the viewer and
 // the messages, and the failures: a folder that takes no file, a row that cannot be written, a tax
-// id that is no file name, no current period, the diskette question.
+// id that is no file name, no current period, the diskette question, a full disk, a read-only
+// older file, and the temporary files that killed runs leave behind.
 #include "core/biblio.h"
 #include "core/frm_reporte.h"
 #include "core/mdi_menu.h"
@@ -22,6 +23,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -134,6 +143,52 @@ QStringList entries(const frmEnvios& f)
     return out;
 }
 
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QString failure(const QString& path, const QString& cause)
+{
+    return message(QStringLiteral(" No se pudo generar el archivo ") + path + QLatin1Char('\r') + cause, ui::vbCritical);
+}
+
+QStringList allIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A small disk of its own, mounted for this test process alone (it goes with the process); its
+// free room is used up by fill(). Only where the test may mount one (as the administrator).
+class SmallDisk {
+public:
+    SmallDisk()
+    {
+        static const bool ownMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        mounted_ = ownMounts && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    QString path() const { return dir_.path(); }
+    void fill() const
+    {
+        QFile filler(dir_.filePath(QStringLiteral("relleno")));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+};
+
 } // namespace
 
 class TestFrmEnvios : public QObject {
@@ -153,6 +208,11 @@ private slots:
     void rowWithoutSupplier();
     void failureAfterTheTemporaryFile();
     void nitThatIsNoFileName();
+    void failureCausesInSpanish_data();
+    void failureCausesInSpanish();
+    void diskFullLeavesTheOlderFile();
+    void readOnlyFileIsNotReplaced();
+    void leftoverTemporaryFilesRemoved();
     void periodOfTheLoad();
     void diskettes_data();
     void diskettes();
@@ -517,9 +577,8 @@ void TestFrmEnvios::failureAfterTheTemporaryFile()
     dialogs.expectMsgBox(ui::vbOK);
     run(f);
     QCOMPARE(dialogs.calls().size(), 1);
-    QVERIFY2(dialogs.calls().first().prompt.startsWith(QStringLiteral(" No se pudo generar el archivo ") + blocked + QLatin1Char('\r')),
-             qPrintable(dialogs.calls().first().prompt));
-    QCOMPARE(dialogs.calls().first().style, ui::vbCritical);
+    // The cause is the user's words, not the system's (" Is a directory").
+    QCOMPARE(messages(dialogs), QStringList{failure(blocked, QStringLiteral(" Ya existe un directorio con el nombre del archivo..."))});
     QVERIFY(fx.viewers.isEmpty());
     // The first file stays complete; nothing else is left in the folder.
     QCOMPARE(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
@@ -547,6 +606,115 @@ void TestFrmEnvios::nitThatIsNoFileName()
     QCOMPARE(messages(dialogs), QStringList{message(refusal, ui::vbCritical)});
     QVERIFY(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(fx.viewers.isEmpty());
+    QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::failureCausesInSpanish_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no space") << ENOSPC << QStringLiteral(" No hay espacio suficiente en el disco...");
+    QTest::newRow("quota") << EDQUOT << QStringLiteral(" No hay espacio suficiente en el disco...");
+    QTest::newRow("no permission") << EACCES << QStringLiteral(" No tiene permiso para escribir en el directorio...");
+    QTest::newRow("not permitted") << EPERM << QStringLiteral(" No tiene permiso para escribir en el directorio...");
+    QTest::newRow("a folder in the way") << EISDIR << QStringLiteral(" Ya existe un directorio con el nombre del archivo...");
+    QTest::newRow("read-only disk") << EROFS << QStringLiteral(" El disco es de sólo lectura...");
+    QTest::newRow("folder gone") << ENOENT << QStringLiteral(" El directorio ya no existe: fue borrado o movido...");
+    QTest::newRow("folder replaced") << ENOTDIR << QStringLiteral(" El directorio ya no existe: fue borrado o movido...");
+    // What a user does not meet keeps the system's words.
+    QTest::newRow("input/output") << EIO << QStringLiteral(" ") + QString::fromLocal8Bit(std::strerror(EIO));
+}
+
+void TestFrmEnvios::failureCausesInSpanish()
+{
+    QFETCH(int, error);
+    QFETCH(QString, cause);
+    QCOMPARE(envios::writeFailureCause(error), cause);
+}
+
+// The disk fills up while the file is written: the user is told so in his words, the older file
+// of the same name stays as it was and nothing else is left on the disk.
+void TestFrmEnvios::diskFullLeavesTheOlderFile()
+{
+    SmallDisk disk;
+    if (!disk.mounted())
+        QSKIP("a small disk of its own cannot be mounted here");
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 40);
+    const QString path = disk.path() + QStringLiteral("/PI07081111111.TXT");
+    writeFile(path, "old file\r\n");
+    disk.fill();
+    frmEnvios f;
+    open(f);
+    select(f, {0});
+    setFolder(f, disk.path());
+    dialogs.expectMsgBox(ui::vbOK);
+    run(f);
+    QCOMPARE(messages(dialogs), QStringList{failure(path, QStringLiteral(" No hay espacio suficiente en el disco..."))});
+    QVERIFY(fx.viewers.isEmpty());
+    QCOMPARE(fixture::readFile(path), QByteArray("old file\r\n"));
+    QCOMPARE(allIn(disk.path()), (QStringList{QStringLiteral("PI07081111111.TXT"), QStringLiteral("relleno")}));
+    QVERIFY(f.Unload());
+}
+
+// A file the user made read-only is not replaced (a rename over it would have turned it into a
+// new, writable one): the run stops with the cause, and the file keeps its bytes and its mode.
+void TestFrmEnvios::readOnlyFileIsNotReplaced()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    fx.taxpayer(QStringLiteral("2222222"), 1);
+    const QString path = fx.path(QStringLiteral("PI07081111111.TXT"));
+    writeFile(path, "protected\r\n");
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    frmEnvios f;
+    open(f);
+    select(f, {0, 1});
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(ui::vbOK);
+    run(f);
+    QCOMPARE(messages(dialogs),
+             QStringList{failure(path, QStringLiteral(" El archivo ya existe y es de sólo lectura: no fue reemplazado..."))});
+    QVERIFY(fx.viewers.isEmpty());
+    QCOMPARE(fixture::readFile(path), QByteArray("protected\r\n"));
+    QCOMPARE(QFile::permissions(path) & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+             QFileDevice::Permissions());
+    // The run stopped there: nothing else was written, no temporary file is left.
+    QCOMPARE(allIn(fx.out.path()), QStringList{QStringLiteral("PI07081111111.TXT")});
+    QVERIFY(f.Unload());
+}
+
+// A run killed while it wrote, or whose folder was moved away under it, left its hidden temporary
+// file. The next run in that folder removes such files, but not one a running copy still holds
+// (locked while it writes it), nor any other file.
+void TestFrmEnvios::leftoverTemporaryFilesRemoved()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    fx.taxpayer(QStringLiteral("1111111"), 1);
+    const QStringList stale{QStringLiteral(".PI07081111111.TXT.k3j2q.tmp"), QStringLiteral(".PI07089999999K.TXT.0a.tmp")};
+    const QString held = QStringLiteral(".PI07082222222.TXT.zz91.tmp");
+    const QStringList others{QStringLiteral(".PI07081111111.TXT.tmp"), QStringLiteral(".otro.TXT.ab.tmp"), QStringLiteral("notas.tmp"),
+                             QStringLiteral("PI07081111111.TXT.k3j2q.tmp")};
+    for (const QString& name : stale + others + QStringList{held})
+        writeFile(fx.path(name), "     1111111");
+    // Another copy of the program is writing this one.
+    const int fd = ::open(QFile::encodeName(fx.path(held)).constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    frmEnvios f;
+    open(f);
+    select(f, {0});
+    setFolder(f, fx.out.path());
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
+    run(f);
+    ::close(fd);
+    QStringList expected = others + QStringList{held, QStringLiteral("PI07081111111.TXT")};
+    expected.sort();
+    QCOMPARE(allIn(fx.out.path()), expected);
+    QCOMPARE(fixture::readFile(fx.path(QStringLiteral("PI07081111111.TXT"))).count('\n'), 3);
     QVERIFY(f.Unload());
 }
 

@@ -5,6 +5,7 @@
 #include "platform/db/db_error.h"
 #include "support/support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 #include <sqlite3.h>
@@ -99,6 +100,8 @@ private slots:
     void damageIsTheOnlyErrorToRepair();
     void definitionsRunAsOneStatementOnly();
     void fileSwappedInIsCheckedAgain();
+    void brokenSchemaPage_data();
+    void brokenSchemaPage();
 };
 
 void TestRepair::brokenPageLosesOnlyItsRows_data()
@@ -291,6 +294,78 @@ void TestRepair::fileSwappedInIsCheckedAgain()
     QVERIFY(QFile::rename(damaged, t.path()));
     QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), int(err::Corrupt));
     QVERIFY(held.isOpen());
+}
+
+void TestRepair::brokenSchemaPage_data()
+{
+    QTest::addColumn<bool>("foreign");
+    QTest::addColumn<bool>("marksToo");
+    QTest::addColumn<bool>("wholeSchema");
+    QTest::newRow("the program's file") << false << false << false;
+    QTest::newRow("the program's file, its marks gone too") << false << true << false;
+    QTest::newRow("the program's file, every page of its tables of tables and its marks gone") << false << true << true;
+    QTest::newRow("another program's file") << true << false << false;
+}
+
+// The first page (the table of tables) is broken past the file's header: the engine reads no
+// table at all. The rows are read from the pages themselves, but only a file whose own definitions
+// or marks are found among them is the program's: any other is left exactly as it was.
+void TestRepair::brokenSchemaPage()
+{
+    QFETCH(bool, foreign);
+    QFETCH(bool, marksToo);
+    QFETCH(bool, wholeSchema);
+    support::TestDatabase t;
+    QString path = t.path();
+    if (foreign) {
+        // Rows of the same kinds as the program's, in a file that has no marks of it.
+        path = t.dir() + QStringLiteral("/otro.db");
+        sqlite3* h = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &h);
+        sqlite3_exec(h, "CREATE TABLE clientes (clave TEXT PRIMARY KEY, valor TEXT);"
+                        "CREATE TABLE notas (id INTEGER PRIMARY KEY AUTOINCREMENT, texto TEXT);"
+                        "INSERT INTO clientes VALUES ('formato', 'OTRO'), ('clave', 'x');"
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                        "INSERT INTO notas (texto) SELECT 'nota ' || i FROM n;",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    } else {
+        fillWorksheets(t);
+    }
+    const auto before = foreign ? QMap<QString, qint64>() : rowCounts(path);
+    QList<qint64> broken;
+    if (marksToo)
+        broken << scalar(path, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'zal_sistema'"));
+    if (wholeSchema) {
+        const qint64 pages = scalar(path, QStringLiteral("SELECT count(*) FROM dbstat WHERE name = 'sqlite_schema'"));
+        QVERIFY(pages > 1);
+        for (qint64 i = 0; i < pages; ++i)
+            broken << scalar(path, QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'sqlite_schema' AND pageno > 1 "
+                                                  "ORDER BY pageno LIMIT 1 OFFSET %1").arg(i));
+    }
+    for (qint64 page : broken)
+        if (page > 1)
+            breakPage(path, page, '\0');
+    QByteArray bytes = bytesOf(path);
+    bytes.replace(100, 4096 - 100, QByteArray(4096 - 100, '\0'));
+    writeBytes(path, bytes);
+
+    QList<RepairLoss> losses;
+    const int refusal = support::dbErrorOf([&] { repairDatabase(path, &losses, kConnect); });
+    if (foreign || wholeSchema) {
+        QCOMPARE(refusal, int(err::UnrecognizedFormat));
+        QCOMPARE(bytesOf(path), bytes);
+        QCOMPARE(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden).size(), foreign ? 2 : 1);
+        return;
+    }
+    QCOMPARE(refusal, 0);
+    QCOMPARE(bytesOf(path + QStringLiteral(".bak")), bytes);
+    QVERIFY(Database::open(path, kConnect).isOpen());
+    QCOMPARE(support::dbErrorOf([&] { Database::open(path, QStringLiteral(";pwd=OTRA")); }), int(err::InvalidPassword));
+    QCOMPARE(rowCounts(path), before);
+    // Without the table of tables, nothing tells how many suppliers or periods there were.
+    for (const RepairLoss& l : losses)
+        QVERIFY2(!l.counted || l.rows == 0, qPrintable(l.table));
 }
 
 QTEST_MAIN(TestRepair)
