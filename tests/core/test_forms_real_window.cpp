@@ -17,6 +17,7 @@
 #include "platform/ui/status_bar.h"
 #include "printing/frm_report01.h"
 #include "printing/frm_reportes.h"
+#include "support/clicks.h"
 #include "support/real_dialogs.h"
 #include "worksheet/planillas_fixture.h"
 
@@ -41,19 +42,10 @@ const QString kNoFolder = QStringLiteral(
 const QString kNoUser = QStringLiteral(" Debe seleccionar al menos un usuario...");
 const QString kAmount = QStringLiteral("Debe ingresar una cantidad válida...");
 
-QPoint arrowOf(QComboBox* combo)
-{
-    QStyleOptionComboBox option;
-    option.initFrom(combo);
-    option.editable = combo->isEditable();
-    option.subControls = QStyle::SC_All;
-    return combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo).center();
-}
-
 // Opens a combo's list with a click on its arrow and closes it again with Esc.
 void openAndCloseList(QComboBox* combo)
 {
-    QTest::mouseClick(combo, Qt::LeftButton, {}, arrowOf(combo));
+    QTest::mouseClick(combo, Qt::LeftButton, {}, support::comboArrow(combo));
     QTRY_VERIFY2(combo->view()->isVisible(), qPrintable(combo->objectName() + QStringLiteral(": the list opens on the first click")));
     QTest::keyClick(combo->view(), Qt::Key_Escape);
     QTRY_VERIFY(!combo->view()->isVisible());
@@ -62,7 +54,7 @@ void openAndCloseList(QComboBox* combo)
 // Chooses a row of a combo's open list with the mouse.
 void pickInList(QComboBox* combo, const QString& text)
 {
-    QTest::mouseClick(combo, Qt::LeftButton, {}, arrowOf(combo));
+    QTest::mouseClick(combo, Qt::LeftButton, {}, support::comboArrow(combo));
     QTRY_VERIFY(combo->view()->isVisible());
     QTest::qWait(QApplication::doubleClickInterval() + 50);   // a list takes no click at once
     const int row = combo->findText(text);
@@ -253,7 +245,7 @@ void TestFormsRealWindow::expenseListOpensOnTheFirstClick()
     typeUpToTheDate(p, f);
 
     // Nothing chosen yet: a click on the arrow enters the box (its prompt) and opens its list.
-    QTest::mouseClick(f->cmbGasto, Qt::LeftButton, {}, arrowOf(f->cmbGasto));
+    QTest::mouseClick(f->cmbGasto, Qt::LeftButton, {}, support::comboArrow(f->cmbGasto));
     QTRY_VERIFY(f->cmbGasto->view()->isVisible());
     QCOMPARE(p.real.shown(), QStringList());
     QVERIFY(prompt(f).startsWith(QStringLiteral("Seleccione el tipo de gasto")));

@@ -4,6 +4,7 @@
 #include "platform/ui/db_combo.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form.h"
+#include "support/clicks.h"
 #include "support/real_dialogs.h"
 
 #include <QAbstractItemView>
@@ -80,15 +81,6 @@ struct Window {
     ~Window() { f.Unload(); ui::setMainMdiArea(nullptr); }
 };
 
-QPoint arrowOf(QComboBox* combo)
-{
-    QStyleOptionComboBox option;
-    option.initFrom(combo);
-    option.editable = combo->isEditable();
-    option.subControls = QStyle::SC_All;
-    return combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo).center();
-}
-
 } // namespace
 
 class TestUiRealWindows : public QObject {
@@ -120,7 +112,7 @@ void TestUiRealWindows::comboListIsNotLeavingTheField()
     // Clicking the arrow enters the combo once; opening its list is no leaving, the first time
     // (when Qt sends a second focus-out) and every time.
     for (int round = 0; round < 3; ++round) {
-        QTest::mouseClick(c, Qt::LeftButton, {}, arrowOf(c));
+        QTest::mouseClick(c, Qt::LeftButton, {}, support::comboArrow(c));
         QTRY_VERIFY2(c->view()->isVisible(), "the list opens on the first click");
         QTest::keyClick(c->view(), Qt::Key_Escape);
         QTRY_VERIFY(!c->view()->isVisible());
@@ -130,7 +122,7 @@ void TestUiRealWindows::comboListIsNotLeavingTheField()
 
     // A choice in the list is the combo's click, and still no leaving.
     w.f.log.clear();
-    QTest::mouseClick(c, Qt::LeftButton, {}, arrowOf(c));
+    QTest::mouseClick(c, Qt::LeftButton, {}, support::comboArrow(c));
     QTRY_VERIFY(c->view()->isVisible());
     QTest::qWait(QApplication::doubleClickInterval() + 50);   // a list takes no click at once
     const QRect row = c->view()->visualRect(c->view()->model()->index(1, 0));
