@@ -4,8 +4,11 @@
 #include "platform/db/criteria.h"
 #include "platform/db/database.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 namespace db {
 
@@ -75,9 +78,13 @@ struct Recordset::Impl {
         bool deleted = false;
         int id = 0;                 // bookmark
     };
-    QList<Row> rows;
+    QList<Row> rows;                // bookmarks (ids) grow along the list
     int pos = 0;                    // -1 BOF, rows.size() EOF
     int nextId = 1;
+    // Kept as rows come and go, so that moves, EOF/BOF and counts cost nothing per row.
+    int live = 0;                   // rows not deleted
+    QList<int> deletedAt;           // positions of the deleted rows, ascending
+    mutable QHash<QString, int> nameIndex;   // field names as asked for -> field index
     bool noMatch = false;
     int lastModified = 0;
 
@@ -91,17 +98,43 @@ struct Recordset::Impl {
             raise(err::InvalidOperation);
     }
 
-    int liveCount() const
+    int liveCount() const { return live; }
+
+    // The position of a bookmark's row; -1 when no row carries it.
+    int positionOf(int id) const
     {
-        int n = 0;
-        for (const Row& r : rows)
-            n += r.deleted ? 0 : 1;
-        return n;
+        const auto it = std::lower_bound(rows.cbegin(), rows.cend(), id,
+                                         [](const Row& r, int wanted) { return r.id < wanted; });
+        return it != rows.cend() && it->id == id ? int(it - rows.cbegin()) : -1;
+    }
+
+    void markDeleted(int p)
+    {
+        rows[p].deleted = true;
+        --live;
+        deletedAt.insert(std::lower_bound(deletedAt.begin(), deletedAt.end(), p) - deletedAt.begin(), p);
+    }
+
+    void clearRows()
+    {
+        rows.clear();
+        live = 0;
+        deletedAt.clear();
     }
 
     bool atRow() const { return pos >= 0 && pos < rows.size(); }
 
     int indexOf(const QString& name) const
+    {
+        const auto known = nameIndex.constFind(name);
+        if (known != nameIndex.cend())
+            return *known;
+        const int index = lookUp(name);
+        nameIndex.insert(name, index);
+        return index;
+    }
+
+    int lookUp(const QString& name) const
     {
         QString n = name.trimmed();
         n.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
@@ -142,6 +175,7 @@ struct Recordset::Impl {
     {
         Statement st(*conn, translated, source);
         fields.clear();
+        nameIndex.clear();
         const int n = st.columnCount();
         QHash<QString, int> seen;
         for (int i = 0; i < n; ++i) {
@@ -233,12 +267,13 @@ struct Recordset::Impl {
 
     void load()
     {
-        rows.clear();
+        clearRows();
         Statement st(*conn, sql);
         const int n = st.columnCount();
         while (st.step())
             rows << readRow(st, n);
-        pos = rows.isEmpty() ? 0 : 0;
+        live = int(rows.size());
+        pos = 0;
         mode = EditMode::None;
         noMatch = false;
     }
@@ -400,6 +435,7 @@ struct Recordset::Impl {
         if (mode == EditMode::Add) {
             const bool atEnd = pos >= rows.size();
             rows << row;
+            ++live;
             if (atEnd)
                 pos = rows.size();
         } else {
@@ -440,7 +476,7 @@ void Recordset::close()
 {
     if (d) {
         d->open = false;
-        d->rows.clear();
+        d->clearRows();
     }
 }
 RecordsetType Recordset::type() const { return impl().type; }
@@ -466,10 +502,8 @@ int Recordset::absolutePosition() const
     const Impl& i = impl();
     if (!i.atRow())
         return -1;
-    int n = 0;
-    for (int p = 0; p < i.pos; ++p)
-        n += i.rows.at(p).deleted ? 0 : 1;
-    return n;
+    const auto deletedBefore = std::lower_bound(i.deletedAt.cbegin(), i.deletedAt.cend(), i.pos) - i.deletedAt.cbegin();
+    return i.pos - int(deletedBefore);
 }
 
 void Recordset::moveFirst()
@@ -603,7 +637,7 @@ void Recordset::remove()
         raise(err::ReadOnly);
     i.requireRow();
     i.cancelEdit();
-    Impl::Row& row = i.rows[i.pos];
+    const Impl::Row& row = i.rows.at(i.pos);
     // The row belongs to the table of its first field (the detail side of a join).
     QString table;
     for (const FieldInfo& f : i.fields) {
@@ -617,7 +651,7 @@ void Recordset::remove()
                                      {row.rowids.value(slot)});
     if (changed == 0)
         raise(err::RecordDeleted);
-    row.deleted = true;
+    i.markDeleted(i.pos);
 }
 
 EditMode Recordset::editMode() const { return impl().mode; }
@@ -638,16 +672,12 @@ QVariant Recordset::bookmark() const
 void Recordset::setBookmark(const QVariant& bookmark)
 {
     Impl& i = impl();
-    const int id = bookmark.toInt();
-    for (int p = 0; p < i.rows.size(); ++p) {
-        if (i.rows.at(p).id == id) {
-            if (i.rows.at(p).deleted)
-                raise(err::RecordDeleted);
-            i.moveTo(p);
-            return;
-        }
-    }
-    raise(err::InvalidArgument);
+    const int p = i.positionOf(bookmark.toInt());
+    if (p < 0)
+        raise(err::InvalidArgument);
+    if (i.rows.at(p).deleted)
+        raise(err::RecordDeleted);
+    i.moveTo(p);
 }
 
 QVariant Recordset::lastModified() const

@@ -68,6 +68,7 @@ private slots:
     void findWithCriteria();
     void typedTextQuotedAsLiteralFindsNothingElse();
     void addEditUpdateCancelRemove();
+    void countsAndPositionsFollowDeletesAndAddsDuringAWalk();
     void snapshotIsReadOnlyAndDynasetSeesOnlyItsRows();
     void joinedDynasetWritesItsDetailTable();
 
@@ -287,6 +288,101 @@ void TestDatabase::addEditUpdateCancelRemove()
     QCOMPARE(det.field(QStringLiteral("Monto")).toDouble(), 1234.5);
     QCOMPARE(det.field(QStringLiteral("Fecha")).toDate(), QDate(2001, 7, 15));
     QCOMPARE(det.field(QStringLiteral("Tipo")).toString(), QStringLiteral("0"));
+}
+
+// Deleting and adding rows in the middle of a walk: the count, the positions, EOF/BOF, the
+// bookmarks and the finds all follow, and a requery starts over from the table.
+void TestDatabase::countsAndPositionsFollowDeletesAndAddsDuringAWalk()
+{
+    support::TestDatabase t;
+    for (int i = 1; i <= 6; ++i)
+        t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('%1', 'P%1')").arg(i));
+    Database d = Database::open(t.path(), kConnect);
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit"));
+    QCOMPARE(rs.recordCount(), 6);
+    QList<QVariant> marks;
+    QStringList seen;
+    int added = 0;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        const QString nit = rs.field(QStringLiteral("Nit")).toString();
+        seen << nit;
+        marks << rs.bookmark();
+        QCOMPARE(rs.absolutePosition(), int(seen.size()) - 1 - (int(seen.size()) - 1) / 2);
+        if (nit.toInt() % 2 == 0) {
+            const int at = rs.absolutePosition();
+            rs.remove();                                   // every even row goes
+            QCOMPARE(errorOf([&] { rs.field(QStringLiteral("Nit")); }), 3167);
+            QCOMPARE(rs.absolutePosition(), at);           // the cursor stays on the deleted row
+        }
+        if (nit == QLatin1String("3")) {
+            rs.addNew();                                   // a row added mid-walk goes to the end
+            rs.setField(QStringLiteral("Nit"), QStringLiteral("7"));
+            rs.setField(QStringLiteral("Nombre"), QStringLiteral("P7"));
+            rs.update();
+            ++added;
+        }
+    }
+    QCOMPARE(seen, (QStringList {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                                 QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7")}));
+    QCOMPARE(added, 1);
+    QCOMPARE(rs.recordCount(), 4);                         // 1, 3, 5 and 7
+    QVERIFY(rs.eof() && !rs.bof());
+
+    // Bookmarks: a live row is found again, a deleted one is 3167.
+    rs.setBookmark(marks.at(2));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    QCOMPARE(rs.absolutePosition(), 1);
+    QCOMPARE(errorOf([&] { rs.setBookmark(marks.at(1)); }), 3167);
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));   // the cursor stays
+    rs.setBookmark(rs.lastModified());
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("7"));
+    QCOMPARE(rs.absolutePosition(), 3);
+
+    // Moves and finds pass over the deleted rows both ways.
+    rs.moveFirst();
+    rs.moveNext();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    rs.moveLast();
+    rs.movePrevious();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("5"));
+    rs.findFirst(QStringLiteral("[Nombre] Like 'P*'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("1"));
+    rs.findNext(QStringLiteral("[Nombre] Like 'P*'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    rs.findLast(QStringLiteral("[Nit] <> '7'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("5"));
+    rs.findPrevious(QStringLiteral("[Nombre] Like 'P*'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    rs.findFirst(QStringLiteral("[Nit] = '4'"));
+    QVERIFY(rs.noMatch());
+
+    // Deleting what is left empties the set: EOF and BOF together, no moves.
+    while (rs.recordCount() > 0) {
+        rs.moveLast();
+        rs.remove();
+    }
+    QVERIFY(rs.eof() && rs.bof());
+    QCOMPARE(errorOf([&] { rs.moveNext(); }), 3021);
+    QVERIFY(rs.eof() && rs.bof());
+    QCOMPARE(errorOf([&] { rs.moveFirst(); }), 3021);
+    QCOMPARE(errorOf([&] { rs.moveLast(); }), 3021);
+
+    // A requery reads the table again; bookmarks of the old rows are gone.
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('8', 'P8')"));
+    rs.requery();
+    QCOMPARE(rs.recordCount(), 1);
+    QVERIFY(!rs.eof() && !rs.bof());
+    QCOMPARE(rs.absolutePosition(), 0);
+    QCOMPARE(errorOf([&] { rs.setBookmark(marks.at(0)); }), 3001);
+    rs.addNew();
+    rs.setField(QStringLiteral("Nit"), QStringLiteral("9"));
+    rs.update();
+    QCOMPARE(rs.recordCount(), 2);
+    rs.moveLast();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("9"));
+    QCOMPARE(rs.absolutePosition(), 1);
+    rs.close();
+    QVERIFY(!rs.isOpen());
 }
 
 void TestDatabase::snapshotIsReadOnlyAndDynasetSeesOnlyItsRows()
