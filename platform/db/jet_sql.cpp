@@ -911,6 +911,26 @@ void callFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
 }
 
+// IIf hands back one of its last two arguments as it came: only the condition is read, and a
+// number or Null condition (what comparisons give) needs no conversion at all.
+void callIif(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    sqlite3_value* condition = argv[0];
+    switch (sqlite3_value_type(condition)) {
+    case SQLITE_NULL:
+        sqlite3_result_value(ctx, argv[2]);
+        return;
+    case SQLITE_INTEGER:
+        sqlite3_result_value(ctx, argv[sqlite3_value_int64(condition) != 0 ? 1 : 2]);
+        return;
+    case SQLITE_FLOAT:
+        sqlite3_result_value(ctx, argv[sqlite3_value_double(condition) != 0.0 ? 1 : 2]);
+        return;
+    default:
+        callFunction<fnIif>(ctx, argc, argv);
+    }
+}
+
 struct FunctionDef {
     const char* name;
     int minArgs;
@@ -927,7 +947,7 @@ void registerFunctions(sqlite3* connection)
     sqlite3_create_collation_v2(connection, kLegacyCollation, SQLITE_UTF8, nullptr, collate, nullptr);
 
     static const FunctionDef defs[] = {
-        {"iif", 3, 3, true, callFunction<fnIif>},
+        {"iif", 3, 3, true, callIif},
         {"choose", 2, -1, true, callFunction<fnChoose>},
         {"mid", 2, 3, false, callFunction<fnMid>},
         {"zal_left", 2, 2, false, callFunction<fnLeft>},

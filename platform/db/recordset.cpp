@@ -16,9 +16,19 @@ namespace {
 
 bool looksLikeSql(const QString& source)
 {
-    const QString head = source.trimmed().section(QRegularExpression(QStringLiteral("[\\s(]")), 0, 0).toUpper();
-    return head == QLatin1String("SELECT") || head == QLatin1String("TRANSFORM") || head == QLatin1String("PARAMETERS")
-        || source.trimmed().startsWith(QLatin1Char('('));
+    // The first word, up to a blank or an opening parenthesis.
+    qsizetype start = 0;
+    while (start < source.size() && source.at(start).isSpace())
+        ++start;
+    if (start < source.size() && source.at(start) == QLatin1Char('('))
+        return true;
+    qsizetype end = start;
+    while (end < source.size() && !source.at(end).isSpace() && source.at(end) != QLatin1Char('('))
+        ++end;
+    const QStringView head = QStringView(source).mid(start, end - start);
+    return head.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0
+        || head.compare(QLatin1String("TRANSFORM"), Qt::CaseInsensitive) == 0
+        || head.compare(QLatin1String("PARAMETERS"), Qt::CaseInsensitive) == 0;
 }
 
 // Positions of the top-level keywords of a translated SELECT; -1 when absent.
@@ -85,6 +95,8 @@ struct Recordset::Impl {
     int live = 0;                   // rows not deleted
     QList<int> deletedAt;           // positions of the deleted rows, ascending
     mutable QHash<QString, int> nameIndex;   // field names as asked for -> field index
+    std::unique_ptr<Statement> prepared;     // sql, prepared by build() and not yet run
+    int maxRows = -1;                        // rows read at most; all when negative
     bool noMatch = false;
     int lastModified = 0;
 
@@ -171,9 +183,11 @@ struct Recordset::Impl {
         return r;
     }
 
-    void describe(const QString& translated)
+    // Reads the fields of the query; returns its prepared statement.
+    std::unique_ptr<Statement> describe(const QString& translated)
     {
-        Statement st(*conn, translated, source);
+        auto statement = std::make_unique<Statement>(*conn, translated, source);
+        const Statement& st = *statement;
         fields.clear();
         nameIndex.clear();
         const int n = st.columnCount();
@@ -203,6 +217,7 @@ struct Recordset::Impl {
             if (seen.value(f.name.toLower()) > 1 && !f.table.isEmpty())
                 f.name = f.table + QLatin1Char('.') + f.column;
         }
+        return statement;
     }
 
     void build()
@@ -218,7 +233,7 @@ struct Recordset::Impl {
         }
         while (translated.trimmed().endsWith(QLatin1Char(';')))
             translated = translated.trimmed().chopped(1);
-        describe(translated);
+        prepared = describe(translated);
 
         rowidTables.clear();
         keyColumns.clear();
@@ -253,7 +268,7 @@ struct Recordset::Impl {
                 }
                 const QString withIds = translated.left(shape.from) + extra + translated.mid(shape.from);
                 try {
-                    Statement probe(*conn, withIds);
+                    prepared = std::make_unique<Statement>(*conn, withIds);
                     sql = withIds;
                     canUpdate = true;
                 } catch (const DbError&) {
@@ -268,9 +283,13 @@ struct Recordset::Impl {
     void load()
     {
         clearRows();
-        Statement st(*conn, sql);
+        // The statement build() prepared serves the first reading; a requery prepares anew.
+        std::unique_ptr<Statement> statement = std::move(prepared);
+        if (!statement)
+            statement = std::make_unique<Statement>(*conn, sql);
+        Statement& st = *statement;
         const int n = st.columnCount();
-        while (st.step())
+        while ((maxRows < 0 || rows.size() < maxRows) && st.step())
             rows << readRow(st, n);
         live = int(rows.size());
         pos = 0;
@@ -448,12 +467,18 @@ struct Recordset::Impl {
 
 Recordset Database::openRecordset(const QString& source, RecordsetType type)
 {
+    return openRecordset(source, type, -1);
+}
+
+Recordset Database::openRecordset(const QString& source, RecordsetType type, int maxRows)
+{
     if (!isOpen())
         raise(err::InvalidOperation);
     auto d = std::make_shared<Recordset::Impl>();
     d->conn = conn_;
     d->type = type;
     d->source = source;
+    d->maxRows = maxRows < 0 ? -1 : std::max(1, maxRows);
     if (type == RecordsetType::Table && looksLikeSql(source))
         raise(err::InvalidOperation);
     d->build();

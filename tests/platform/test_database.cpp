@@ -69,6 +69,7 @@ private slots:
     void typedTextQuotedAsLiteralFindsNothingElse();
     void addEditUpdateCancelRemove();
     void countsAndPositionsFollowDeletesAndAddsDuringAWalk();
+    void queriesDifferingInTheirNumbersReadTheirOwnRows();
     void snapshotIsReadOnlyAndDynasetSeesOnlyItsRows();
     void joinedDynasetWritesItsDetailTable();
 
@@ -383,6 +384,37 @@ void TestDatabase::countsAndPositionsFollowDeletesAndAddsDuringAWalk()
     QCOMPARE(rs.absolutePosition(), 1);
     rs.close();
     QVERIFY(!rs.isOpen());
+}
+
+// Queries that differ only in their numbers share a translation; each still reads its own rows,
+// and numbers inside texts, names and decimals stay as written.
+void TestDatabase::queriesDifferingInTheirNumbersReadTheirOwnRows()
+{
+    support::TestDatabase t;
+    addWorksheet(t);
+    t.exec(QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (2, 3);"
+                          "INSERT INTO Planilla_Det (Enc, Provee, Tipo, NoDoc, Fecha, Gasto, Monto) "
+                          "  VALUES (2, '19', '1', '100', 37300, 11, 60.5);"));
+    Database d = Database::open(t.path(), kConnect);
+    const auto count = [&](const QString& sql) { return d.openRecordset(sql, RecordsetType::Snapshot).recordCount(); };
+    const QString byHeader = QStringLiteral("SELECT * FROM Planilla_Det WHERE (((Planilla_Det.Enc)=%1));");
+    QCOMPARE(count(byHeader.arg(1)), 2);
+    QCOMPARE(count(byHeader.arg(2)), 1);
+    QCOMPARE(count(byHeader.arg(3)), 0);
+    QCOMPARE(count(byHeader.arg(1)), 2);
+    const QString twice = QStringLiteral("SELECT * FROM Planilla_Det WHERE Enc = %1 OR Enc = %2");
+    QCOMPARE(count(twice.arg(1).arg(2)), 3);
+    QCOMPARE(count(twice.arg(2).arg(2)), 1);
+    const QString amounts = QStringLiteral("SELECT * FROM Planilla_Det WHERE Monto > %1 AND NoDoc = '%2'");
+    QCOMPARE(count(amounts.arg(QStringLiteral("60")).arg(100)), 2);   // 95.3 and 60.5
+    QCOMPARE(count(amounts.arg(QStringLiteral("60.5")).arg(100)), 1);
+    QCOMPARE(count(amounts.arg(QStringLiteral("94")).arg(200)), 0);
+    Recordset choose = d.openRecordset(
+        QStringLiteral("SELECT Choose([Tipo]+1,'F','T') AS K, IIf([Monto]>90,'alto','bajo') AS N FROM Planilla_Det "
+                       "WHERE Enc = 2"),
+        RecordsetType::Snapshot);
+    QCOMPARE(choose.field(QStringLiteral("K")).toString(), QStringLiteral("T"));
+    QCOMPARE(choose.field(QStringLiteral("N")).toString(), QStringLiteral("bajo"));
 }
 
 void TestDatabase::snapshotIsReadOnlyAndDynasetSeesOnlyItsRows()

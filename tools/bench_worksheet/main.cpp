@@ -2,6 +2,8 @@
 #include "bench.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -114,14 +116,25 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    QTemporaryDir dir;
+    // The files go to memory (/dev/shm) when the system has it, so that the disk's own moods
+    // (inode allocation, write-back) do not drown the differences the bench is after; --dir=PATH
+    // puts them elsewhere.
+    QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]).rfind("--dir=", 0) == 0)
+            base = QString::fromLocal8Bit(argv[i] + 6);
+    }
+    QTemporaryDir dir(QDir(base).filePath(QStringLiteral("zal-bench-XXXXXX")));
     if (!dir.isValid()) {
-        std::fprintf(stderr, "bench_worksheet: no temporary folder\n");
+        std::fprintf(stderr, "bench_worksheet: no temporary folder in %s\n", base.toLocal8Bit().constData());
         return 1;
     }
+    std::printf("(files in %s)\n", dir.path().toLocal8Bit().constData());
     std::vector<std::string> wanted;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg.rfind("--dir=", 0) == 0)
+            continue;
         if (arg.rfind("--sizes=", 0) == 0) {
             std::vector<int> list;
             for (const QByteArray& part : QByteArray::fromStdString(arg.substr(8)).split(',')) {
