@@ -449,21 +449,35 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
                 pages.push_back({index, p});
             return true;
         }
-        // The pages before the one holding the piece's last row are final.
-        const int lastPage = pageOf(*doc, table, headingRows + int(end - next) - 1);
-        if (lastPage == 0) {
-            take *= 2;   // the rows did not reach past the first page
-            continue;
+        // The pages before the one holding the piece's last row are final. The next piece starts
+        // on one of them where a row begins the page (the row before ended on the page before):
+        // the latest such page.
+        const int pieceRows = int(end - next);
+        std::vector<int> rowPage(static_cast<size_t>(pieceRows));
+        for (int i = 0; i < pieceRows; ++i)
+            rowPage[size_t(i)] = pageOf(*doc, table, headingRows + i);
+        const auto rowBottom = [&](int i) {
+            qreal bottom = 0;
+            for (int c = 0; c < columns; ++c) {
+                const QTextBlock block = table->cellAt(headingRows + i, c).lastCursorPosition().block();
+                bottom = std::max(bottom, doc->documentLayout()->blockBoundingRect(block).bottom());
+            }
+            return bottom;
+        };
+        int lastPage = rowPage.back();
+        qsizetype resume = -1;
+        for (int page = lastPage; page >= 1 && resume < 0; --page) {
+            int i = 1;
+            while (i < pieceRows && rowPage[size_t(i)] < page)
+                ++i;
+            if (i < pieceRows && rowPage[size_t(i)] == page && rowPage[size_t(i - 1)] < page
+                && rowBottom(i - 1) <= page * pageHeight + 0.5) {
+                resume = next + i;
+                lastPage = page;
+            }
         }
-        qsizetype resume = end - 1;
-        while (resume > next && pageOf(*doc, table, headingRows + int(resume - 1 - next)) == lastPage)
-            --resume;
-        if (resume == next) {
-            // The first piece's table begins on that page: it needs more rows. A later piece
-            // whose first row fills a page (taller than a page) cannot be cut.
-            if (!first)
-                return false;
-            take *= 2;
+        if (resume < 0) {
+            take *= 2;   // no page of the piece can start the next one: more rows
             continue;
         }
         continuedTop = cellRect(*doc, table, headingRows + int(resume - next), 0).y() - lastPage * pageHeight;

@@ -5,8 +5,8 @@
 //   for (...) { ...; sys::keepResponsive(); }   // the windows repaint while the work goes on
 //
 // keepResponsive() lets the windows repaint (and the clock panels tick) at most every tenth of a
-// second; keyboard and mouse input, closing a window and the single-instance socket wait until
-// the work is done, so nothing the user does runs in the middle of it.
+// second; keyboard and mouse input, closing a window, quitting and the single-instance socket
+// wait until the work is done, so nothing the user does runs in the middle of it.
 namespace sys {
 
 class BusyScope {
