@@ -931,6 +931,26 @@ void callIif(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
 }
 
+// Choose hands back the argument its index picks as it came: only the index is read, and a
+// numeric index (what [Tipo]+1 gives) needs no conversion.
+void callChoose(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    const int type = sqlite3_value_type(argv[0]);
+    if (argc < 2 || (type != SQLITE_NULL && type != SQLITE_INTEGER && type != SQLITE_FLOAT)) {
+        callFunction<fnChoose>(ctx, argc, argv);
+        return;
+    }
+    if (type == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const double index = roundEven(sqlite3_value_double(argv[0]));
+    if (index < 1 || index >= argc)
+        sqlite3_result_null(ctx);
+    else
+        sqlite3_result_value(ctx, argv[int(index)]);
+}
+
 struct FunctionDef {
     const char* name;
     int minArgs;
@@ -948,7 +968,7 @@ void registerFunctions(sqlite3* connection)
 
     static const FunctionDef defs[] = {
         {"iif", 3, 3, true, callIif},
-        {"choose", 2, -1, true, callFunction<fnChoose>},
+        {"choose", 2, -1, true, callChoose},
         {"mid", 2, 3, false, callFunction<fnMid>},
         {"zal_left", 2, 2, false, callFunction<fnLeft>},
         {"zal_right", 2, 2, false, callFunction<fnRight>},

@@ -415,6 +415,20 @@ void TestDatabase::queriesDifferingInTheirNumbersReadTheirOwnRows()
         RecordsetType::Snapshot);
     QCOMPARE(choose.field(QStringLiteral("K")).toString(), QStringLiteral("T"));
     QCOMPARE(choose.field(QStringLiteral("N")).toString(), QStringLiteral("bajo"));
+    // Indexes and conditions of every kind: out of range and Null give Null, texts are read.
+    Recordset kinds = d.openRecordset(
+        QStringLiteral("SELECT Choose(5,'a','b') AS A, Choose(Null,'a','b') AS B, Choose('2','a','b') AS C, "
+                       "Choose(1.6,'a','b') AS D, IIf('True','si','no') AS E, IIf(Null,'si','no') AS F, "
+                       "IIf(0.5,'si','no') AS G, IIf([Galon]>0,[Galon],'nada') AS H FROM Planilla_Det WHERE Enc = 2"),
+        RecordsetType::Snapshot);
+    QVERIFY(kinds.field(QStringLiteral("A")).isNull());
+    QVERIFY(kinds.field(QStringLiteral("B")).isNull());
+    QCOMPARE(kinds.field(QStringLiteral("C")).toString(), QStringLiteral("b"));
+    QCOMPARE(kinds.field(QStringLiteral("D")).toString(), QStringLiteral("b"));
+    QCOMPARE(kinds.field(QStringLiteral("E")).toString(), QStringLiteral("si"));
+    QCOMPARE(kinds.field(QStringLiteral("F")).toString(), QStringLiteral("no"));
+    QCOMPARE(kinds.field(QStringLiteral("G")).toString(), QStringLiteral("si"));
+    QCOMPARE(kinds.field(QStringLiteral("H")).toString(), QStringLiteral("nada"));
 }
 
 void TestDatabase::snapshotIsReadOnlyAndDynasetSeesOnlyItsRows()
