@@ -60,8 +60,13 @@ public:
     int currentPage() const
     {
         const int pitch = pageSize().height() + kGap;
-        const int y = verticalScrollBar()->value() + viewport()->height() / 4;
-        return std::clamp(y / std::max(1, pitch), 0, std::max(0, pages_.pageCount() - 1));
+        const int last = std::max(0, pages_.pageCount() - 1);
+        const QScrollBar* bar = verticalScrollBar();
+        // At the end of the pages the last one counts as soon as its top is in sight.
+        if (bar->value() == bar->maximum() && kGap + last * pitch <= bar->value() + viewport()->height())
+            return last;
+        const int y = bar->value() + viewport()->height() / 4;
+        return std::clamp(y / std::max(1, pitch), 0, last);
     }
 
     void showPage(int page)
