@@ -282,7 +282,10 @@ struct Recordset::Impl {
 
     void load()
     {
+        // A requery reads about as many rows as before: room for them at once.
+        const qsizetype before = rows.size();
         clearRows();
+        rows.reserve(before);
         // The statement build() prepared serves the first reading; a requery prepares anew.
         std::unique_ptr<Statement> statement = std::move(prepared);
         if (!statement)

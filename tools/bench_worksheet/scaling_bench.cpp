@@ -196,7 +196,13 @@ void measure(const QString& workDir, int size)
         const QString floorPdf = QDir(workDir).filePath(QStringLiteral("plain%1.pdf").arg(size));
         const bench::Sample printFloor
             = bench::sampleMs(kMaxReps, kBudgetMs, [&] { bench::plainWorksheetPdf(path, 1, floorPdf); });
-        results[QStringLiteral("print")][size] = {print.ms, printFloor.ms, print.runs, peak, resident};
+        Figure figure;
+        figure.ms = print.ms;
+        figure.floorMs = printFloor.ms;
+        figure.runs = print.runs;
+        figure.peakMb = peak;
+        figure.residentMb = resident;
+        results[QStringLiteral("print")][size] = figure;
     }
 
     // ---- Export of one taxpayer ----
