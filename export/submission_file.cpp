@@ -2,7 +2,6 @@
 
 #include "platform/basic/basic.h"
 
-#include <cstdio>
 
 namespace submission {
 
@@ -118,8 +117,10 @@ QString detailLine(const Document& d)
         const QDate day = d.fecha.typeId() == QMetaType::QDate ? d.fecha.toDate() : QDate();
         if (day.year() >= 1000 && day.year() <= 9999) {
             // What Format(..., "yyyymmdd") gives a day, without reading the pattern.
-            char digits[16];
-            std::snprintf(digits, sizeof digits, "%04d%02d%02d", day.year(), day.month(), day.day());
+            const int value = day.year() * 10000 + day.month() * 100 + day.day();
+            char digits[8];
+            for (int i = 7, rest = value; i >= 0; --i, rest /= 10)
+                digits[i] = char('0' + rest % 10);
             line += QLatin1String(digits, 8);
         } else {
             line += basic::Format(d.fecha, kDatePattern);
