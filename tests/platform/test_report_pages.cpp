@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -186,6 +187,30 @@ private slots:
             QVERIFY2(text.contains(QStringLiteral("Página %1 de %2").arg(page).arg(pages.pageCount())), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("5000299")));
         QCOMPARE(text.count(QStringLiteral("NIT")), pages.pageCount());   // the heading on top of every page
+    }
+
+    // A printer of another resolution gets the same pages, drawn to its scale.
+    void aPrinterOfAnotherResolutionGetsTheSamePages()
+    {
+        const report::ReportPages pages(tableReport(rows(250, true), 0, 0));
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("impreso.pdf"));
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out);
+        printer.setResolution(300);
+        printer.setPageLayout(pages.pageLayout());
+        QVERIFY(pages.paint(&printer));
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
+        QProcess process;
+        process.start(pdftotext, {QStringLiteral("-layout"), out, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(text.count(QLatin1Char('\f')), pages.pageCount());
+        QVERIFY(text.contains(QStringLiteral("Página %1 de %1").arg(pages.pageCount())));
+        QVERIFY(text.contains(QStringLiteral("5000249")));
     }
 
     void writingReplacesAnOlderFileWhole()
