@@ -3,9 +3,12 @@
 #include "platform/ui/sizing.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char** argv)
 {
+    // A write past the user's file-size limit fails (and is reported) instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAL"));
     QApplication::setOrganizationName(QStringLiteral("ZAL"));

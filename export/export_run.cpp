@@ -242,7 +242,8 @@ TaxpayerFile writeTaxpayerFile(db::Database& database, int taxpayerNo, const QSt
     submission::Header header;
     QList<submission::Document> documents;
     try {
-        rs.encabezado = database.openRecordset(headerQuery(taxpayerNo, periodo), db::RecordsetType::Snapshot);
+        // Only whether the worksheet has a document and its header number are read from it.
+        rs.encabezado = database.openRecordset(headerQuery(taxpayerNo, periodo), db::RecordsetType::Snapshot, 1);
         if (rs.encabezado.eof())
             return result;
         rs.contribuyente = database.openRecordset(taxpayerQuery(taxpayerNo), db::RecordsetType::Snapshot);

@@ -6,6 +6,7 @@
 #include "core/mdi_menu.h"
 #include "export/submission_file.h"
 #include "platform/basic/basic.h"
+#include "platform/system/busy.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/mouse_pointer.h"
@@ -260,6 +261,7 @@ void frmEnvios::cmdIniciar_Click()
         }
         if (!entry->isSelected())
             continue;
+        sys::keepResponsive();   // a run of many taxpayers: the windows repaint meanwhile
 
         const envios::TaxpayerFile file = envios::writeTaxpayerFile(
             database_, entry->data(Qt::UserRole).toInt(), periodo_, del_, al_, txtFileName->text(), separator, rsRun_);

@@ -2,6 +2,7 @@
 
 #include "platform/basic/basic.h"
 
+
 namespace submission {
 
 namespace {
@@ -12,6 +13,14 @@ constexpr int kSerieWidth = 5;
 constexpr int kNoDocWidth = 15;
 constexpr int kDescriptionWidth = 30;
 constexpr int kAmountWidth = 14;
+
+// Appends the value right-aligned in a field of the width (whole when it is longer).
+void appendPadded(QString& out, const QString& value, int width, QChar fill)
+{
+    if (value.size() < width)
+        out.resize(out.size() + (width - value.size()), fill);
+    out += value;
+}
 
 bool missing(const QVariant& v)
 {
@@ -77,7 +86,8 @@ QString padLeft(const QString& value, int width, QChar fill)
 
 QString amountText(const QVariant& amount)
 {
-    return basic::Format(amount, QStringLiteral("#######0.00"));
+    static const QString kPattern = QStringLiteral("#######0.00");
+    return basic::Format(amount, kPattern);
 }
 
 QString headerLine(const Header& header, const QDate& writtenOn, int lineCount)
@@ -99,21 +109,51 @@ QString detailLine(const Document& d)
         throw RowError(QStringLiteral(" El documento %1 no tiene proveedor.").arg(documentName(d)));
     if (missing(d.descripcion))
         throw RowError(QStringLiteral(" El documento %1 no tiene descripción de gasto.").arg(documentName(d)));
-    const QString fecha = missing(d.fecha) ? QString() : basic::Format(d.fecha, QStringLiteral("yyyymmdd"));
-    return padLeft(textOf(d.provee), kNitWidth, QLatin1Char(' ')) + fecha + textOf(d.disTipo)
-        + padLeft(textOf(d.serie), kSerieWidth, QLatin1Char(' '))
-        + padLeft(textOf(d.noDoc), kNoDocWidth, QLatin1Char(' '))
-        + padLeft(basic::Trim(textOf(d.descripcion).left(kDescriptionWidth)), kDescriptionWidth, QLatin1Char(' '))
-        + padLeft(amountText(d.monto), kAmountWidth, QLatin1Char('0'));
+    static const QString kDatePattern = QStringLiteral("yyyymmdd");
+    QString line;
+    line.reserve(90);
+    appendPadded(line, textOf(d.provee), kNitWidth, QLatin1Char(' '));
+    if (!missing(d.fecha)) {
+        const QDate day = d.fecha.typeId() == QMetaType::QDate ? d.fecha.toDate() : QDate();
+        if (day.year() >= 1000 && day.year() <= 9999) {
+            // What Format(..., "yyyymmdd") gives a day, without reading the pattern.
+            const int value = day.year() * 10000 + day.month() * 100 + day.day();
+            char digits[8];
+            for (int i = 7, rest = value; i >= 0; --i, rest /= 10)
+                digits[i] = char('0' + rest % 10);
+            line += QLatin1String(digits, 8);
+        } else {
+            line += basic::Format(d.fecha, kDatePattern);
+        }
+    }
+    line += textOf(d.disTipo);
+    appendPadded(line, textOf(d.serie), kSerieWidth, QLatin1Char(' '));
+    appendPadded(line, textOf(d.noDoc), kNoDocWidth, QLatin1Char(' '));
+    appendPadded(line, basic::Trim(textOf(d.descripcion).left(kDescriptionWidth)), kDescriptionWidth, QLatin1Char(' '));
+    appendPadded(line, amountText(d.monto), kAmountWidth, QLatin1Char('0'));
+    return line;
 }
 
 QByteArray toWindows1252(const QString& text)
 {
     QByteArray out;
-    out.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        out.append(windows1252Byte(c));
+    appendWindows1252(out, text);
     return out;
+}
+
+void appendWindows1252(QByteArray& out, const QString& text)
+{
+    out.reserve(out.size() + text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        // A character beyond the 16-bit range takes two units and is no Windows-1252 character.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out.append('?');
+            ++i;
+            continue;
+        }
+        out.append(windows1252Byte(c.unicode()));
+    }
 }
 
 QByteArray fileBytes(const Header& header, const QList<Document>& documents, const std::function<QDate()>& today)
@@ -122,10 +162,14 @@ QByteArray fileBytes(const Header& header, const QList<Document>& documents, con
     const int lineCount = int(documents.size()) + 2;
     QByteArray out;
     out.reserve((documents.size() + 2) * 88);
-    out += toWindows1252(headerLine(header, today(), lineCount)) + kLineEnd;
-    for (const Document& d : documents)
-        out += toWindows1252(detailLine(d)) + kLineEnd;
-    out += toWindows1252(headerLine(header, today(), lineCount)) + kLineEnd;
+    appendWindows1252(out, headerLine(header, today(), lineCount));
+    out += kLineEnd;
+    for (const Document& d : documents) {
+        appendWindows1252(out, detailLine(d));
+        out += kLineEnd;
+    }
+    appendWindows1252(out, headerLine(header, today(), lineCount));
+    out += kLineEnd;
     return out;
 }
 

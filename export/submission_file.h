@@ -67,6 +67,7 @@ QString detailLine(const Document& document);   // throws RowError
 
 // The text as Windows-1252 bytes, one byte per character, "?" for a character outside it.
 QByteArray toWindows1252(const QString& text);
+void appendWindows1252(QByteArray& out, const QString& text);
 
 // The whole file: header, details in the given order, trailer, each ending in CR LF. today is
 // asked once for the header and again for the trailer. Throws RowError for a row it cannot write.

@@ -2,6 +2,7 @@
 
 #include "core/biblio.h"
 #include "platform/db/database.h"
+#include "platform/system/busy.h"
 #include "platform/ui/data_control.h"
 #include "platform/ui/db_combo.h"
 #include "platform/ui/db_grid.h"
@@ -69,6 +70,7 @@ void WorksheetForm::forgetWorksheet()
 
 QVariant WorksheetForm::Encuentra(const QString& contribuyente)
 {
+    sys::BusyScope busy;   // a worksheet of thousands of documents takes a moment
     bool found = false;
     if (c_.dtEnc && !contribuyente.isEmpty() && !Biblio::gPeriodo.isEmpty()) {
         db::Recordset rs = c_.dtEnc->Recordset();
@@ -213,6 +215,7 @@ void WorksheetForm::sortDetalle(int column, const QStringList& fields, int inert
 {
     if (!c_.dtDetalle)
         return;
+    sys::BusyScope busy;
     try {
         if (const auto source = sortedSource(SqlDetalle, column, UltimaColumna, fields, inert, type)) {
             c_.dtDetalle->setRecordSource(*source);

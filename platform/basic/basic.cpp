@@ -2,11 +2,14 @@
 
 #include "platform/system/clock.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTime>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -73,7 +76,10 @@ bool isDateType(const QVariant& value)
 QDateTime dateTimeOf(const QVariant& value)
 {
     switch (value.metaType().id()) {
-    case QMetaType::QDate: return QDateTime(value.toDate(), QTime(0, 0));
+    // A day as a moment without a time zone: only its date and time are ever read, and a local
+    // moment would look up the zone's rules on every call (and skip a midnight that daylight
+    // saving leaves out).
+    case QMetaType::QDate: return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
     case QMetaType::QTime: return QDateTime(serialBase(), value.toTime());
     default: return value.toDateTime();
     }
@@ -103,10 +109,16 @@ Digits digitsOf(double value)
     d.negative = std::signbit(value);
     if (value == 0 || !std::isfinite(value))
         return d;
-    const QString text = QString::number(std::fabs(value), 'e', 14); // d.dddddddddddddde+XX
-    const qsizetype e = text.indexOf(u'e');
-    d.digits = text.left(1) + text.mid(2, e - 2);
-    d.exponent = text.mid(e + 1).toInt();
+    // d.dddddddddddddde+XX, correctly rounded (as QString::number(v, 'e', 14), without its
+    // allocations).
+    char text[40];
+    const auto written = std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::scientific, 14);
+    const char* e = std::find(text, written.ptr, 'e');
+    d.digits.resize(15);
+    d.digits[0] = QLatin1Char(text[0]);
+    for (int i = 1; i < 15; ++i)
+        d.digits[i] = QLatin1Char(text[i + 1]);
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), written.ptr, d.exponent);
     d.zero = false;
     return d;
 }
@@ -627,13 +639,17 @@ QString formatNumberSection(const NumPattern& p, double value, bool showMinus)
     QString digits = r.integer;
     if (digits.size() < minDigits)
         digits = QString(minDigits - digits.size(), u'0') + digits;
-    QStringList units;
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        const qsizetype rest = digits.size() - 1 - i;
-        units << (digits[i] + ((p.grouping && rest > 0 && rest % 3 == 0) ? fmt.thousandSeparator : QString()));
-    }
+    // Unit i is digit i with the thousands separator that follows it, when one does.
+    const qsizetype n = digits.size();
+    auto appendUnit = [&](QString& to, qsizetype i) {
+        to += digits[i];
+        const qsizetype rest = n - 1 - i;
+        if (p.grouping && rest > 0 && rest % 3 == 0)
+            to += fmt.thousandSeparator;
+    };
 
     QString out;
+    out.reserve(n + n / 3 + r.fraction.size() + 4);
     bool minusPending = minus;
     auto emitUnits = [&](const QString& text) {
         if (text.isEmpty())
@@ -645,26 +661,30 @@ QString formatNumberSection(const NumPattern& p, double value, bool showMinus)
         out += text;
     };
     // Digits fill the placeholders from the right; the leftmost takes whatever is left over.
-    const qsizetype n = units.size();
     int ph = 0;
+    QString text;
     for (const NumToken& t : p.integer) {
         if (t.type == NumToken::Literal) {
             out += t.text;
             continue;
         }
         const qsizetype fromRight = intPh - 1 - ph;
-        QString text;
+        text.clear();
         if (ph == 0)
             for (qsizetype u = 0; u < n - intPh; ++u)
-                text += units[u];
+                appendUnit(text, u);
         const qsizetype u = n - 1 - fromRight;
         if (u >= 0)
-            text += units[u];
+            appendUnit(text, u);
         emitUnits(text);
         ++ph;
     }
-    if (intPh == 0)
-        emitUnits(units.join(QString()));
+    if (intPh == 0) {
+        text.clear();
+        for (qsizetype u = 0; u < n; ++u)
+            appendUnit(text, u);
+        emitUnits(text);
+    }
 
     if (p.decimalPoint) {
         int required = 0;
@@ -707,19 +727,45 @@ QString formatNumberSection(const NumPattern& p, double value, bool showMinus)
     return out;
 }
 
-QString formatNumber(double value, const QString& pattern)
+// A pattern read once: its sections, the kind of the first, and the number sections parsed.
+struct CompiledPattern {
+    QStringList parts;
+    PatternKind kind = PatternKind::Number;
+    QList<NumPattern> numbers;   // one per section, when the kind is Number
+};
+
+// The forms format the same few patterns over and over (a grid column, a file's amounts). A
+// copy comes back (its lists are shared, not copied): a nested call may grow the cache.
+CompiledPattern compiledPattern(const QString& pattern)
 {
-    const QStringList parts = sections(pattern);
-    const NumPattern positive = parseNumPattern(parts[0]);
+    thread_local QHash<QString, CompiledPattern> cache;
+    const auto known = cache.constFind(pattern);
+    if (known != cache.cend())
+        return *known;
+    if (cache.size() > 256)
+        cache.clear();
+    CompiledPattern c;
+    c.parts = sections(pattern);
+    c.kind = kindOf(c.parts[0]);
+    if (c.kind == PatternKind::Number)
+        for (const QString& part : c.parts)
+            c.numbers << parseNumPattern(part);
+    return *cache.insert(pattern, c);
+}
+
+QString formatNumber(double value, const CompiledPattern& c)
+{
+    const QStringList& parts = c.parts;
+    const NumPattern& positive = c.numbers[0];
     if (value < 0 && parts.size() >= 2 && !parts[1].isEmpty())
-        return formatNumberSection(parseNumPattern(parts[1]), -value, false);
+        return formatNumberSection(c.numbers[1], -value, false);
     if (parts.size() >= 3 && !parts[2].isEmpty()) {
         // The zero section serves every value that shows as zero in the first section.
         Digits d = digitsOf(value);
         if (!d.zero)
             d.exponent += (positive.percent ? 2 : 0) - 3 * positive.scale;
         if (roundFixed(d, countPlaceholders(positive.fraction)).isZero())
-            return formatNumberSection(parseNumPattern(parts[2]), 0.0, false);
+            return formatNumberSection(c.numbers[2], 0.0, false);
     }
     return formatNumberSection(positive, value, true);
 }
@@ -1110,7 +1156,13 @@ QString Format(const QVariant& value, const QString& pattern)
         return CStr(value);
 
     QString effective = pattern;
-    const QString named = pattern.trimmed().toLower();
+    // Named formats ("Currency", "Yes/No" ...) begin with a letter; "#,##0.00" and the like
+    // need no look-up.
+    qsizetype firstShown = 0;
+    while (firstShown < pattern.size() && pattern.at(firstShown).isSpace())
+        ++firstShown;
+    const bool maybeNamed = firstShown < pattern.size() && pattern.at(firstShown).isLetter();
+    const QString named = maybeNamed ? pattern.trimmed().toLower() : QString();
     if (named == u"general number") {
         if (isTextType(value) && !IsNumeric(value))
             return value.toString();
@@ -1125,8 +1177,10 @@ QString Format(const QVariant& value, const QString& pattern)
         word[0] = word[0].toUpper();
         return word;
     }
-    if (const std::optional<QString> expansion = namedFormat(pattern))
-        effective = *expansion;
+    if (maybeNamed) {
+        if (const std::optional<QString> expansion = namedFormat(pattern))
+            effective = *expansion;
+    }
 
     // What the value is: a number, a date, or a text that is neither.
     const bool isText = isTextType(value);
@@ -1148,8 +1202,9 @@ QString Format(const QVariant& value, const QString& pattern)
         return value.toString();
     }
 
-    const QStringList parts = sections(effective);
-    switch (kindOf(parts[0])) {
+    const CompiledPattern compiled = compiledPattern(effective);
+    const QStringList& parts = compiled.parts;
+    switch (compiled.kind) {
     case PatternKind::Text: {
         const QString source = isText ? text : CStr(value);
         if (source.isEmpty() && parts.size() >= 2)
@@ -1175,7 +1230,7 @@ QString Format(const QVariant& value, const QString& pattern)
         return text;
     if (!std::isfinite(*number))
         return numberToText(*number);
-    return formatNumber(*number, effective);
+    return formatNumber(*number, compiled);
 }
 
 double Round(double value, int decimals)

@@ -58,7 +58,12 @@ public:
     QStringList tableNames();
     QString canonicalTable(const QString& name);           // real spelling, empty when absent
     const QList<ColumnDef>& columns(const QString& table);  // table must exist
-    void schemaChanged() { columnCache_.clear(); tables_.clear(); }
+    void schemaChanged()
+    {
+        columnCache_.clear();
+        tables_.clear();
+        translations_.clear();
+    }
 
     // The Jet SQL translation with this file's date columns.
     QString translate(const QString& jetSql);
@@ -76,6 +81,8 @@ private:
     QString path_;
     QStringList tables_;
     QHash<QString, QList<ColumnDef>> columnCache_;
+    QHash<QString, QString> translations_;   // SELECT texts without their numbers -> translation
+    QString translateNow(const QString& jetSql);
 };
 
 // A prepared statement that is always finalized.

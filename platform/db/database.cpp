@@ -451,7 +451,98 @@ const QList<ColumnDef>& Connection::columns(const QString& table)
     return columnCache_.insert(table.toLower(), cols).value();
 }
 
+namespace {
+
+// A SELECT text with its whole numbers taken out: key holds \x01 where each stood (numbers in
+// texts, bracketed names, date literals and names are left in). False for other statements.
+bool withoutNumbers(const QString& sql, QString* key, QStringList* numbers)
+{
+    if (sql.contains(QChar(1)))
+        return false;
+    qsizetype i = 0;
+    while (i < sql.size() && (sql.at(i).isSpace() || sql.at(i) == QLatin1Char('(')))
+        ++i;
+    if (QStringView(sql).mid(i, 6).compare(QLatin1String("SELECT"), Qt::CaseInsensitive) != 0)
+        return false;
+    key->reserve(sql.size());
+    const auto isNamePart = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('.'); };
+    for (i = 0; i < sql.size();) {
+        const QChar c = sql.at(i);
+        QChar close;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+            close = c;
+        else if (c == QLatin1Char('['))
+            close = QLatin1Char(']');
+        else if (c == QLatin1Char('#'))
+            close = QLatin1Char('#');
+        if (!close.isNull()) {
+            qsizetype end = sql.indexOf(close, i + 1);
+            end = end < 0 ? sql.size() : end + 1;
+            key->append(QStringView(sql).mid(i, end - i));
+            i = end;
+            continue;
+        }
+        if (c.isDigit() && c.unicode() < 0x80 && (i == 0 || !isNamePart(sql.at(i - 1)))) {
+            qsizetype end = i;
+            while (end < sql.size() && sql.at(end).unicode() < 0x80 && sql.at(end).isDigit())
+                ++end;
+            if (end == sql.size() || !isNamePart(sql.at(end))) {
+                key->append(QChar(1));
+                numbers->append(sql.mid(i, end - i));
+                i = end;
+                continue;
+            }
+            key->append(QStringView(sql).mid(i, end - i));
+            i = end;
+            continue;
+        }
+        key->append(c);
+        ++i;
+    }
+    return !numbers->isEmpty();
+}
+
+// What stands for the n-th number while a text is translated for the cache.
+QString numberMark(qsizetype n)
+{
+    return QStringLiteral("4913000777000%1").arg(n, 6, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 QString Connection::translate(const QString& jetSql)
+{
+    // Queries that differ only in their numbers (one per taxpayer, per worksheet) share one
+    // translation; the numbers go back into it. A number translates to itself.
+    QString key;
+    QStringList numbers;
+    if (!withoutNumbers(jetSql, &key, &numbers))
+        return translateNow(jetSql);
+    auto known = translations_.constFind(key);
+    if (known == translations_.cend()) {
+        QString marked = key;
+        for (qsizetype n = 0, at = 0; n < numbers.size(); ++n) {
+            at = marked.indexOf(QChar(1), at);
+            const QString mark = numberMark(n);
+            marked.replace(at, 1, mark);
+            at += mark.size();
+        }
+        QString translated = translateNow(marked);
+        for (qsizetype n = 0; n < numbers.size(); ++n) {
+            if (!translated.contains(numberMark(n)))
+                return translateNow(jetSql);   // the translation did not carry the number as it was
+        }
+        if (translations_.size() > 512)
+            translations_.clear();
+        known = translations_.insert(key, translated);
+    }
+    QString out = *known;
+    for (qsizetype n = 0; n < numbers.size(); ++n)
+        out.replace(numberMark(n), numbers.at(n));
+    return out;
+}
+
+QString Connection::translateNow(const QString& jetSql)
 {
     jet::SchemaInfo info;
     info.isDateColumn = [this](const QString& table, const QString& column) {

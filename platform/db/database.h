@@ -54,6 +54,10 @@ public:
 
     // A record set over a table name or a SELECT text.
     Recordset openRecordset(const QString& source, RecordsetType type = RecordsetType::Dynaset);
+    // The same holding only the first rows of the result (at most maxRows, at least one asked
+    // for): for a caller that only asks whether there is a row and reads the first one. A
+    // requery reads that many rows again.
+    Recordset openRecordset(const QString& source, RecordsetType type, int maxRows);
 
     QStringList tableNames() const;
     TableDef tableDef(const QString& name) const;   // 3265 when there is no such table

@@ -911,6 +911,46 @@ void callFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
 }
 
+// IIf hands back one of its last two arguments as it came: only the condition is read, and a
+// number or Null condition (what comparisons give) needs no conversion at all.
+void callIif(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    sqlite3_value* condition = argv[0];
+    switch (sqlite3_value_type(condition)) {
+    case SQLITE_NULL:
+        sqlite3_result_value(ctx, argv[2]);
+        return;
+    case SQLITE_INTEGER:
+        sqlite3_result_value(ctx, argv[sqlite3_value_int64(condition) != 0 ? 1 : 2]);
+        return;
+    case SQLITE_FLOAT:
+        sqlite3_result_value(ctx, argv[sqlite3_value_double(condition) != 0.0 ? 1 : 2]);
+        return;
+    default:
+        callFunction<fnIif>(ctx, argc, argv);
+    }
+}
+
+// Choose hands back the argument its index picks as it came: only the index is read, and a
+// numeric index (what [Tipo]+1 gives) needs no conversion.
+void callChoose(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    const int type = sqlite3_value_type(argv[0]);
+    if (argc < 2 || (type != SQLITE_NULL && type != SQLITE_INTEGER && type != SQLITE_FLOAT)) {
+        callFunction<fnChoose>(ctx, argc, argv);
+        return;
+    }
+    if (type == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const double index = roundEven(sqlite3_value_double(argv[0]));
+    if (index < 1 || index >= argc)
+        sqlite3_result_null(ctx);
+    else
+        sqlite3_result_value(ctx, argv[int(index)]);
+}
+
 struct FunctionDef {
     const char* name;
     int minArgs;
@@ -927,8 +967,8 @@ void registerFunctions(sqlite3* connection)
     sqlite3_create_collation_v2(connection, kLegacyCollation, SQLITE_UTF8, nullptr, collate, nullptr);
 
     static const FunctionDef defs[] = {
-        {"iif", 3, 3, true, callFunction<fnIif>},
-        {"choose", 2, -1, true, callFunction<fnChoose>},
+        {"iif", 3, 3, true, callIif},
+        {"choose", 2, -1, true, callChoose},
         {"mid", 2, 3, false, callFunction<fnMid>},
         {"zal_left", 2, 2, false, callFunction<fnLeft>},
         {"zal_right", 2, 2, false, callFunction<fnRight>},

@@ -4,10 +4,12 @@
 #include "platform/db/criteria.h"
 #include "platform/db/database.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <vector>
+
 
 namespace db {
 
@@ -15,9 +17,19 @@ namespace {
 
 bool looksLikeSql(const QString& source)
 {
-    const QString head = source.trimmed().section(QRegularExpression(QStringLiteral("[\\s(]")), 0, 0).toUpper();
-    return head == QLatin1String("SELECT") || head == QLatin1String("TRANSFORM") || head == QLatin1String("PARAMETERS")
-        || source.trimmed().startsWith(QLatin1Char('('));
+    // The first word, up to a blank or an opening parenthesis.
+    qsizetype start = 0;
+    while (start < source.size() && source.at(start).isSpace())
+        ++start;
+    if (start < source.size() && source.at(start) == QLatin1Char('('))
+        return true;
+    qsizetype end = start;
+    while (end < source.size() && !source.at(end).isSpace() && source.at(end) != QLatin1Char('('))
+        ++end;
+    const QStringView head = QStringView(source).mid(start, end - start);
+    return head.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0
+        || head.compare(QLatin1String("TRANSFORM"), Qt::CaseInsensitive) == 0
+        || head.compare(QLatin1String("PARAMETERS"), Qt::CaseInsensitive) == 0;
 }
 
 // Positions of the top-level keywords of a translated SELECT; -1 when absent.
@@ -77,9 +89,15 @@ struct Recordset::Impl {
         bool deleted = false;
         int id = 0;                 // bookmark
     };
-    QList<Row> rows;
+    QList<Row> rows;                // bookmarks (ids) grow along the list
     int pos = 0;                    // -1 BOF, rows.size() EOF
     int nextId = 1;
+    // Kept as rows come and go, so that moves, EOF/BOF and counts cost nothing per row.
+    int live = 0;                   // rows not deleted
+    QList<int> deletedAt;           // positions of the deleted rows, ascending
+    mutable QHash<QString, int> nameIndex;   // field names as asked for -> field index
+    std::unique_ptr<Statement> prepared;     // sql, prepared by build() and not yet run
+    int maxRows = -1;                        // rows read at most; all when negative
     bool noMatch = false;
     int lastModified = 0;
 
@@ -100,7 +118,15 @@ struct Recordset::Impl {
                 watcher(change);
     }
 
-    // The position of the row of a bookmark (-1 when none): bookmarks grow along the rows.
+    void check() const
+    {
+        if (!open || !conn || !conn->isOpen())
+            raise(err::InvalidOperation);
+    }
+
+    int liveCount() const { return live; }
+
+    // The position of a bookmark's row; -1 when no row carries it.
     int positionOf(int id) const
     {
         const auto it = std::lower_bound(rows.cbegin(), rows.cend(), id,
@@ -108,23 +134,33 @@ struct Recordset::Impl {
         return it != rows.cend() && it->id == id ? int(it - rows.cbegin()) : -1;
     }
 
-    void check() const
+    void markDeleted(int p)
     {
-        if (!open || !conn || !conn->isOpen())
-            raise(err::InvalidOperation);
+        rows[p].deleted = true;
+        --live;
+        deletedAt.insert(std::lower_bound(deletedAt.begin(), deletedAt.end(), p) - deletedAt.begin(), p);
     }
 
-    int liveCount() const
+    void clearRows()
     {
-        int n = 0;
-        for (const Row& r : rows)
-            n += r.deleted ? 0 : 1;
-        return n;
+        rows.clear();
+        live = 0;
+        deletedAt.clear();
     }
 
     bool atRow() const { return pos >= 0 && pos < rows.size(); }
 
     int indexOf(const QString& name) const
+    {
+        const auto known = nameIndex.constFind(name);
+        if (known != nameIndex.cend())
+            return *known;
+        const int index = lookUp(name);
+        nameIndex.insert(name, index);
+        return index;
+    }
+
+    int lookUp(const QString& name) const
     {
         QString n = name.trimmed();
         n.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
@@ -161,10 +197,13 @@ struct Recordset::Impl {
         return r;
     }
 
-    void describe(const QString& translated)
+    // Reads the fields of the query; returns its prepared statement.
+    std::unique_ptr<Statement> describe(const QString& translated)
     {
-        Statement st(*conn, translated, source);
+        auto statement = std::make_unique<Statement>(*conn, translated, source);
+        const Statement& st = *statement;
         fields.clear();
+        nameIndex.clear();
         const int n = st.columnCount();
         QHash<QString, int> seen;
         for (int i = 0; i < n; ++i) {
@@ -192,6 +231,7 @@ struct Recordset::Impl {
             if (seen.value(f.name.toLower()) > 1 && !f.table.isEmpty())
                 f.name = f.table + QLatin1Char('.') + f.column;
         }
+        return statement;
     }
 
     void build()
@@ -207,7 +247,7 @@ struct Recordset::Impl {
         }
         while (translated.trimmed().endsWith(QLatin1Char(';')))
             translated = translated.trimmed().chopped(1);
-        describe(translated);
+        prepared = describe(translated);
 
         rowidTables.clear();
         keyColumns.clear();
@@ -242,7 +282,7 @@ struct Recordset::Impl {
                 }
                 const QString withIds = translated.left(shape.from) + extra + translated.mid(shape.from);
                 try {
-                    Statement probe(*conn, withIds);
+                    prepared = std::make_unique<Statement>(*conn, withIds);
                     sql = withIds;
                     canUpdate = true;
                 } catch (const DbError&) {
@@ -256,12 +296,20 @@ struct Recordset::Impl {
 
     void load()
     {
-        rows.clear();
-        Statement st(*conn, sql);
+        // A requery reads about as many rows as before: room for them at once.
+        const qsizetype before = rows.size();
+        clearRows();
+        rows.reserve(before);
+        // The statement build() prepared serves the first reading; a requery prepares anew.
+        std::unique_ptr<Statement> statement = std::move(prepared);
+        if (!statement)
+            statement = std::make_unique<Statement>(*conn, sql);
+        Statement& st = *statement;
         const int n = st.columnCount();
-        while (st.step())
+        while ((maxRows < 0 || rows.size() < maxRows) && st.step())
             rows << readRow(st, n);
-        pos = rows.isEmpty() ? 0 : 0;
+        live = int(rows.size());
+        pos = 0;
         mode = EditMode::None;
         noMatch = false;
     }
@@ -424,6 +472,7 @@ struct Recordset::Impl {
         if (added) {
             const bool atEnd = pos >= rows.size();
             rows << row;
+            ++live;
             if (atEnd)
                 pos = rows.size();
         } else {
@@ -437,12 +486,18 @@ struct Recordset::Impl {
 
 Recordset Database::openRecordset(const QString& source, RecordsetType type)
 {
+    return openRecordset(source, type, -1);
+}
+
+Recordset Database::openRecordset(const QString& source, RecordsetType type, int maxRows)
+{
     if (!isOpen())
         raise(err::InvalidOperation);
     auto d = std::make_shared<Recordset::Impl>();
     d->conn = conn_;
     d->type = type;
     d->source = source;
+    d->maxRows = maxRows < 0 ? -1 : std::max(1, maxRows);
     if (type == RecordsetType::Table && looksLikeSql(source))
         raise(err::InvalidOperation);
     d->build();
@@ -465,7 +520,7 @@ void Recordset::close()
 {
     if (d) {
         d->open = false;
-        d->rows.clear();
+        d->clearRows();
         d->notify(Change::Reloaded);
     }
 }
@@ -492,10 +547,8 @@ int Recordset::absolutePosition() const
     const Impl& i = impl();
     if (!i.atRow())
         return -1;
-    int n = 0;
-    for (int p = 0; p < i.pos; ++p)
-        n += i.rows.at(p).deleted ? 0 : 1;
-    return n;
+    const auto deletedBefore = std::lower_bound(i.deletedAt.cbegin(), i.deletedAt.cend(), i.pos) - i.deletedAt.cbegin();
+    return i.pos - int(deletedBefore);
 }
 
 void Recordset::moveFirst()
@@ -629,7 +682,7 @@ void Recordset::remove()
         raise(err::ReadOnly);
     i.requireRow();
     i.cancelEdit();
-    Impl::Row& row = i.rows[i.pos];
+    const Impl::Row& row = i.rows.at(i.pos);
     // The row belongs to the table of its first field (the detail side of a join).
     QString table;
     for (const FieldInfo& f : i.fields) {
@@ -643,7 +696,7 @@ void Recordset::remove()
                                      {row.rowids.value(slot)});
     if (changed == 0)
         raise(err::RecordDeleted);
-    row.deleted = true;
+    i.markDeleted(i.pos);
     i.notify(Change::RowsChanged);
 }
 

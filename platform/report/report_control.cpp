@@ -1,6 +1,7 @@
 #include "platform/report/report_control.h"
 
 #include "platform/report/report_preview.h"
+#include "platform/system/busy.h"
 #include "platform/ui/dialogs.h"
 
 #include <QFileInfo>
@@ -155,17 +156,22 @@ bool ReportControl::setAction(int action)
     if (action != 0)
         return false;
     QString cause;
-    const auto rendered = render(&cause);
-    if (!rendered) {
-        lastError_ = failureMessage(reportFileName_, cause);
-        ui::MsgBox(lastError_, ui::vbCritical);
-        return false;
+    std::optional<RenderedReport> rendered;
+    {
+        // The hourglass while the rows are read and the pages laid out.
+        sys::BusyScope busy;
+        rendered = render(&cause);
+        if (rendered) {
+            if (presenter())
+                presenter()(*this, *rendered);
+            else
+                showPreview(*rendered, windowState_);
+            return true;
+        }
     }
-    if (presenter())
-        presenter()(*this, *rendered);
-    else
-        showPreview(*rendered, windowState_);
-    return true;
+    lastError_ = failureMessage(reportFileName_, cause);
+    ui::MsgBox(lastError_, ui::vbCritical);
+    return false;
 }
 
 } // namespace report

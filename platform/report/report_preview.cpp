@@ -1,23 +1,184 @@
 #include "platform/report/report_preview.h"
 
+#include "platform/system/busy.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/sizing.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QLabel>
+#include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QTextDocument>
+#include <QScrollBar>
 #include <QToolBar>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <list>
 
 namespace report {
 
+// The pages one below the other on a grey ground, each drawn when it comes into sight (the few
+// last drawn are kept), at a zoom that fits the page's width to the window until the user zooms.
+class PageView : public QAbstractScrollArea {
+public:
+    PageView(const ReportPages& pages, QWidget* parent) : QAbstractScrollArea(parent), pages_(pages)
+    {
+        setObjectName(QStringLiteral("pageView"));
+        setFocusPolicy(Qt::StrongFocus);
+        viewport()->setAutoFillBackground(false);
+        const QPageLayout layout = pages.pageLayout();
+        paper_ = layout.fullRectPixels(ReportPages::kResolution).size();
+        offset_ = layout.paintRectPixels(ReportPages::kResolution).topLeft();
+    }
+
+    std::function<void()> moved;
+
+    qreal zoom() const { return zoom_; }
+
+    void setZoom(qreal zoom)
+    {
+        const int page = currentPage();
+        fitting_ = false;
+        zoom_ = std::clamp(zoom, 0.1, 8.0);
+        relayout();
+        showPage(page);
+    }
+
+    void fitWidth()
+    {
+        const int page = currentPage();
+        fitting_ = true;
+        relayout();
+        showPage(page);
+    }
+
+    // The page at the top of the view (0 first).
+    int currentPage() const
+    {
+        const int pitch = pageSize().height() + kGap;
+        const int last = std::max(0, pages_.pageCount() - 1);
+        const QScrollBar* bar = verticalScrollBar();
+        // At the end of the pages the last one counts as soon as its top is in sight.
+        if (bar->value() == bar->maximum() && kGap + last * pitch <= bar->value() + viewport()->height())
+            return last;
+        const int y = bar->value() + viewport()->height() / 4;
+        return std::clamp(y / std::max(1, pitch), 0, last);
+    }
+
+    void showPage(int page)
+    {
+        page = std::clamp(page, 0, std::max(0, pages_.pageCount() - 1));
+        verticalScrollBar()->setValue(page * (pageSize().height() + kGap));
+        viewport()->update();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QAbstractScrollArea::resizeEvent(event);
+        const int page = currentPage();
+        relayout();
+        if (fitting_)
+            showPage(page);
+    }
+
+    void scrollContentsBy(int, int) override
+    {
+        viewport()->update();
+        if (moved)
+            moved();
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(viewport());
+        painter.fillRect(viewport()->rect(), QColor(0x80, 0x80, 0x80));
+        const QSize size = pageSize();
+        const int pitch = size.height() + kGap;
+        const int x = std::max(kGap, (viewport()->width() - size.width()) / 2) - horizontalScrollBar()->value();
+        const int top = verticalScrollBar()->value();
+        const int first = std::max(0, (top - kGap) / std::max(1, pitch));
+        for (int page = first; page < pages_.pageCount(); ++page) {
+            const int y = kGap + page * pitch - top;
+            if (y > viewport()->height())
+                break;
+            const QRect rect(QPoint(x, y), size);
+            painter.fillRect(rect.translated(3, 3), QColor(0x40, 0x40, 0x40));
+            painter.drawImage(rect.topLeft(), image(page, size));
+        }
+    }
+
+private:
+    static constexpr int kGap = 12;
+
+    qreal pixelsPerUnit() const { return zoom_ * logicalDpiX() / ReportPages::kResolution; }
+
+    QSize pageSize() const
+    {
+        return QSize(std::max(1, int(std::lround(paper_.width() * pixelsPerUnit()))),
+                     std::max(1, int(std::lround(paper_.height() * pixelsPerUnit()))));
+    }
+
+    void relayout()
+    {
+        if (fitting_) {
+            const int room = std::max(50, viewport()->width() - 2 * kGap);
+            zoom_ = room / (paper_.width() * qreal(logicalDpiX()) / ReportPages::kResolution);
+        }
+        cache_.clear();
+        const QSize size = pageSize();
+        const int height = kGap + pages_.pageCount() * (size.height() + kGap);
+        verticalScrollBar()->setRange(0, std::max(0, height - viewport()->height()));
+        verticalScrollBar()->setPageStep(viewport()->height());
+        verticalScrollBar()->setSingleStep(std::max(1, size.height() / 20));
+        horizontalScrollBar()->setRange(0, std::max(0, size.width() + 2 * kGap - viewport()->width()));
+        horizontalScrollBar()->setPageStep(viewport()->width());
+        viewport()->update();
+    }
+
+    const QImage& image(int page, const QSize& size)
+    {
+        for (auto it = cache_.begin(); it != cache_.end(); ++it) {
+            if (it->first == page && it->second.size() == size) {
+                cache_.splice(cache_.begin(), cache_, it);
+                return cache_.front().second;
+            }
+        }
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        {
+            QPainter painter(&picture);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+            painter.scale(pixelsPerUnit(), pixelsPerUnit());
+            painter.translate(offset_);
+            pages_.drawPage(painter, page);
+        }
+        cache_.emplace_front(page, std::move(picture));
+        if (cache_.size() > 8)
+            cache_.pop_back();
+        return cache_.front().second;
+    }
+
+    const ReportPages& pages_;
+    QSizeF paper_;
+    QPointF offset_;
+    qreal zoom_ = 1;
+    bool fitting_ = true;
+    std::list<std::pair<int, QImage>> cache_;
+};
+
 ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
-    : QMainWindow(parent), report_(report), document_(report.document()),
-      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : QMainWindow(parent), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
+    {
+        // A long report takes a while to lay out: the hourglass, and the windows keep repainting.
+        sys::BusyScope busy;
+        pages_ = std::make_unique<ReportPages>(report, PagingOptions(), [] { sys::keepResponsive(); });
+    }
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(report.title.trimmed().isEmpty() ? QStringLiteral("ZAL") : report.title);
@@ -27,10 +188,9 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     docName.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
     printer_->setDocName(docName.isEmpty() ? QStringLiteral("reporte") : docName);
 
-    view_ = new QPrintPreviewWidget(printer_.get(), this);
+    view_ = new PageView(*pages_, this);
     setCentralWidget(view_);
-    connect(view_, &QPrintPreviewWidget::paintRequested, this, &ReportPreview::paint);
-    connect(view_, &QPrintPreviewWidget::previewChanged, this, &ReportPreview::updatePageLabel);
+    view_->moved = [this] { updatePageLabel(); };
 
     QToolBar* bar = addToolBar(QStringLiteral("Vista previa"));
     bar->setObjectName(QStringLiteral("tbPreview"));
@@ -68,7 +228,6 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     bar->addSeparator();
     add(QStringLiteral("actCerrar"), QStringLiteral("Cerrar"), QKeySequence(Qt::Key_Escape), &QWidget::close);
 
-    view_->setZoomMode(QPrintPreviewWidget::FitToWidth);
     // A preview never keeps the program running once the main window is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
     ui::placeOnScreen(this, 0.85);
@@ -77,71 +236,77 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
 
 ReportPreview::~ReportPreview() = default;
 
-void ReportPreview::paint(QPrinter* printer)
-{
-    paintPages(*document_, printer);
-}
-
 int ReportPreview::pageCount() const
 {
-    return view_->pageCount();
+    return pages_->pageCount();
 }
 
 int ReportPreview::currentPage() const
 {
-    return view_->currentPage();
+    return pageCount() == 0 ? 0 : view_->currentPage() + 1;
+}
+
+qreal ReportPreview::zoomFactor() const
+{
+    return view_->zoom();
 }
 
 void ReportPreview::updatePageLabel()
 {
-    pageLabel_->setText(QStringLiteral("Página %1 de %2").arg(view_->currentPage()).arg(view_->pageCount()));
+    pageLabel_->setText(QStringLiteral("Página %1 de %2").arg(currentPage()).arg(pageCount()));
 }
 
 void ReportPreview::firstPage()
 {
-    view_->setCurrentPage(1);
+    view_->showPage(0);
     updatePageLabel();
 }
 
 void ReportPreview::previousPage()
 {
-    view_->setCurrentPage(qMax(1, view_->currentPage() - 1));
+    view_->showPage(currentPage() - 2);
     updatePageLabel();
 }
 
 void ReportPreview::nextPage()
 {
-    view_->setCurrentPage(qMin(view_->pageCount(), view_->currentPage() + 1));
+    view_->showPage(currentPage());
     updatePageLabel();
 }
 
 void ReportPreview::lastPage()
 {
-    view_->setCurrentPage(view_->pageCount());
+    view_->showPage(pageCount() - 1);
     updatePageLabel();
 }
 
 void ReportPreview::zoomIn()
 {
-    view_->zoomIn();
+    view_->setZoom(view_->zoom() * 1.25);
+    updatePageLabel();
 }
 
 void ReportPreview::zoomOut()
 {
-    view_->zoomOut();
+    view_->setZoom(view_->zoom() / 1.25);
+    updatePageLabel();
 }
 
 void ReportPreview::fitWidth()
 {
-    view_->fitToWidth();
+    view_->fitWidth();
+    updatePageLabel();
 }
 
 void ReportPreview::print()
 {
     QPrintDialog dialog(printer_.get(), this);
     dialog.setWindowTitle(QStringLiteral("Imprimir"));
-    if (dialog.exec() == QDialog::Accepted)
-        paintPages(*document_, printer_.get());
+    if (dialog.exec() == QDialog::Accepted) {
+        sys::BusyScope busy;
+        if (!pages_->paint(printer_.get(), [] { sys::keepResponsive(); }))
+            ui::MsgBox(QStringLiteral("No se puede imprimir el reporte."), ui::vbCritical);
+    }
 }
 
 bool ReportPreview::exportPdf()
@@ -155,7 +320,12 @@ bool ReportPreview::exportPdf()
     if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         path += QLatin1String(".pdf");
     QString cause;
-    if (!report_.writePdf(path, &cause)) {
+    bool written = false;
+    {
+        sys::BusyScope busy;
+        written = writePdf(*pages_, path, &cause, [] { sys::keepResponsive(); });
+    }
+    if (!written) {
         ui::MsgBox(QStringLiteral("No se puede guardar el PDF: %1.").arg(cause), ui::vbCritical);
         return false;
     }

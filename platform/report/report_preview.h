@@ -2,17 +2,21 @@
 // The preview window of a report: its pages with navigation and zoom, "Imprimir" (the desktop's
 // print dialog) and "Exportar a PDF" (a save dialog of the dialog service). Each start opens a
 // window of its own, so several previews may stay open; each deletes itself when closed.
+//
+// The pages are laid out once, when the window is made (report_pages.h); the window draws only
+// the pages in sight, and the print and the PDF are painted from the same pages.
+#include "platform/report/report_pages.h"
 #include "platform/report/report_template.h"
 
 #include <QMainWindow>
 #include <memory>
 
 class QLabel;
-class QPrintPreviewWidget;
 class QPrinter;
-class QTextDocument;
 
 namespace report {
+
+class PageView;
 
 class ReportPreview : public QMainWindow {
     Q_OBJECT
@@ -20,9 +24,10 @@ public:
     explicit ReportPreview(const RenderedReport& report, QWidget* parent = nullptr);
     ~ReportPreview() override;
 
-    QPrintPreviewWidget* view() const { return view_; }
+    const ReportPages& pages() const { return *pages_; }
     int pageCount() const;
-    int currentPage() const;
+    int currentPage() const;       // 1 first
+    qreal zoomFactor() const;      // 1: the page at its size on the screen
 
     // What the buttons do.
     void firstPage();
@@ -33,17 +38,16 @@ public:
     void zoomOut();
     void fitWidth();
     void print();
-    // Asks for a file name and writes the PDF; false when cancelled or not written.
+    // Asks for a file name and writes the PDF; false when cancelled or not written (a failure
+    // is reported in a message).
     bool exportPdf();
 
 private:
-    void paint(QPrinter* printer);
     void updatePageLabel();
 
-    RenderedReport report_;
-    std::unique_ptr<QTextDocument> document_;
+    std::unique_ptr<ReportPages> pages_;
     std::unique_ptr<QPrinter> printer_;
-    QPrintPreviewWidget* view_ = nullptr;
+    PageView* view_ = nullptr;
     QLabel* pageLabel_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/report/report_template.h"
 
+#include "platform/report/report_pages.h"
+
 #include "platform/basic/basic.h"
 #include "platform/db/database.h"
 
@@ -7,11 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QAbstractTextDocumentLayout>
-#include <QFontMetricsF>
 #include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
 
@@ -61,6 +59,70 @@ std::string html(const std::string& text)
         }
     }
     return out;
+}
+
+// The offsets in html of the rows of a list section whose rows are table rows
+// ({{#NAME}}<tr>...</tr>{{/NAME}}): each item's text is rendered alone and the run of them found
+// in the whole text, so the offsets are only kept when they are exactly what the body made.
+bool findRowRun(const std::string& body, const std::string& name, const kainjow::mustache::data& items,
+                const QString& page, QList<qsizetype>* starts, qsizetype* end)
+{
+    using kainjow::mustache::mustache;
+    const auto tag = [](const std::string& text, char kind, const std::string& name, size_t from) {
+        // "{{#name}}" with blanks allowed inside the braces.
+        for (size_t at = text.find("{{", from); at != std::string::npos; at = text.find("{{", at + 2)) {
+            size_t i = at + 2;
+            while (i < text.size() && text[i] == ' ')
+                ++i;
+            if (i >= text.size() || text[i] != kind)
+                continue;
+            ++i;
+            while (i < text.size() && text[i] == ' ')
+                ++i;
+            if (text.compare(i, name.size(), name) != 0)
+                continue;
+            i += name.size();
+            while (i < text.size() && text[i] == ' ')
+                ++i;
+            if (text.compare(i, 2, "}}") == 0)
+                return std::pair<size_t, size_t>(at, i + 2);
+        }
+        return std::pair<size_t, size_t>(std::string::npos, std::string::npos);
+    };
+    const auto open = tag(body, '#', name, 0);
+    if (open.first == std::string::npos || tag(body, '#', name, open.second).first != std::string::npos)
+        return false;
+    const auto close = tag(body, '/', name, open.second);
+    if (close.first == std::string::npos)
+        return false;
+    const std::string inner = body.substr(open.second, close.first - open.second);
+    size_t first = inner.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos || (inner.compare(first, 3, "<tr") != 0 && inner.compare(first, 3, "<TR") != 0))
+        return false;
+    mustache row(inner);
+    if (!row.is_valid())
+        return false;
+    row.set_custom_escape(html);
+    QString run;
+    QList<qsizetype> lengths;
+    for (const auto& item : items.list_value()) {
+        const QString text = QString::fromStdString(row.render(item));
+        lengths << text.size();
+        run += text;
+    }
+    if (run.isEmpty())
+        return false;
+    const qsizetype at = page.indexOf(run);
+    if (at < 0 || page.indexOf(run, at + 1) >= 0)
+        return false;
+    starts->clear();
+    qsizetype offset = at;
+    for (const qsizetype length : lengths) {
+        starts->append(offset);
+        offset += length;
+    }
+    *end = offset;
+    return true;
 }
 
 QString valueText(const QVariant& value, const QString& pattern)
@@ -247,6 +309,8 @@ std::optional<RenderedReport> renderTemplate(const ReportTemplate& tmpl, const R
     for (auto it = input.formulas.cbegin(); it != input.formulas.cend(); ++it)
         root.set(it.key().toStdString(), it.value().toStdString());
 
+    QString longestList;   // the query with the most rows
+    qsizetype longestRows = 0;
     if (!tmpl.queries.isEmpty()) {
         QString where;
         if (tmpl.needsSelection()) {
@@ -300,6 +364,10 @@ std::optional<RenderedReport> renderTemplate(const ReportTemplate& tmpl, const R
                 *cause = QStringLiteral("no se pueden leer los datos (%1)").arg(QString::fromUtf8(e.what()));
                 return std::nullopt;
             }
+            if (qsizetype(rows.list_value().size()) > longestRows) {
+                longestRows = qsizetype(rows.list_value().size());
+                longestList = name;
+            }
             root.set(name.toStdString(), rows);
         }
     }
@@ -314,33 +382,15 @@ std::optional<RenderedReport> renderTemplate(const ReportTemplate& tmpl, const R
     RenderedReport rendered;
     rendered.html = QString::fromStdString(out);
     rendered.layout = tmpl.layout;
-    return rendered;
-}
-
-bool paintPages(QTextDocument& document, QPagedPaintDevice* device)
-{
-    document.documentLayout()->setPaintDevice(device);
-    const QRect paintRect = device->pageLayout().paintRectPixels(device->logicalDpiX());
-    QFont footerFont(QStringLiteral("DejaVu Sans"), 7);
-    const qreal footer = QFontMetricsF(footerFont, device).height() * 2;
-    const QSizeF body(paintRect.width(), paintRect.height() - footer);
-    document.setPageSize(body);
-    QPainter painter(device);
-    if (!painter.isActive())
-        return false;
-    painter.setFont(footerFont);
-    const int pages = document.pageCount();
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0 && !device->newPage())
-            return false;
-        painter.save();
-        painter.translate(0, -page * body.height());
-        document.drawContents(&painter, QRectF(QPointF(0, page * body.height()), body));
-        painter.restore();
-        painter.drawText(QRectF(0, body.height(), body.width(), footer), Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("Página %1 de %2").arg(page + 1).arg(pages));
+    if (longestRows >= 2) {
+        const std::string name = longestList.toStdString();
+        if (!findRowRun(tmpl.body.toStdString(), name, root.get(name) ? *root.get(name) : data(data::type::list),
+                        rendered.html, &rendered.rowStarts, &rendered.rowsEnd)) {
+            rendered.rowStarts.clear();
+            rendered.rowsEnd = -1;
+        }
     }
-    return true;
+    return rendered;
 }
 
 std::unique_ptr<QTextDocument> RenderedReport::document() const
@@ -357,34 +407,7 @@ QString RenderedReport::toPlainText() const
 
 bool RenderedReport::writePdf(const QString& fileName, QString* cause) const
 {
-    {
-        QFile probe(fileName);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            if (cause)
-                *cause = QStringLiteral("no se puede escribir el archivo %1").arg(fileName);
-            return false;
-        }
-    }
-    QPdfWriter writer(fileName);
-    if (!writer.setPageLayout(layout)) {
-        if (cause)
-            *cause = QStringLiteral("página no válida");
-        return false;
-    }
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("ZAL"));
-    const auto doc = document();
-    if (!paintPages(*doc, &writer)) {
-        if (cause)
-            *cause = QStringLiteral("no se puede escribir el archivo %1").arg(fileName);
-        return false;
-    }
-    if (!QFileInfo(fileName).exists() || QFileInfo(fileName).size() == 0) {
-        if (cause)
-            *cause = QStringLiteral("no se puede escribir el archivo %1").arg(fileName);
-        return false;
-    }
-    return true;
+    return report::writePdf(ReportPages(*this), fileName, cause);
 }
 
 } // namespace report

@@ -25,7 +25,6 @@
 #include <memory>
 #include <optional>
 
-class QPagedPaintDevice;
 class QTextDocument;
 
 namespace report {
@@ -79,17 +78,19 @@ struct RenderedReport {
     QString title;
     QString html;
     QPageLayout layout;
+    // Where the rows of the body's longest list sit in html, when they are table rows: row i is
+    // html.mid(rowStarts[i], next - rowStarts[i]), next being rowStarts[i + 1] or rowsEnd. Empty
+    // otherwise. The pages (report_pages.h) lay out a long run of rows a few pages at a time.
+    QList<qsizetype> rowStarts;
+    qsizetype rowsEnd = -1;
 
-    // A paginated document of the HTML (a new one on each call).
+    // A document of the whole HTML (a new one on each call).
     std::unique_ptr<QTextDocument> document() const;
     QString toPlainText() const;
-    // Writes the report as a PDF file; false (and *cause) when the file cannot be written.
+    // Lays out the pages and writes them as a PDF file (see report::writePdf): false (and
+    // *cause) when the file cannot be written, the older file of that name then left as it was.
     bool writePdf(const QString& fileName, QString* cause = nullptr) const;
 };
-
-// Paints a document on a printer or PDF writer page by page, inside the device's page layout,
-// with "Página n de m" at the foot of each page. False when the device cannot be painted on.
-bool paintPages(QTextDocument& document, QPagedPaintDevice* device);
 
 // Runs the template's queries through the database layer and fills its body. On failure returns
 // nothing and sets *cause.

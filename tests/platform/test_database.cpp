@@ -68,6 +68,8 @@ private slots:
     void findWithCriteria();
     void typedTextQuotedAsLiteralFindsNothingElse();
     void addEditUpdateCancelRemove();
+    void countsAndPositionsFollowDeletesAndAddsDuringAWalk();
+    void queriesDifferingInTheirNumbersReadTheirOwnRows();
     void snapshotIsReadOnlyAndDynasetSeesOnlyItsRows();
     void joinedDynasetWritesItsDetailTable();
 
@@ -287,6 +289,146 @@ void TestDatabase::addEditUpdateCancelRemove()
     QCOMPARE(det.field(QStringLiteral("Monto")).toDouble(), 1234.5);
     QCOMPARE(det.field(QStringLiteral("Fecha")).toDate(), QDate(2001, 7, 15));
     QCOMPARE(det.field(QStringLiteral("Tipo")).toString(), QStringLiteral("0"));
+}
+
+// Deleting and adding rows in the middle of a walk: the count, the positions, EOF/BOF, the
+// bookmarks and the finds all follow, and a requery starts over from the table.
+void TestDatabase::countsAndPositionsFollowDeletesAndAddsDuringAWalk()
+{
+    support::TestDatabase t;
+    for (int i = 1; i <= 6; ++i)
+        t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('%1', 'P%1')").arg(i));
+    Database d = Database::open(t.path(), kConnect);
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit"));
+    QCOMPARE(rs.recordCount(), 6);
+    QList<QVariant> marks;
+    QStringList seen;
+    int added = 0;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        const QString nit = rs.field(QStringLiteral("Nit")).toString();
+        seen << nit;
+        marks << rs.bookmark();
+        QCOMPARE(rs.absolutePosition(), int(seen.size()) - 1 - (int(seen.size()) - 1) / 2);
+        if (nit.toInt() % 2 == 0) {
+            const int at = rs.absolutePosition();
+            rs.remove();                                   // every even row goes
+            QCOMPARE(errorOf([&] { rs.field(QStringLiteral("Nit")); }), 3167);
+            QCOMPARE(rs.absolutePosition(), at);           // the cursor stays on the deleted row
+        }
+        if (nit == QLatin1String("3")) {
+            rs.addNew();                                   // a row added mid-walk goes to the end
+            rs.setField(QStringLiteral("Nit"), QStringLiteral("7"));
+            rs.setField(QStringLiteral("Nombre"), QStringLiteral("P7"));
+            rs.update();
+            ++added;
+        }
+    }
+    QCOMPARE(seen, (QStringList {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                                 QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7")}));
+    QCOMPARE(added, 1);
+    QCOMPARE(rs.recordCount(), 4);                         // 1, 3, 5 and 7
+    QVERIFY(rs.eof() && !rs.bof());
+
+    // Bookmarks: a live row is found again, a deleted one is 3167.
+    rs.setBookmark(marks.at(2));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    QCOMPARE(rs.absolutePosition(), 1);
+    QCOMPARE(errorOf([&] { rs.setBookmark(marks.at(1)); }), 3167);
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));   // the cursor stays
+    rs.setBookmark(rs.lastModified());
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("7"));
+    QCOMPARE(rs.absolutePosition(), 3);
+
+    // Moves and finds pass over the deleted rows both ways.
+    rs.moveFirst();
+    rs.moveNext();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    rs.moveLast();
+    rs.movePrevious();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("5"));
+    rs.findFirst(QStringLiteral("[Nombre] Like 'P*'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("1"));
+    rs.findNext(QStringLiteral("[Nombre] Like 'P*'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    rs.findLast(QStringLiteral("[Nit] <> '7'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("5"));
+    rs.findPrevious(QStringLiteral("[Nombre] Like 'P*'"));
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("3"));
+    rs.findFirst(QStringLiteral("[Nit] = '4'"));
+    QVERIFY(rs.noMatch());
+
+    // Deleting what is left empties the set: EOF and BOF together, no moves.
+    while (rs.recordCount() > 0) {
+        rs.moveLast();
+        rs.remove();
+    }
+    QVERIFY(rs.eof() && rs.bof());
+    QCOMPARE(errorOf([&] { rs.moveNext(); }), 3021);
+    QVERIFY(rs.eof() && rs.bof());
+    QCOMPARE(errorOf([&] { rs.moveFirst(); }), 3021);
+    QCOMPARE(errorOf([&] { rs.moveLast(); }), 3021);
+
+    // A requery reads the table again; bookmarks of the old rows are gone.
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('8', 'P8')"));
+    rs.requery();
+    QCOMPARE(rs.recordCount(), 1);
+    QVERIFY(!rs.eof() && !rs.bof());
+    QCOMPARE(rs.absolutePosition(), 0);
+    QCOMPARE(errorOf([&] { rs.setBookmark(marks.at(0)); }), 3001);
+    rs.addNew();
+    rs.setField(QStringLiteral("Nit"), QStringLiteral("9"));
+    rs.update();
+    QCOMPARE(rs.recordCount(), 2);
+    rs.moveLast();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("9"));
+    QCOMPARE(rs.absolutePosition(), 1);
+    rs.close();
+    QVERIFY(!rs.isOpen());
+}
+
+// Queries that differ only in their numbers share a translation; each still reads its own rows,
+// and numbers inside texts, names and decimals stay as written.
+void TestDatabase::queriesDifferingInTheirNumbersReadTheirOwnRows()
+{
+    support::TestDatabase t;
+    addWorksheet(t);
+    t.exec(QStringLiteral("INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (2, 3);"
+                          "INSERT INTO Planilla_Det (Enc, Provee, Tipo, NoDoc, Fecha, Gasto, Monto) "
+                          "  VALUES (2, '19', '1', '100', 37300, 11, 60.5);"));
+    Database d = Database::open(t.path(), kConnect);
+    const auto count = [&](const QString& sql) { return d.openRecordset(sql, RecordsetType::Snapshot).recordCount(); };
+    const QString byHeader = QStringLiteral("SELECT * FROM Planilla_Det WHERE (((Planilla_Det.Enc)=%1));");
+    QCOMPARE(count(byHeader.arg(1)), 2);
+    QCOMPARE(count(byHeader.arg(2)), 1);
+    QCOMPARE(count(byHeader.arg(3)), 0);
+    QCOMPARE(count(byHeader.arg(1)), 2);
+    const QString twice = QStringLiteral("SELECT * FROM Planilla_Det WHERE Enc = %1 OR Enc = %2");
+    QCOMPARE(count(twice.arg(1).arg(2)), 3);
+    QCOMPARE(count(twice.arg(2).arg(2)), 1);
+    const QString amounts = QStringLiteral("SELECT * FROM Planilla_Det WHERE Monto > %1 AND NoDoc = '%2'");
+    QCOMPARE(count(amounts.arg(QStringLiteral("60")).arg(100)), 2);   // 95.3 and 60.5
+    QCOMPARE(count(amounts.arg(QStringLiteral("60.5")).arg(100)), 1);
+    QCOMPARE(count(amounts.arg(QStringLiteral("94")).arg(200)), 0);
+    Recordset choose = d.openRecordset(
+        QStringLiteral("SELECT Choose([Tipo]+1,'F','T') AS K, IIf([Monto]>90,'alto','bajo') AS N FROM Planilla_Det "
+                       "WHERE Enc = 2"),
+        RecordsetType::Snapshot);
+    QCOMPARE(choose.field(QStringLiteral("K")).toString(), QStringLiteral("T"));
+    QCOMPARE(choose.field(QStringLiteral("N")).toString(), QStringLiteral("bajo"));
+    // Indexes and conditions of every kind: out of range and Null give Null, texts are read.
+    Recordset kinds = d.openRecordset(
+        QStringLiteral("SELECT Choose(5,'a','b') AS A, Choose(Null,'a','b') AS B, Choose('2','a','b') AS C, "
+                       "Choose(1.6,'a','b') AS D, IIf('True','si','no') AS E, IIf(Null,'si','no') AS F, "
+                       "IIf(0.5,'si','no') AS G, IIf([Galon]>0,[Galon],'nada') AS H FROM Planilla_Det WHERE Enc = 2"),
+        RecordsetType::Snapshot);
+    QVERIFY(kinds.field(QStringLiteral("A")).isNull());
+    QVERIFY(kinds.field(QStringLiteral("B")).isNull());
+    QCOMPARE(kinds.field(QStringLiteral("C")).toString(), QStringLiteral("b"));
+    QCOMPARE(kinds.field(QStringLiteral("D")).toString(), QStringLiteral("b"));
+    QCOMPARE(kinds.field(QStringLiteral("E")).toString(), QStringLiteral("si"));
+    QCOMPARE(kinds.field(QStringLiteral("F")).toString(), QStringLiteral("no"));
+    QCOMPARE(kinds.field(QStringLiteral("G")).toString(), QStringLiteral("si"));
+    QCOMPARE(kinds.field(QStringLiteral("H")).toString(), QStringLiteral("nada"));
 }
 
 void TestDatabase::snapshotIsReadOnlyAndDynasetSeesOnlyItsRows()

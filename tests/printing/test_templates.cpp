@@ -100,6 +100,32 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("777.77")));
     }
 
+    // The rendered page knows where its detail rows sit, so that a long worksheet can be laid
+    // out a few pages at a time; the text is the same as without.
+    void worksheetKnowsWhereItsRowsAre()
+    {
+        report::ReportControl control;
+        setUp(control, QStringLiteral("rep001.rpt"), QStringLiteral("{Planilla_Enc.No} = 1"));
+        QString cause;
+        const auto r = control.render(&cause);
+        QVERIFY2(r, qPrintable(cause));
+        QCOMPARE(r->rowStarts.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const qsizetype end = i + 1 < 4 ? r->rowStarts.at(i + 1) : r->rowsEnd;
+            const QString row = r->html.mid(r->rowStarts.at(i), end - r->rowStarts.at(i));
+            QVERIFY2(row.startsWith(QStringLiteral("<tr><td>")) && row.trimmed().endsWith(QStringLiteral("</tr>")), qPrintable(row));
+        }
+        QVERIFY(r->html.mid(r->rowStarts.at(0), r->rowStarts.at(1) - r->rowStarts.at(0)).contains(QStringLiteral("Farmacia &lt;Norte&gt;")));
+        QVERIFY(r->html.mid(r->rowsEnd).startsWith(QStringLiteral("<tr><td colspan=\"7\"><b>Total de documentos: 4")));
+
+        // A single row is no run.
+        report::ReportControl one;
+        setUp(one, QStringLiteral("rep001.rpt"), QStringLiteral("{Planilla_Enc.Contribuyente} = 2 And {Planilla_Enc.Periodo} = 3"));
+        const auto single = one.render(&cause);
+        QVERIFY2(single, qPrintable(cause));
+        QVERIFY(single->rowStarts.isEmpty());
+    }
+
     void worksheetByTaxpayerAndPeriod()
     {
         report::ReportControl control;

@@ -1,0 +1,597 @@
+#include "platform/report/report_pages.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace report {
+
+namespace {
+
+const QString kFooterFamily = QStringLiteral("DejaVu Sans");
+constexpr int kFooterPoints = 7;
+
+// The plain text of each cell of a table row's HTML (<td> and <th>), tags taken out, the usual
+// entities read and blanks run together as a page shows them.
+QStringList cellTexts(QStringView row)
+{
+    QStringList cells;
+    qsizetype at = 0;
+    while (true) {
+        qsizetype open = -1;
+        for (qsizetype i = row.indexOf(QLatin1Char('<'), at); i >= 0; i = row.indexOf(QLatin1Char('<'), i + 1)) {
+            const QStringView name = row.mid(i + 1, 2);
+            if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
+                 || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
+                && i + 3 < row.size() && (row.at(i + 3) == QLatin1Char('>') || row.at(i + 3).isSpace())) {
+                open = i;
+                break;
+            }
+        }
+        if (open < 0)
+            return cells;
+        const qsizetype from = row.indexOf(QLatin1Char('>'), open);
+        if (from < 0)
+            return cells;
+        qsizetype to = row.size();
+        for (qsizetype i = row.indexOf(QLatin1String("</t"), from, Qt::CaseInsensitive); i >= 0;
+             i = row.indexOf(QLatin1String("</t"), i + 1, Qt::CaseInsensitive)) {
+            const QChar k = i + 3 < row.size() ? row.at(i + 3).toLower() : QChar();
+            if (k == QLatin1Char('d') || k == QLatin1Char('h')) {
+                to = i;
+                break;
+            }
+        }
+        QString text;
+        bool blank = false;
+        for (qsizetype i = from + 1; i < to; ++i) {
+            QChar c = row.at(i);
+            if (c == QLatin1Char('<')) {
+                const qsizetype close = row.indexOf(QLatin1Char('>'), i);
+                i = close < 0 ? to : close;
+                continue;
+            }
+            if (c == QLatin1Char('&')) {
+                const qsizetype semi = row.indexOf(QLatin1Char(';'), i);
+                if (semi > i && semi - i < 10) {
+                    const QStringView entity = row.mid(i + 1, semi - i - 1);
+                    QChar value;
+                    if (entity == QLatin1String("amp"))
+                        value = QLatin1Char('&');
+                    else if (entity == QLatin1String("lt"))
+                        value = QLatin1Char('<');
+                    else if (entity == QLatin1String("gt"))
+                        value = QLatin1Char('>');
+                    else if (entity == QLatin1String("quot"))
+                        value = QLatin1Char('"');
+                    else if (entity == QLatin1String("nbsp"))
+                        value = QChar::Nbsp;
+                    else if (entity.startsWith(QLatin1Char('#')))
+                        value = QChar(char16_t(entity.mid(1).toInt()));
+                    if (!value.isNull()) {
+                        c = value;
+                        i = semi;
+                    }
+                }
+            }
+            if (c.isSpace() && c != QChar::Nbsp) {
+                blank = !text.isEmpty();
+                continue;
+            }
+            if (blank)
+                text += QLatin1Char(' ');
+            blank = false;
+            text += c;
+        }
+        cells << text;
+        at = to;
+    }
+}
+
+// Where in html the head of a page ends (the end of the <body> tag), or -1.
+qsizetype bodyOpenEnd(const QString& html, qsizetype before)
+{
+    const qsizetype body = html.lastIndexOf(QLatin1String("<body"), before, Qt::CaseInsensitive);
+    if (body < 0)
+        return -1;
+    const qsizetype end = html.indexOf(QLatin1Char('>'), body);
+    return end < 0 || end >= before ? -1 : end + 1;
+}
+
+// The start of the <table> that is open at `at` and stands in no other table, and how many such
+// top-level tables come before it; false when the rows are not in a top-level table.
+bool enclosingTable(const QString& html, qsizetype at, qsizetype* start, int* index)
+{
+    int depth = 0;
+    int topLevel = 0;
+    qsizetype lastTop = -1;
+    for (qsizetype i = html.indexOf(QLatin1Char('<')); i >= 0 && i < at; i = html.indexOf(QLatin1Char('<'), i + 1)) {
+        const QStringView view(html);
+        if (view.mid(i + 1, 5).compare(QLatin1String("table"), Qt::CaseInsensitive) == 0
+            && (view.at(i + 6) == QLatin1Char('>') || view.at(i + 6).isSpace())) {
+            if (depth == 0) {
+                lastTop = i;
+                ++topLevel;
+            }
+            ++depth;
+        } else if (view.mid(i + 1, 6).compare(QLatin1String("/table"), Qt::CaseInsensitive) == 0) {
+            depth = std::max(0, depth - 1);
+        }
+    }
+    if (depth != 1 || lastTop < 0)
+        return false;
+    *start = lastTop;
+    *index = topLevel - 1;
+    return true;
+}
+
+// The index-th table that stands in the document's top frame.
+QTextTable* topLevelTable(QTextDocument& doc, int index)
+{
+    for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            if (index-- == 0)
+                return table;
+        }
+    }
+    return nullptr;
+}
+
+QRectF cellRect(QTextDocument& doc, QTextTable* table, int row, int column)
+{
+    return doc.documentLayout()->blockBoundingRect(table->cellAt(row, column).firstCursorPosition().block());
+}
+
+QString blockText(const QTextBlock& block)
+{
+    QString text = block.text();
+    text.replace(QChar::Nbsp, QLatin1Char(' '));
+    return text.trimmed();
+}
+
+} // namespace
+
+struct ReportPages::Impl {
+    QString title;
+    QPageLayout layout;
+    QBuffer sink;                          // the metrics device writes nothing; it must exist
+    std::unique_ptr<QPdfWriter> metrics;   // the device every document is laid out for
+    QSizeF paint;                          // paint rectangle
+    QSizeF body;                           // the part of it above the foot
+    qreal footer = 0;
+    QFont footerFont;
+    std::vector<std::unique_ptr<QTextDocument>> documents;
+    struct Page {
+        int document;
+        int index;   // the page of that document
+    };
+    std::vector<Page> pages;
+    bool pieces = false;
+    int headingRows = 0;              // of the table the pieces share
+    std::vector<bool> continues;      // per document: it begins with the table continued
+
+    // A document of the html laid out for the page. prepare, when given, changes it before it
+    // is laid out.
+    std::unique_ptr<QTextDocument> makeDocument(const QString& html,
+                                                const std::function<bool(QTextDocument&)>& prepare = {})
+    {
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setHtml(html);
+        if (prepare && !prepare(*doc))
+            return nullptr;
+        // Page and device before the layout exists, then one layout of the whole text: the
+        // layout a page size starts goes by growing steps and lays a table out again at each.
+        doc->setPageSize(body);
+        doc->documentLayout()->setPaintDevice(metrics.get());
+        doc->markContentsDirty(0, doc->characterCount());
+        return doc;
+    }
+
+    void addWhole(const QString& html)
+    {
+        documents.push_back(makeDocument(html));
+        const int count = documents.back()->pageCount();
+        for (int i = 0; i < count; ++i)
+            pages.push_back({int(documents.size()) - 1, i});
+    }
+
+    int pageOf(QTextDocument& doc, QTextTable* table, int row) const
+    {
+        return int(std::floor(cellRect(doc, table, row, 0).y() / body.height()));
+    }
+
+    bool layOutInPieces(const RenderedReport& r, const PagingOptions& options, const std::function<void()>& progress);
+};
+
+ReportPages::ReportPages(const RenderedReport& report, const PagingOptions& options,
+                         const std::function<void()>& progress)
+    : d(std::make_unique<Impl>())
+{
+    d->title = report.title;
+    d->layout = report.layout;
+    d->sink.open(QIODevice::WriteOnly);
+    d->metrics = std::make_unique<QPdfWriter>(&d->sink);
+    d->metrics->setResolution(kResolution);
+    d->metrics->setPageLayout(report.layout);
+    const QRect paintRect = d->metrics->pageLayout().paintRectPixels(kResolution);
+    d->paint = paintRect.size();
+    d->footerFont = QFont(QFont(kFooterFamily, kFooterPoints), d->metrics.get());
+    d->footer = QFontMetricsF(d->footerFont, d->metrics.get()).height() * 2;
+    d->body = QSizeF(paintRect.width(), paintRect.height() - d->footer);
+
+    const qsizetype rows = report.rowStarts.size();
+    if (rows >= options.piecesFromRows && d->layOutInPieces(report, options, progress)) {
+        d->pieces = true;
+        return;
+    }
+    d->documents.clear();
+    d->pages.clear();
+    d->addWhole(report.html);
+}
+
+ReportPages::~ReportPages() = default;
+
+bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOptions& options,
+                                       const std::function<void()>& progress)
+{
+    const QString& html = r.html;
+    const qsizetype rowCount = r.rowStarts.size();
+    const auto rowText = [&](qsizetype i) {
+        const qsizetype end = i + 1 < rowCount ? r.rowStarts.at(i + 1) : r.rowsEnd;
+        return QStringView(html).mid(r.rowStarts.at(i), end - r.rowStarts.at(i));
+    };
+    const qsizetype firstRow = r.rowStarts.first();
+    qsizetype tableStart = -1;
+    int tableIndex = -1;
+    const qsizetype headEnd = bodyOpenEnd(html, firstRow);
+    if (headEnd < 0 || !enclosingTable(html, firstRow, &tableStart, &tableIndex) || tableStart < headEnd)
+        return false;
+    const QStringView prefix = QStringView(html).left(firstRow);
+    const QStringView head = QStringView(html).left(headEnd);
+    const QStringView tableOpen = QStringView(html).mid(tableStart, firstRow - tableStart);
+    const QStringView tail = QStringView(html).mid(r.rowsEnd);
+    int headingRows = 0;
+    for (qsizetype i = tableOpen.indexOf(QLatin1String("<tr"), 0, Qt::CaseInsensitive); i >= 0;
+         i = tableOpen.indexOf(QLatin1String("<tr"), i + 3, Qt::CaseInsensitive))
+        ++headingRows;
+    const QString closeTable = QStringLiteral("</table>");
+
+    // The widths the whole table would take come from the cells that are widest and that hold
+    // the widest words: a table of those rows (and the heading and the rows after the run) takes
+    // the same widths as the whole, which the pieces are then given as fixed widths.
+    std::vector<QStringList> texts(static_cast<size_t>(rowCount));
+    int columns = 0;
+    for (qsizetype i = 0; i < rowCount; ++i) {
+        texts[size_t(i)] = cellTexts(rowText(i));
+        columns = std::max(columns, int(texts[size_t(i)].size()));
+    }
+    if (columns == 0)
+        return false;
+    QFont cellFont;
+    {
+        QString sampleHtml = head.toString();
+        sampleHtml += tableOpen;
+        sampleHtml += rowText(0);
+        sampleHtml += closeTable;
+        const auto sample = makeDocument(sampleHtml);
+        QTextTable* table = topLevelTable(*sample, 0);
+        if (!table || table->rows() <= headingRows)
+            return false;
+        cellFont = QFont(table->cellAt(headingRows, 0).firstCursorPosition().charFormat().font(), metrics.get());
+    }
+    const QFontMetricsF fm(cellFont, metrics.get());
+    qreal advance[256];
+    std::fill(std::begin(advance), std::end(advance), -1.0);
+    const auto widthOf = [&](QStringView text) {
+        qreal w = 0;
+        for (const QChar c : text) {
+            if (c.unicode() < 256) {
+                qreal& a = advance[c.unicode()];
+                if (a < 0)
+                    a = fm.horizontalAdvance(c);
+                w += a;
+            } else {
+                w += fm.horizontalAdvance(c);
+            }
+        }
+        return w;
+    };
+    constexpr int kPerColumn = 4;
+    std::vector<qsizetype> chosen {0};
+    for (int c = 0; c < columns; ++c) {
+        std::vector<std::pair<qreal, qsizetype>> whole, words;
+        for (qsizetype i = 0; i < rowCount; ++i) {
+            const QStringList& cells = texts[size_t(i)];
+            if (c >= cells.size())
+                continue;
+            const QString& text = cells.at(c);
+            qreal widest = 0;
+            for (const QStringView word : QStringView(text).split(QLatin1Char(' ')))
+                widest = std::max(widest, widthOf(word));
+            whole.emplace_back(widthOf(text), i);
+            words.emplace_back(widest, i);
+        }
+        for (auto* list : {&whole, &words}) {
+            const size_t keep = std::min(list->size(), size_t(kPerColumn));
+            std::partial_sort(list->begin(), list->begin() + long(keep), list->end(),
+                              [](const auto& a, const auto& b) { return a.first > b.first; });
+            for (size_t k = 0; k < keep; ++k)
+                chosen.push_back((*list)[k].second);
+        }
+    }
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    texts.clear();
+
+    QString probeHtml = prefix.toString();
+    for (const qsizetype i : chosen)
+        probeHtml += rowText(i);
+    probeHtml += tail;
+    std::unique_ptr<QTextDocument> probe = makeDocument(probeHtml);
+    QTextTable* probeTable = topLevelTable(*probe, tableIndex);
+    if (!probeTable || probeTable->rows() < headingRows + int(chosen.size()) || probeTable->columns() != columns)
+        return false;
+    for (int c = 0; c < columns; ++c) {
+        if (probeTable->cellAt(headingRows, c).column() != c || probeTable->cellAt(headingRows, c).columnSpan() != 1)
+            return false;
+    }
+    std::vector<qreal> left(static_cast<size_t>(columns));
+    std::vector<qreal> width(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+        const QRectF rect = cellRect(*probe, probeTable, headingRows, c);
+        left[size_t(c)] = rect.x();
+        width[size_t(c)] = rect.width();
+    }
+
+    // Fixed widths are given in screen units and padded: find what gives those widths back.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal scale = kResolution / (screen ? screen->logicalDotsPerInchY() : 96.0);
+    const qreal padding = 2 * probeTable->format().cellPadding() * scale;
+    std::vector<qreal> fixed(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        fixed[size_t(c)] = (width[size_t(c)] + padding) / scale;
+    const auto constrain = [&](QTextTable* table) {
+        QTextTableFormat format = table->format();
+        QList<QTextLength> lengths;
+        for (const qreal w : fixed)
+            lengths << QTextLength(QTextLength::FixedLength, w);
+        format.setColumnWidthConstraints(lengths);
+        table->setFormat(format);
+    };
+    const auto matches = [&](QTextDocument& doc, QTextTable* table, int row, bool adjust) {
+        bool same = true;
+        for (int c = 0; c < columns; ++c) {
+            const QRectF rect = cellRect(doc, table, row, c);
+            const qreal miss = width[size_t(c)] - rect.width();
+            if (std::abs(miss) > 0.5 || std::abs(rect.x() - left[size_t(c)]) > 0.5) {
+                same = false;
+                if (adjust)
+                    fixed[size_t(c)] += miss / scale;
+            }
+        }
+        return same;
+    };
+    bool calibrated = false;
+    for (int attempt = 0; attempt < 6 && !calibrated; ++attempt) {
+        auto trial = makeDocument(probeHtml, [&](QTextDocument& doc) {
+            QTextTable* table = topLevelTable(doc, tableIndex);
+            if (table)
+                constrain(table);
+            return table != nullptr;
+        });
+        if (!trial)
+            return false;
+        calibrated = matches(*trial, topLevelTable(*trial, tableIndex), headingRows, true);
+    }
+    if (!calibrated)
+        return false;
+
+    // The pieces.
+    const qreal pageHeight = body.height();
+    qsizetype next = 0;
+    qsizetype take = std::max(1, options.firstPieceRows);
+
+    qreal continuedTop = -1;   // where the row that begins the next piece stood on its page
+    while (next < rowCount) {
+        if (progress)
+            progress();
+        const bool first = next == 0;
+        const qsizetype end = std::min(rowCount, next + take);
+        const bool last = end == rowCount;
+        QString pieceHtml = first ? prefix.toString() : head.toString();
+        if (!first)
+            pieceHtml += tableOpen;
+        for (qsizetype i = next; i < end; ++i)
+            pieceHtml += rowText(i);
+        if (last)
+            pieceHtml += tail;
+        else
+            pieceHtml += closeTable;
+        QTextTable* table = nullptr;
+        auto doc = makeDocument(pieceHtml, [&](QTextDocument& d) {
+            table = topLevelTable(d, first ? tableIndex : 0);
+            if (!table || table->rows() < headingRows + int(end - next) || table->columns() != columns)
+                return false;
+            constrain(table);
+            return true;
+        });
+        if (!doc)
+            return false;
+        const int docPages = doc->pageCount();
+        if (!matches(*doc, table, headingRows, false)
+            || blockText(table->cellAt(headingRows, 0).firstCursorPosition().block())
+                   != cellTexts(rowText(next)).value(0).trimmed())
+            return false;
+        // A piece begins where its first row stood on its page in the piece before.
+        if (!first && std::abs(cellRect(*doc, table, headingRows, 0).y() - continuedTop) > 0.5)
+            return false;
+        const int index = int(documents.size());
+        this->headingRows = headingRows;
+        if (last) {
+            continues.push_back(!first);
+            documents.push_back(std::move(doc));
+            for (int p = 0; p < docPages; ++p)
+                pages.push_back({index, p});
+            return true;
+        }
+        // The pages before the one holding the piece's last row are final. The next piece starts
+        // on one of them where a row begins the page (the row before ended on the page before):
+        // the latest such page.
+        const int pieceRows = int(end - next);
+        std::vector<int> rowPage(static_cast<size_t>(pieceRows));
+        for (int i = 0; i < pieceRows; ++i)
+            rowPage[size_t(i)] = pageOf(*doc, table, headingRows + i);
+        const auto rowBottom = [&](int i) {
+            qreal bottom = 0;
+            for (int c = 0; c < columns; ++c) {
+                const QTextBlock block = table->cellAt(headingRows + i, c).lastCursorPosition().block();
+                bottom = std::max(bottom, doc->documentLayout()->blockBoundingRect(block).bottom());
+            }
+            return bottom;
+        };
+        int lastPage = rowPage.back();
+        qsizetype resume = -1;
+        for (int page = lastPage; page >= 1 && resume < 0; --page) {
+            int i = 1;
+            while (i < pieceRows && rowPage[size_t(i)] < page)
+                ++i;
+            if (i < pieceRows && rowPage[size_t(i)] == page && rowPage[size_t(i - 1)] < page
+                && rowBottom(i - 1) <= page * pageHeight + 0.5) {
+                resume = next + i;
+                lastPage = page;
+            }
+        }
+        if (resume < 0) {
+            take *= 2;   // no page of the piece can start the next one: more rows
+            continue;
+        }
+        continuedTop = cellRect(*doc, table, headingRows + int(resume - next), 0).y() - lastPage * pageHeight;
+        continues.push_back(!first);
+        documents.push_back(std::move(doc));
+        for (int p = 0; p < lastPage; ++p)
+            pages.push_back({index, p});
+        // The next piece: as many rows as the pages just made held per page, for the pages aimed at.
+        const qsizetype done = resume - next;
+        const qsizetype perPage = std::max<qsizetype>(1, done / lastPage);
+        take = std::max<qsizetype>(perPage * options.pagesPerPiece + perPage / 2 + 2, 4);
+        next = resume;
+    }
+    return true;
+}
+
+QString ReportPages::title() const { return d->title; }
+QPageLayout ReportPages::pageLayout() const { return d->layout; }
+int ReportPages::pageCount() const { return int(d->pages.size()); }
+QSizeF ReportPages::paintSize() const { return d->paint; }
+bool ReportPages::inPieces() const { return d->pieces; }
+
+void ReportPages::drawPage(QPainter& painter, int page) const
+{
+    if (page < 0 || page >= pageCount())
+        return;
+    const Impl::Page& p = d->pages[size_t(page)];
+    QTextDocument& doc = *d->documents[size_t(p.document)];
+    const QSizeF body = d->body;
+    painter.save();
+    painter.translate(0, -p.index * body.height());
+    doc.drawContents(&painter, QRectF(QPointF(0, p.index * body.height()), body));
+    painter.restore();
+
+    QTextLayout foot(QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount()), d->footerFont, d->metrics.get());
+    foot.beginLayout();
+    QTextLine line = foot.createLine();
+    foot.endLayout();
+    if (line.isValid())
+        foot.draw(&painter, QPointF(body.width() - line.naturalTextWidth(), body.height() + d->footer - line.height()));
+}
+
+bool ReportPages::paint(QPagedPaintDevice* device, const std::function<void()>& progress) const
+{
+    QPainter painter(device);
+    if (!painter.isActive())
+        return false;
+    const qreal scale = qreal(device->logicalDpiX()) / kResolution;
+    for (int page = 0; page < pageCount(); ++page) {
+        if (page > 0 && !device->newPage())
+            return false;
+        painter.save();
+        painter.scale(scale, scale);
+        drawPage(painter, page);
+        painter.restore();
+        if (progress)
+            progress();
+    }
+    return painter.end();
+}
+
+QString ReportPages::pageText(int page) const
+{
+    if (page < 0 || page >= pageCount())
+        return QString();
+    const Impl::Page& p = d->pages[size_t(page)];
+    QTextDocument& doc = *d->documents[size_t(p.document)];
+    const qreal height = d->body.height();
+    // The heading a piece begins with is what one document repeats on top of a continued page.
+    QTextTable* repeated = p.index == 0 && size_t(p.document) < d->continues.size() && d->continues[size_t(p.document)]
+        ? topLevelTable(doc, 0)
+        : nullptr;
+    QStringList lines;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const qreal y = doc.documentLayout()->blockBoundingRect(block).y();
+        if (y < p.index * height || y >= (p.index + 1) * height || block.text().trimmed().isEmpty())
+            continue;
+        if (repeated && QTextCursor(block).currentTable() == repeated
+            && repeated->cellAt(block.position()).row() < d->headingRows)
+            continue;
+        lines << block.text();
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool writePdf(const ReportPages& pages, const QString& fileName, QString* cause, const std::function<void()>& progress)
+{
+    const auto failed = [&](const QString& why) {
+        if (cause)
+            *cause = why;
+        return false;
+    };
+    const QString cannotWrite = QStringLiteral("no se puede escribir el archivo %1").arg(fileName);
+    // The new file is written beside the old one and takes its name only once complete.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(cannotWrite);
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(ReportPages::kResolution);
+        if (!writer.setPageLayout(pages.pageLayout())) {
+            file.cancelWriting();
+            return failed(QStringLiteral("página no válida"));
+        }
+        writer.setTitle(pages.title());
+        writer.setCreator(QStringLiteral("ZAL"));
+        if (!pages.paint(&writer, progress)) {
+            file.cancelWriting();
+            return failed(cannotWrite);
+        }
+    }
+    if (file.error() != QFileDevice::NoError || !file.commit())
+        return failed(cannotWrite);
+    return true;
+}
+
+} // namespace report

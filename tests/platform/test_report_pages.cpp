@@ -1,0 +1,289 @@
+// The pages of a report: a long run of table rows laid out in pieces breaks into the very pages
+// one document gives (same rows on each page, heading on top, same look), and a PDF is written
+// whole or not at all, an older file of the name staying as it was.
+#include "platform/report/report_pages.h"
+#include "platform/report/report_preview.h"
+#include "support/scripted_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A report of a table whose rows are the run: text before it, a heading row, the rows, a total
+// row in the same table, text after it.
+report::RenderedReport tableReport(const QStringList& rows, int paragraphsBefore, int paragraphsAfter)
+{
+    report::RenderedReport r;
+    r.layout = QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                           QPageLayout::Millimeter);
+    QString& html = r.html;
+    html = QStringLiteral("<html><head><style>body { font-family: \"DejaVu Sans\"; font-size: 8pt; }"
+                          " th { background-color: #e0e0e0; } td.n, th.n { text-align: right; }</style></head><body>"
+                          "<h1>Planilla de prueba</h1>");
+    for (int i = 0; i < paragraphsBefore; ++i)
+        html += QStringLiteral("<p>Párrafo de antes número %1.</p>").arg(i + 1);
+    html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" border=\"1\">\n"
+                           "<thead><tr><th>NIT</th><th>Nombre</th><th class=\"n\">Monto</th></tr></thead>\n");
+    for (const QString& row : rows) {
+        r.rowStarts << html.size();
+        html += row;
+    }
+    r.rowsEnd = html.size();
+    html += QStringLiteral("<tr><td colspan=\"2\"><b>Total</b></td><td class=\"n\"><b>99,999.00</b></td></tr>\n</table>");
+    for (int i = 0; i < paragraphsAfter; ++i)
+        html += QStringLiteral("<p>Párrafo de después número %1.</p>").arg(i + 1);
+    html += QStringLiteral("</body></html>");
+    return r;
+}
+
+// Rows of one line, or of several where a name is long or holds a line break.
+QStringList rows(int count, bool mixedHeights)
+{
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        QString name = QStringLiteral("Proveedor número %1, S.A.").arg(i);
+        if (mixedHeights && i % 5 == 0)
+            name += QStringLiteral(" y compañía de transportes y servicios generales").repeated(1 + i % 3);
+        if (mixedHeights && i % 13 == 0)
+            name += QStringLiteral("<br/>segunda línea");
+        out << QStringLiteral("<tr><td>%1</td><td>%2</td><td class=\"n\">%3.50</td></tr>\n")
+                   .arg(5000000 + i)
+                   .arg(name)
+                   .arg(10 + i);
+    }
+    return out;
+}
+
+QImage pageImage(const report::ReportPages& pages, int page)
+{
+    const qreal scale = 40.0 / report::ReportPages::kResolution;
+    QImage image((pages.paintSize() * scale).toSize(), QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    pages.drawPage(painter, page);
+    return image;
+}
+
+// The share of pixels that differ by more than half the grey scale.
+double farApart(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 1;
+    qint64 far = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar* p = a.constScanLine(y);
+        const uchar* q = b.constScanLine(y);
+        for (int x = 0; x < a.width(); ++x)
+            far += std::abs(int(p[x]) - int(q[x])) > 128 ? 1 : 0;
+    }
+    return double(far) / (qint64(a.width()) * a.height());
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+class TestReportPages : public QObject {
+    Q_OBJECT
+private slots:
+    void piecesBreakAsOneDocument_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("mixed");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("pagesPerPiece");
+        QTest::newRow("rows of one line") << 400 << false << 0 << 0 << 3;
+        QTest::newRow("rows of several lines") << 300 << true << 0 << 0 << 2;
+        QTest::newRow("a page of text before the table") << 200 << true << 70 << 0 << 1;
+        QTest::newRow("the table starts low on its page") << 200 << false << 55 << 0 << 2;
+        QTest::newRow("the table starts at the foot") << 200 << false << 62 << 0 << 2;
+        QTest::newRow("pages of text after the table") << 250 << true << 5 << 150 << 4;
+    }
+
+    void piecesBreakAsOneDocument()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, mixed);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(int, pagesPerPiece);
+        const report::RenderedReport r = tableReport(rows(count, mixed), before, after);
+        report::PagingOptions whole;
+        whole.piecesFromRows = count + 1;
+        report::PagingOptions pieces;
+        pieces.piecesFromRows = 2;
+        pieces.firstPieceRows = 7;
+        pieces.pagesPerPiece = pagesPerPiece;
+        const report::ReportPages one(r, whole);
+        const report::ReportPages cut(r, pieces);
+        QVERIFY(!one.inPieces());
+        QVERIFY(cut.inPieces());
+        QVERIFY(one.pageCount() > 3);
+        QCOMPARE(cut.pageCount(), one.pageCount());
+        for (int page = 0; page < one.pageCount(); ++page) {
+            QCOMPARE(cut.pageText(page), one.pageText(page));
+            const double apart = farApart(pageImage(cut, page), pageImage(one, page));
+            QVERIFY2(apart < 0.001, qPrintable(QStringLiteral("page %1: %2 of the pixels differ").arg(page + 1).arg(apart)));
+        }
+    }
+
+    // Wherever the table begins on its page (high, low, right at the foot so that it moves on
+    // whole), the pieces keep the pages.
+    void tableStartingAnywhereOnItsPage()
+    {
+        for (int before = 40; before <= 72; before += 2) {
+            const report::RenderedReport r = tableReport(rows(120, before % 4 == 0), before, 3);
+            report::PagingOptions whole;
+            whole.piecesFromRows = 1000;
+            report::PagingOptions pieces;
+            pieces.piecesFromRows = 2;
+            pieces.firstPieceRows = 5;
+            pieces.pagesPerPiece = 1;
+            const report::ReportPages one(r, whole);
+            const report::ReportPages cut(r, pieces);
+            QVERIFY(cut.inPieces());
+            QCOMPARE(cut.pageCount(), one.pageCount());
+            for (int page = 0; page < one.pageCount(); ++page)
+                QVERIFY2(cut.pageText(page) == one.pageText(page),
+                         qPrintable(QStringLiteral("%1 paragraphs before, page %2").arg(before).arg(page + 1)));
+        }
+    }
+
+    // Written to PDF, every page has its number and the table's heading.
+    void everyPageCarriesItsNumberAndHeading()
+    {
+        const report::ReportPages pages(tableReport(rows(300, false), 0, 0));
+        QVERIFY(pages.inPieces());
+        QVERIFY(pages.pageCount() > 3);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("planilla.pdf"));
+        QString cause;
+        QVERIFY2(report::writePdf(pages, pdf, &cause), qPrintable(cause));
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
+        QProcess process;
+        process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        for (int page = 1; page <= pages.pageCount(); ++page)
+            QVERIFY2(text.contains(QStringLiteral("Página %1 de %2").arg(page).arg(pages.pageCount())), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("5000299")));
+        QCOMPARE(text.count(QStringLiteral("NIT")), pages.pageCount());   // the heading on top of every page
+    }
+
+    // A printer of another resolution gets the same pages, drawn to its scale.
+    void aPrinterOfAnotherResolutionGetsTheSamePages()
+    {
+        const report::ReportPages pages(tableReport(rows(250, true), 0, 0));
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("impreso.pdf"));
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out);
+        printer.setResolution(300);
+        printer.setPageLayout(pages.pageLayout());
+        QVERIFY(pages.paint(&printer));
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
+        QProcess process;
+        process.start(pdftotext, {QStringLiteral("-layout"), out, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(text.count(QLatin1Char('\f')), pages.pageCount());
+        QVERIFY(text.contains(QStringLiteral("Página %1 de %1").arg(pages.pageCount())));
+        QVERIFY(text.contains(QStringLiteral("5000249")));
+    }
+
+    void writingReplacesAnOlderFileWhole()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("salida.pdf"));
+        {
+            QFile older(pdf);
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write(QByteArray(50000, 'x'));
+        }
+        const report::ReportPages pages(tableReport(rows(30, false), 0, 0));
+        QString cause;
+        QVERIFY2(report::writePdf(pages, pdf, &cause), qPrintable(cause));
+        QVERIFY(bytesOf(pdf).startsWith("%PDF"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("salida.pdf")});
+    }
+
+    // A write that fails half-way (here: a file-size limit, as a full disk does) leaves the older
+    // file as it was and no temporary file, and says so; the preview reports it.
+    void failedWriteKeepsTheOlderFile()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("salida.pdf"));
+        const QByteArray older = QByteArray("%PDF-older ") + QByteArray(30000, 'o');
+        {
+            QFile file(pdf);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(older);
+        }
+        const report::RenderedReport r = tableReport(rows(120, false), 0, 0);
+        const report::ReportPages pages(r);
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // No file may grow past 8 KB: the write fails with EFBIG instead of a signal.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit {8192, 8192};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            int code = 0;
+            QString cause;
+            if (report::writePdf(pages, pdf, &cause))
+                code |= 1;
+            if (!cause.startsWith(QStringLiteral("no se puede escribir el archivo")))
+                code |= 2;
+            support::ScriptedDialogs dialogs;
+            dialogs.setReportErrors(false);
+            dialogs.expectSaveFile(pdf).expectMsgBox(ui::vbOK);
+            report::ReportPreview preview(r);
+            if (preview.exportPdf())
+                code |= 4;
+            if (dialogs.calls().size() != 2
+                || !dialogs.calls().at(1).prompt.startsWith(QStringLiteral("No se puede guardar el PDF: no se puede escribir")))
+                code |= 8;
+            _exit(code);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(bytesOf(pdf), older);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("salida.pdf")});
+    }
+
+    void aFolderThatTakesNoFileIsReported()
+    {
+        const report::ReportPages pages(tableReport(rows(3, false), 0, 0));
+        QTemporaryDir dir;
+        QString cause;
+        QVERIFY(!report::writePdf(pages, dir.filePath(QStringLiteral("no/such/folder/x.pdf")), &cause));
+        QVERIFY(cause.startsWith(QStringLiteral("no se puede escribir")));
+    }
+};
+
+QTEST_MAIN(TestReportPages)
+#include "test_report_pages.moc"
