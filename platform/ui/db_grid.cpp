@@ -49,6 +49,10 @@ public:
     {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
             return section >= 0 && section < shown_.size() ? shown_.at(section).caption : QString();
+        // The rows' headers are record selectors: they mark the current row and carry no number
+        // (which the header would measure for every row it shows).
+        if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+            return QString();
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 
@@ -125,6 +129,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumWidth(fontMetrics().height());
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(true);   // the last column takes the spare width
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DBGrid::headClick);
@@ -277,7 +282,9 @@ void DBGrid::syncWithRecordset()
         const QModelIndex index = model_->index(row, qMax(0, currentIndex().column()));
         if (currentIndex().row() != row || !selectionModel()->isRowSelected(row, {})) {
             selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            scrollTo(index);
+            // A hidden grid lays out nothing; one on screen brings the current row into sight.
+            if (isVisible())
+                scrollTo(index);
         }
     }
     syncing_ = false;
