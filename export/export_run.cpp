@@ -266,17 +266,28 @@ TaxpayerFile writeTaxpayerFile(db::Database& database, int taxpayerNo, const QSt
 
         const int headerNo = rs.encabezado.field(QStringLiteral("No")).toInt();
         rs.detalle = database.openRecordset(detailQuery(headerNo), db::RecordsetType::Snapshot);
+        // The fields are found by name once, not on every row.
+        const auto index = [&](const char* name) {
+            const int i = rs.detalle.fieldIndex(QLatin1String(name));
+            if (i < 0)
+                db::raise(db::err::ItemNotFound, QLatin1String(name));
+            return i;
+        };
+        const int secuencia = index("Secuencia"), provee = index("Provee"), disTipo = index("DisTipo"),
+                  serie = index("Serie"), noDoc = index("NoDoc"), fecha = index("Fecha"), monto = index("Monto"),
+                  descripcion = index("Descripcion");
+        documents.reserve(rs.detalle.recordCount());
         while (!rs.detalle.eof()) {
             submission::Document d;
-            d.secuencia = rs.detalle.field(QStringLiteral("Secuencia"));
-            d.provee = rs.detalle.field(QStringLiteral("Provee"));
-            d.disTipo = rs.detalle.field(QStringLiteral("DisTipo"));
-            d.serie = rs.detalle.field(QStringLiteral("Serie"));
-            d.noDoc = rs.detalle.field(QStringLiteral("NoDoc"));
-            d.fecha = rs.detalle.field(QStringLiteral("Fecha"));
-            d.monto = rs.detalle.field(QStringLiteral("Monto"));
-            d.descripcion = rs.detalle.field(QStringLiteral("Descripcion"));
-            documents << d;
+            d.secuencia = rs.detalle.field(secuencia);
+            d.provee = rs.detalle.field(provee);
+            d.disTipo = rs.detalle.field(disTipo);
+            d.serie = rs.detalle.field(serie);
+            d.noDoc = rs.detalle.field(noDoc);
+            d.fecha = rs.detalle.field(fecha);
+            d.monto = rs.detalle.field(monto);
+            d.descripcion = rs.detalle.field(descripcion);
+            documents << std::move(d);
             rs.detalle.moveNext();
         }
     } catch (const db::DbError& e) {

@@ -143,17 +143,23 @@ QByteArray toWindows1252(const QString& text)
 
 void appendWindows1252(QByteArray& out, const QString& text)
 {
-    out.reserve(out.size() + text.size());
+    // One byte per character at most: the room is made once and filled in place.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* bytes = out.data() + start;
+    qsizetype written = 0;
+    const QChar* chars = text.constData();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
+        const QChar c = chars[i];
         // A character beyond the 16-bit range takes two units and is no Windows-1252 character.
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            out.append('?');
+        if (c.isHighSurrogate() && i + 1 < text.size() && chars[i + 1].isLowSurrogate()) {
+            bytes[written++] = '?';
             ++i;
             continue;
         }
-        out.append(windows1252Byte(c.unicode()));
+        bytes[written++] = windows1252Byte(c.unicode());
     }
+    out.resize(start + written);
 }
 
 QByteArray fileBytes(const Header& header, const QList<Document>& documents, const std::function<QDate()>& today)
