@@ -78,7 +78,7 @@ private:
     void watch(const db::Recordset& rs);
     void unwatch();
     void recordsetChanged(db::Recordset::Change change);
-    void reread(bool columnsToo);
+    void reread(bool newRecordset);
     void scheduleSync();
     void syncWithRecordset();
     void moveRecordsetTo(int row);

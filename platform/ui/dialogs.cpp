@@ -58,6 +58,10 @@ QString withLineBreaks(QString text)
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
+// A button pressed when a modal window opens never gets its release (the window takes the mouse)
+// and would stay drawn pressed. A box opened by the press itself (a guard run when the press
+// gives the button the focus) closes before the press has reached the button, which goes down
+// only then. Both are let go, as the desktop does: before the box, and once the press is over.
 void releaseButtonsHeldDown()
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -67,15 +71,6 @@ void releaseButtonsHeldDown()
             if (button->isDown())
                 button->setDown(false);
     }
-}
-
-// A button pressed when a modal window opens never gets its release (the window takes the mouse)
-// and would stay drawn pressed. A box opened by the press itself (a guard run when the press
-// gives the button the focus) closes before the press has reached the button, which goes down
-// only then. Both are let go, as the desktop does: now, and once the press is over.
-void releasePressedButtons()
-{
-    releaseButtonsHeldDown();
 }
 
 void releaseButtonsAfterTheBox()
@@ -277,7 +272,7 @@ int QtDialogService::msgBox(const QString& prompt, int style, const QString& tit
         return harmlessAnswer(style);
     }
     std::unique_ptr<QMessageBox> box = buildMessageBox(prompt, style, title, helpContext, dialogParent());
-    releasePressedButtons();
+    releaseButtonsHeldDown();
     box->exec();
     releaseButtonsAfterTheBox();
     const int answer = answerOf(*box, box->clickedButton());
@@ -296,7 +291,7 @@ QString QtDialogService::inputBox(const QString& prompt, const QString& title, c
     dialog.setTextValue(defaultText);
     dialog.setOkButtonText(QStringLiteral("Aceptar"));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
-    releasePressedButtons();
+    releaseButtonsHeldDown();
     const bool accepted = dialog.exec() == QDialog::Accepted;
     releaseButtonsAfterTheBox();
     return accepted ? dialog.textValue() : QString();

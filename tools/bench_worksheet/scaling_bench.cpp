@@ -4,6 +4,7 @@
 // Prints per action the medians, the ratios to the floor and the growth from one size to the
 // next (the exponent of the time against the size: 1.0 is linear).
 #include "bench.h"
+#include "entry.h"
 #include "floors.h"
 
 #include "core/biblio.h"
@@ -127,18 +128,7 @@ void measure(const QString& workDir, int size)
         int n = 0;
         const bench::Sample save = bench::sampleMs(kMaxReps, kBudgetMs, [&] {
             ++n;
-            ui::runHandler([&] { f.cmbProvee->setText(provee); });
-            enter([&](int& key) { f.cmbProvee_KeyPress(key); });
-            ui::runHandler([&] {
-                f.cmbTipo->setCurrentIndex(0);
-                f.cmbTipo_Click();
-                f.txtSerie->setText(QStringLiteral("A"));
-                f.txtDoc->setText(QString::number(900000 + n));
-                f.txtFecha->setText(QStringLiteral("15/01/2002"));
-                f.cmbGasto->setBoundText(QStringLiteral("1"));
-                f.txtCantidad->setText(QString::number(10 + n % 50) + QStringLiteral(".00"));
-                f.cmdGrabar_Click();
-            });
+            bench::saveInvoice(f, provee, QString::number(900000 + n), 10 + n % 50);
         });
         if (f.dtDetalle->Recordset().recordCount() != size + n)
             std::fprintf(stderr, "bench: after %d saves the worksheet holds %d rows\n", n,
