@@ -97,6 +97,7 @@ struct Recordset::Impl {
     QList<int> deletedAt;           // positions of the deleted rows, ascending
     mutable QHash<QString, int> nameIndex;   // field names as asked for -> field index
     std::unique_ptr<Statement> prepared;     // sql, prepared by build() and not yet run
+    std::pair<qint64, qint64> loadedStamp{-1, -1};   // fileStamp() when the rows were read
     int maxRows = -1;                        // rows read at most; all when negative
     bool noMatch = false;
     int lastModified = 0;
@@ -312,6 +313,28 @@ struct Recordset::Impl {
         pos = 0;
         mode = EditMode::None;
         noMatch = false;
+        loadedStamp = fileStamp();
+    }
+
+    // What tells whether the file may hold other rows than when they were read: the commits of
+    // other connections (data_version) and the changes made through this one (total_changes).
+    std::pair<qint64, qint64> fileStamp() const
+    {
+        qint64 version = -1;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(conn->handle(), "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
+            version = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        return {version, sqlite3_total_changes64(conn->handle())};
+    }
+
+    // A requery of rows nobody can have changed gives the same rows in the same order: the read
+    // is spared, and the cursor goes back to the first row as after a read.
+    bool unchangedSinceLoad() const
+    {
+        return maxRows < 0 && mode == EditMode::None && live == rows.size() && loadedStamp.first >= 0
+            && fileStamp() == loadedStamp;
     }
 
     // Reads one row again by the row id of its first base table.
@@ -705,7 +728,12 @@ EditMode Recordset::editMode() const { return impl().mode; }
 void Recordset::requery()
 {
     Impl& i = impl();
-    i.load();
+    if (i.unchangedSinceLoad()) {
+        i.pos = 0;
+        i.noMatch = false;
+    } else {
+        i.load();
+    }
     i.notify(Change::Reloaded);
 }
 

@@ -70,6 +70,7 @@ private slots:
     void addEditUpdateCancelRemove();
     void countsAndPositionsFollowDeletesAndAddsDuringAWalk();
     void queriesDifferingInTheirNumbersReadTheirOwnRows();
+    void requerySeesEveryChangeOfTheFile();
     void snapshotIsReadOnlyAndDynasetSeesOnlyItsRows();
     void joinedDynasetWritesItsDetailTable();
 
@@ -88,6 +89,45 @@ private slots:
     void repairLeavesForeignFileAlone();
     void killedWriterLeavesFileWhole();
 };
+
+// A requery spares the read when nothing can have changed; any change, made through this
+// connection or committed by another, is read.
+void TestDatabase::requerySeesEveryChangeOfTheFile()
+{
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('1', 'Uno'), ('2', 'Dos')"));
+    Database d = Database::open(t.path(), kConnect);
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit"));
+    const auto nits = [&rs] {
+        QStringList out;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            out << rs.field(QStringLiteral("Nit")).toString();
+        return out;
+    };
+
+    // Unchanged: the same rows, the cursor back on the first.
+    rs.moveLast();
+    rs.requery();
+    QCOMPARE(rs.field(QStringLiteral("Nit")).toString(), QStringLiteral("1"));
+    QCOMPARE(nits(), (QStringList{"1", "2"}));
+
+    // Another connection commits a row.
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('3', 'Tres')"));
+    rs.requery();
+    QCOMPARE(nits(), (QStringList{"1", "2", "3"}));
+
+    // This connection changes a row through another record set, then through SQL.
+    Recordset other = d.openRecordset(QStringLiteral("Proveedores"));
+    other.findFirst(QStringLiteral("[Nit] = '1'"));
+    other.edit();
+    other.setField(QStringLiteral("Nombre"), QStringLiteral("Primero"));
+    other.update();
+    rs.requery();
+    QCOMPARE(rs.field(QStringLiteral("Nombre")).toString(), QStringLiteral("Primero"));
+    d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nit = '2'"));
+    rs.requery();
+    QCOMPARE(nits(), (QStringList{"1", "3"}));
+}
 
 void TestDatabase::openRefusesWhatIsNotOurs_data()
 {
