@@ -1156,8 +1156,12 @@ void frmPlanillas::cmdGrabar_Click()
     db::Recordset det = dtDetalle->Recordset();
     try {
         db::Recordset enc = dtEnc->Recordset();
-        enc.requery();
-        if (findHeader(enc, loadedTaxpayer(), Biblio::gPeriodo)) {
+        // Headers are never deleted: one the header record set already stands on needs no new
+        // search through every header of the file.
+        const bool known = standsOnHeader(enc, headerNo_, loadedTaxpayer(), Biblio::gPeriodo);
+        if (!known)
+            enc.requery();
+        if (known || findHeader(enc, loadedTaxpayer(), Biblio::gPeriodo)) {
             headerNo_ = enc.field(QStringLiteral("No"));
         } else {
             headerNo_ = createHeader(enc, loadedTaxpayer(), Biblio::gPeriodo);

@@ -75,6 +75,19 @@ bool findHeader(db::Recordset rs, const QString& contribuyente, const QString& p
     return !rs.noMatch();
 }
 
+bool standsOnHeader(const db::Recordset& rs, const QVariant& no, const QString& contribuyente, const QString& periodo)
+{
+    if (no.isNull() || !no.isValid() || !rs.isOpen() || rs.eof() || rs.bof() || rs.editMode() != db::EditMode::None)
+        return false;
+    try {
+        return rs.field(QStringLiteral("No")).toLongLong() == no.toLongLong()
+            && basic::CStr(rs.field(QStringLiteral("Contribuyente"))).compare(contribuyente, Qt::CaseInsensitive) == 0
+            && basic::CStr(rs.field(QStringLiteral("Periodo"))) == periodo;
+    } catch (const db::DbError&) {
+        return false;   // the row is gone
+    }
+}
+
 QVariant createHeader(db::Recordset rs, const QString& contribuyente, const QString& periodo)
 {
     rs.addNew();

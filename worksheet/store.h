@@ -34,6 +34,8 @@ QString documentCriteria(const Variant& v, const DocumentKey& key);
 
 // Finds the header; true when found (it becomes the current row).
 bool findHeader(db::Recordset rs, const QString& contribuyente, const QString& periodo);
+// True when rs stands on header `no`, and it is the one of this taxpayer and period.
+bool standsOnHeader(const db::Recordset& rs, const QVariant& no, const QString& contribuyente, const QString& periodo);
 // Inserts the header and makes it the current row; returns its number.
 QVariant createHeader(db::Recordset rs, const QString& contribuyente, const QString& periodo);
 
