@@ -426,7 +426,9 @@ public:
     // elsewhere, the field arrived at is passed over (Qt never gives it the focus).
     void fieldEntered(QWidget* control)
     {
-        if (!enabled || control == field_)
+        // A field passed over (the field left sent the focus elsewhere) is entered when that move
+        // brings the focus back to it.
+        if (!enabled || (control == field_ && entered_))
             return;
         const QPointer<QWidget> left = field_;
         const bool wasEntered = entered_;

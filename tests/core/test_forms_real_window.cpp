@@ -256,6 +256,7 @@ void TestFormsRealWindow::expenseListOpensOnTheFirstClick()
     // A choice in the list is Enter: the amount box is next.
     pickInList(f->cmbGasto, QStringLiteral("Vestuario"));
     QTRY_COMPARE(f->focusedField(), static_cast<QWidget*>(f->txtCantidad));
+    QCOMPARE(prompt(f), QStringLiteral("Ingrese el valor del docto. que ingresará(valido si es mayor de 0.00 )"));
     QCOMPARE(f->cmbGasto->BoundText(), QStringLiteral("2"));
     QCOMPARE(p.real.shown(), QStringList());
 

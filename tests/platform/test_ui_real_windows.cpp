@@ -89,6 +89,7 @@ private slots:
     void comboListIsNotLeavingTheField_data();
     void comboListIsNotLeavingTheField();
     void focusMovedAfterAMessageBoxRunsItsEntry();
+    void leavingForTheFieldItSendsToEntersItOnce();
     void windowComingBackRunsNothing();
     void inputAndMessageBoxesBreakLines_data();
     void inputAndMessageBoxesBreakLines();
@@ -161,6 +162,26 @@ void TestUiRealWindows::focusMovedAfterAMessageBoxRunsItsEntry()
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtB));
     QTest::qWait(50);
     QCOMPARE(w.f.log, (QStringList{"txtA-", "txtC+", "txtC-", "txtB+"}));
+}
+
+void TestUiRealWindows::leavingForTheFieldItSendsToEntersItOnce()
+{
+    Window w;
+    // Leaving A always sends the focus to C. Clicking C itself, C is entered once; clicking B,
+    // B is passed over and C entered.
+    w.f.onLostFocus(w.f.txtA, [&] {
+        w.f.log << QStringLiteral("txtA-");
+        w.f.SetFocus(w.f.txtC);
+    });
+    QTest::mouseClick(w.f.txtC, Qt::LeftButton);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtC+"}));
+    QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtC));
+
+    ui::SetFocus(w.f.txtA);
+    w.f.log.clear();
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtC+"}));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
 }
 
 void TestUiRealWindows::windowComingBackRunsNothing()
