@@ -31,5 +31,8 @@ void frmIngresos::cmdImprime_Click()
     // The entry form's print with the credit in words in slot 0.
     printing::WorksheetPrint print = worksheetPrint();
     print.letras = printing::letrasOf(credit(variant(), sums, Biblio::gCoeficiente));
-    printing::printWorksheet(rptImprime, print);
+    // "Q. " is how the box shows an amount; the page gets the amount alone.
+    if (!variant().totalPrefix.isEmpty() && print.credit.startsWith(variant().totalPrefix))
+        print.credit = print.credit.mid(variant().totalPrefix.size());
+    printShown(print);
 }

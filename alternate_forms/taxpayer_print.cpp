@@ -47,11 +47,13 @@ TaxpayerFigures readFigures(db::Database& database, const QString& contribuyente
     while (!rows.eof()) {
         const worksheet::DetailRow row {rows.field(0), rows.field(1), rows.field(2)};
         const double monto = row.monto.isNull() ? 0 : basic::Val(basic::CStr(row.monto));
-        const worksheet::CreditSums before = f.sums;
+        const worksheet::CreditGroup group = worksheet::groupOf(rule, row);
         worksheet::addRow(rule, f.sums, row);
+        // A document of July 2001 counts in that group's sum only: in no per-type or fuel sum.
         const int tipo = int(basic::Val(basic::CStr(row.tipo)));
-        f.perType[tipo] += monto;
-        if (f.sums.facturas != before.facturas && worksheet::isFuelCode(rows.field(3))) {
+        if (group != worksheet::CreditGroup::Julio2001)
+            f.perType[tipo] += monto;
+        if (group == worksheet::CreditGroup::Facturas && worksheet::isFuelCode(rows.field(3))) {
             auto& sum = f.fuel[basic::CStr(rows.field(3)).trimmed().toInt() - 24];
             sum = sum.value_or(0) + monto;
         }
@@ -96,6 +98,8 @@ QList<QPair<int, QString>> panelFormulas(const TaxpayerFigures& f)
         add(20 + i, printing::kFuelPurchaseNames[i], plainSum(f.fuel[i]));
     for (int i = 0; i < 8; ++i)
         add(28 + i, printing::kFuelCreditNames[i], fuelCredit(f.fuel[i], f.coefficient));
+    // The panel's purchase total sums codes 0 and 2: the page says so under its figure.
+    add(48, "TituloTotalCompra", QStringLiteral("Total de Factura y EKO Dcto. 39-99"));
     return out;
 }
 

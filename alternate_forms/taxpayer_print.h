@@ -20,7 +20,8 @@ struct TaxpayerFigures {
     // Purchases per fuel code 24 to 31, documents of the coefficient group only; none while no
     // row was added.
     std::array<std::optional<double>, 8> fuel;
-    // Purchases per document-type code (all dates); none while no row was added.
+    // Purchases per document-type code, documents of the July-2001 group left out; none while no
+    // row was added.
     QMap<int, double> perType;
     double coefficient = 0;            // the period's Coeficiente
     QString periodDel, periodAl;       // the period's dates as stored
@@ -38,7 +39,8 @@ QString plainSum(const std::optional<double>& value);
 // The credit of a fuel: sum x coefficient, ".00", then "###,###,##0.00"; "0.00" for no sum.
 QString fuelCredit(const std::optional<double>& sum, double coefficient);
 
-// The formula texts of the panel's sums in slot order (12 to 35).
+// The formula texts of the panel's sums in slot order (12 to 35), then the label of its purchase
+// total in slot 48.
 QList<QPair<int, QString>> panelFormulas(const TaxpayerFigures& figures);
 
 // What a print by taxpayer needs from its form.

@@ -8,7 +8,10 @@ namespace income_tax {
 namespace {
 
 // The text formulas and their slots.
-enum TextSlot { slotNomPat2 = 25, slotNitPat2 = 26, slotNomPat3 = 27, slotNitPat3 = 28, slotNIT = 29, slotNOMBRE = 30 };
+enum TextSlot {
+    slotNomPat2 = 25, slotNitPat2 = 26, slotNomPat3 = 27, slotNitPat3 = 28, slotNIT = 29, slotNOMBRE = 30,
+    slotPeriodoDel = 31, slotPeriodoAl = 32,
+};
 
 } // namespace
 
@@ -32,6 +35,9 @@ bool printReturn(report::ReportControl& control, const IsrPrint& print)
     text(slotNitPat2, "NitPat2", print.nitPat2);
     text(slotNomPat3, "NomPat3", print.nomPat3);
     text(slotNitPat3, "NitPat3", print.nitPat3);
+    // The period, for the line on top of every page and the name of a PDF of the return.
+    text(slotPeriodoDel, "PeriodoDel", print.periodDel);
+    text(slotPeriodoAl, "PeriodoAl", print.periodAl);
     for (int box : {18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 33, 34, 36, 38, 39})
         amount(box);
     control.setReportFileName(printing::templatePath(QStringLiteral("rep005.rpt")));

@@ -103,6 +103,11 @@ void frmReportes::cmbContrib_KeyPress(int& KeyAscii)
     txtEKO->setText(QString());
     if (!takeTaxpayer())
         return;
+    // A valid tax id of nobody in the catalogue leaves the taxpayer shown as it was: the box goes
+    // back to that taxpayer and the worksheet loads with them, so the screen never shows one
+    // taxpayer over another's (or an empty) worksheet.
+    if (cmbContrib->BoundText().isEmpty() && !loadedTaxpayer().isEmpty())
+        cmbContrib->setBoundText(loadedTaxpayer());
     Encuentra(cmbContrib->BoundText());
 }
 
@@ -173,7 +178,7 @@ void frmReportes::cmdImprime_Click()
     reloadShown();
     printing::WorksheetPrint print = worksheetPrint();
     print.figures = figures();
-    printing::printWorksheet(rptImprime, print);
+    printShown(print);
 }
 
 void frmReportes::grdDetalle_HeadClick(int column)

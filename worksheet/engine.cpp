@@ -206,19 +206,24 @@ double viaText(double value)
 }
 } // namespace
 
+CreditGroup groupOf(const Variant& v, const DetailRow& row)
+{
+    const std::optional<double> code = numberOf(row.tipo);
+    if (code && *code >= 2 && *code <= v.faceValueUpTo)
+        return CreditGroup::Formularios;
+    if (datedInJuly(v, row.fecha))
+        return CreditGroup::Julio2001;
+    return CreditGroup::Facturas;
+}
+
 void addRow(const Variant& v, CreditSums& sums, const DetailRow& row)
 {
     const double monto = numberOf(row.monto).value_or(0);
-    const std::optional<double> code = numberOf(row.tipo);
-    if (code && *code >= 2 && *code <= v.faceValueUpTo) {
-        sums.formularios += monto;
-        return;
+    switch (groupOf(v, row)) {
+    case CreditGroup::Formularios: sums.formularios += monto; break;
+    case CreditGroup::Julio2001: sums.julio2001 += monto; break;
+    case CreditGroup::Facturas: sums.facturas += monto; break;
     }
-    if (datedInJuly(v, row.fecha)) {
-        sums.julio2001 += monto;
-        return;
-    }
-    sums.facturas += monto;
 }
 
 CreditSums sumRecordset(const Variant& v, db::Recordset rs)

@@ -129,6 +129,10 @@ struct DetailRow {
     QVariant fecha;   // date
     QVariant monto;
 };
+// The group of the credit rule a row falls in: face value (codes 2 and up), July 2001 (codes 0
+// and 1 dated in the July window) or the coefficient group (the rest).
+enum class CreditGroup { Facturas, Formularios, Julio2001 };
+CreditGroup groupOf(const Variant& v, const DetailRow& row);
 // Adds one row to the group it belongs to.
 void addRow(const Variant& v, CreditSums& sums, const DetailRow& row);
 // Walks a detail record set (columns Tipo, Fecha, Monto) from its first row.

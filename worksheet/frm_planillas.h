@@ -157,6 +157,8 @@ protected:
     // What a print of the worksheet shown hands over: no header unless it was found for the
     // taxpayer in the box.
     printing::WorksheetPrint worksheetPrint() const;
+    // Prints; a print refused before its questions sends the focus back to the taxpayer box.
+    void printShown(const printing::WorksheetPrint& print);
 
 private:
     void prompt(const QString& text);

@@ -4,6 +4,7 @@
 #include "platform/basic/basic.h"
 #include "platform/report/report_control.h"
 #include "platform/system/clock.h"
+#include "platform/ui/dialogs.h"
 #include "worksheet/filing.h"
 
 namespace printing {
@@ -63,6 +64,10 @@ QString sumaTotalOf(const QVariant& sumaTotalFacturas)
 
 bool printWorksheet(report::ReportControl& control, const WorksheetPrint& print)
 {
+    if (!print.refusal.isEmpty()) {
+        ui::MsgBox(print.refusal, ui::vbInformation, print.refusalTitle);
+        return false;
+    }
     const FilingAnswers filing = askFiling();
     if (print.figures)
         control.setDiscardSavedData(true);

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPen>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTextBlock>
@@ -175,6 +176,8 @@ struct ReportPages::Impl {
     QSizeF body;                           // the part of it above the foot
     qreal footer = 0;
     QFont footerFont;
+    QString header;                        // the running header, drawn on top of every page
+    qreal headerHeight = 0;                // what it takes of the paint rectangle
     std::vector<std::unique_ptr<QTextDocument>> documents;
     struct Page {
         int document;
@@ -232,7 +235,10 @@ ReportPages::ReportPages(const RenderedReport& report, const PagingOptions& opti
     d->paint = paintRect.size();
     d->footerFont = QFont(QFont(kFooterFamily, kFooterPoints), d->metrics.get());
     d->footer = QFontMetricsF(d->footerFont, d->metrics.get()).height() * 2;
-    d->body = QSizeF(paintRect.width(), paintRect.height() - d->footer);
+    d->header = report.header;
+    if (!d->header.isEmpty())
+        d->headerHeight = QFontMetricsF(d->footerFont, d->metrics.get()).height() * 2;
+    d->body = QSizeF(paintRect.width(), paintRect.height() - d->footer - d->headerHeight);
 
     const qsizetype rows = report.rowStarts.size();
     if (rows >= options.piecesFromRows && d->layOutInPieces(report, options, progress)) {
@@ -495,6 +501,7 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
 }
 
 QString ReportPages::title() const { return d->title; }
+QString ReportPages::runningHeader() const { return d->header; }
 QPageLayout ReportPages::pageLayout() const { return d->layout; }
 int ReportPages::pageCount() const { return int(d->pages.size()); }
 QSizeF ReportPages::paintSize() const { return d->paint; }
@@ -507,8 +514,27 @@ void ReportPages::drawPage(QPainter& painter, int page) const
     const Impl::Page& p = d->pages[size_t(page)];
     QTextDocument& doc = *d->documents[size_t(p.document)];
     const QSizeF body = d->body;
+    if (!d->header.isEmpty()) {
+        // The running header: the line that names whose report this page belongs to, cut with
+        // "..." should it be wider than the page, and a rule below it.
+        const QFontMetricsF fm(d->footerFont, d->metrics.get());
+        const QString text = fm.elidedText(d->header, Qt::ElideRight, body.width());
+        QTextLayout head(text, d->footerFont, d->metrics.get());
+        head.beginLayout();
+        QTextLine line = head.createLine();
+        head.endLayout();
+        if (line.isValid())
+            head.draw(&painter, QPointF(0, 0));
+        painter.save();
+        QPen pen(Qt::black);
+        pen.setWidthF(ReportPages::kResolution / 300.0);
+        painter.setPen(pen);
+        const qreal rule = fm.height() * 1.35;
+        painter.drawLine(QPointF(0, rule), QPointF(body.width(), rule));
+        painter.restore();
+    }
     painter.save();
-    painter.translate(0, -p.index * body.height());
+    painter.translate(0, d->headerHeight - p.index * body.height());
     doc.drawContents(&painter, QRectF(QPointF(0, p.index * body.height()), body));
     painter.restore();
 
@@ -517,7 +543,8 @@ void ReportPages::drawPage(QPainter& painter, int page) const
     QTextLine line = foot.createLine();
     foot.endLayout();
     if (line.isValid())
-        foot.draw(&painter, QPointF(body.width() - line.naturalTextWidth(), body.height() + d->footer - line.height()));
+        foot.draw(&painter, QPointF(body.width() - line.naturalTextWidth(),
+                                    d->headerHeight + body.height() + d->footer - line.height()));
 }
 
 bool ReportPages::paint(QPagedPaintDevice* device, const std::function<void()>& progress) const

@@ -1,17 +1,23 @@
 #include "platform/report/report_preview.h"
 
 #include "platform/system/busy.h"
+#include "platform/system/settings.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/sizing.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStandardPaths>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include <algorithm>
@@ -182,6 +188,7 @@ ReportPreview::ReportPreview(const RenderedReport& report, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(report.title.trimmed().isEmpty() ? QStringLiteral("ZAL") : report.title);
+    fileName_ = report.fileName;
     printer_->setPageLayout(report.layout);
     // The print dialog offers the document name as a file name: no separators in it.
     QString docName = report.title.simplified();
@@ -309,11 +316,40 @@ void ReportPreview::print()
     }
 }
 
+namespace {
+const QString kPdfSection = QStringLiteral("Vista previa");
+const QString kPdfFolderKey = QStringLiteral("CarpetaPDF");
+QString settingsApplication()
+{
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("ZAL") : name;
+}
+} // namespace
+
+QString pdfFolder()
+{
+    const QString last = sys::getSetting(settingsApplication(), kPdfSection, kPdfFolderKey);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return QDir::toNativeSeparators(last);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return QDir::toNativeSeparators(documents);
+    return QDir::toNativeSeparators(QDir::homePath());
+}
+
+QString ReportPreview::suggestedPdfPath() const
+{
+    const QString name = (fileName_.isEmpty() ? QStringLiteral("reporte") : fileName_) + QStringLiteral(".pdf");
+    return QDir::toNativeSeparators(QDir(QDir::fromNativeSeparators(pdfFolder())).filePath(name));
+}
+
 bool ReportPreview::exportPdf()
 {
     ui::OpenFileOptions options;
     options.title = QStringLiteral("Exportar a PDF");
     options.filter = QStringLiteral("Documento PDF|*.pdf");
+    options.initialFolder = pdfFolder();
+    options.fileName = suggestedPdfPath();
     QString path = ui::SaveFile(options);
     if (path.isEmpty())
         return false;
@@ -329,7 +365,16 @@ bool ReportPreview::exportPdf()
         ui::MsgBox(QStringLiteral("No se puede guardar el PDF: %1.").arg(cause), ui::vbCritical);
         return false;
     }
+    const QString where = QDir::toNativeSeparators(QFileInfo(QDir::fromNativeSeparators(path)).absoluteFilePath());
+    sys::saveSetting(settingsApplication(), kPdfSection, kPdfFolderKey,
+                     QDir::toNativeSeparators(QFileInfo(QDir::fromNativeSeparators(where)).absolutePath()));
+    statusBar()->showMessage(QStringLiteral("PDF guardado en %1").arg(where));
     return true;
+}
+
+QString ReportPreview::statusText() const
+{
+    return statusBar()->currentMessage();
 }
 
 ReportPreview* showPreview(const RenderedReport& report, int windowState)

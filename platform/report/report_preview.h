@@ -39,8 +39,11 @@ public:
     void fitWidth();
     void print();
     // Asks for a file name and writes the PDF; false when cancelled or not written (a failure
-    // is reported in a message).
+    // is reported in a message). The dialog offers the template's file name in the folder a PDF
+    // was last written to (else the user's documents); once written, the status line says where.
     bool exportPdf();
+    QString suggestedPdfPath() const;
+    QString statusText() const;
 
 private:
     void updatePageLabel();
@@ -49,7 +52,11 @@ private:
     std::unique_ptr<QPrinter> printer_;
     PageView* view_ = nullptr;
     QLabel* pageLabel_ = nullptr;
+    QString fileName_;
 };
+
+// The folder a PDF is offered in: the one last written to, else the user's documents folder.
+QString pdfFolder();
 
 // Opens a preview window for the report: state 2 maximised, 1 minimised, else normal.
 ReportPreview* showPreview(const RenderedReport& report, int windowState);

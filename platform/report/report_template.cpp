@@ -125,6 +125,48 @@ bool findRowRun(const std::string& body, const std::string& name, const kainjow:
     return true;
 }
 
+// A line of the template outside the body (the running header, the file name): values as they
+// are, not escaped.
+std::optional<std::string> renderLine(const QString& text, const kainjow::mustache::data& root)
+{
+    kainjow::mustache::mustache line(text.toStdString());
+    line.set_custom_escape([](const std::string& value) { return value; });
+    std::string out = line.render(root);
+    if (!line.is_valid())
+        return std::nullopt;
+    return out;
+}
+
+// "dd/mm/yyyy" as "yyyy-mm"; any other text as it is.
+std::string yearAndMonth(const std::string& date)
+{
+    static const QRegularExpression shape(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4})\\s*$"));
+    const auto match = shape.match(QString::fromStdString(date));
+    if (!match.hasMatch())
+        return date;
+    return (match.captured(3) + QLatin1Char('-') + match.captured(2).rightJustified(2, QLatin1Char('0'))).toStdString();
+}
+
+// A text that a file name can hold on every desktop: no folder separators, no reserved
+// characters, no blanks.
+QString fileNameOf(const QString& text)
+{
+    QString out;
+    for (const QChar c : text.simplified()) {
+        if (c.isSpace() || QStringLiteral("\\/:*?\"<>|'").contains(c) || c.category() == QChar::Other_Control)
+            out += QLatin1Char('_');
+        else
+            out += c;
+    }
+    while (out.contains(QLatin1String("__")))
+        out.replace(QLatin1String("__"), QLatin1String("_"));
+    while (out.endsWith(QLatin1Char('_')) || out.endsWith(QLatin1Char('.')))
+        out.chop(1);
+    while (out.startsWith(QLatin1Char('_')) || out.startsWith(QLatin1Char('.')))
+        out.remove(0, 1);
+    return out;
+}
+
 QString valueText(const QVariant& value, const QString& pattern)
 {
     if (value.isNull())
@@ -227,6 +269,10 @@ std::optional<ReportTemplate> parseTemplate(const QString& text, QString* cause)
             tmpl.layout.setOrientation(value.compare(QLatin1String("landscape"), Qt::CaseInsensitive) == 0
                                            ? QPageLayout::Landscape
                                            : QPageLayout::Portrait);
+        } else if (key.compare(QLatin1String("header"), Qt::CaseInsensitive) == 0) {
+            tmpl.header = value;
+        } else if (key.compare(QLatin1String("file"), Qt::CaseInsensitive) == 0) {
+            tmpl.fileName = value;
         } else if (key.compare(QLatin1String("margins"), Qt::CaseInsensitive) == 0) {
             bool ok = false;
             const double mm = value.toDouble(&ok);
@@ -240,9 +286,11 @@ std::optional<ReportTemplate> parseTemplate(const QString& text, QString* cause)
     closeQuery();
     if (!hasBody)
         return fail(QStringLiteral("sin [body]"));
-    const kainjow::mustache::mustache check(tmpl.body.toStdString());
-    if (!check.is_valid())
-        return fail(QString::fromStdString(check.error_message()));
+    for (const QString* text : {&tmpl.body, &tmpl.header, &tmpl.fileName}) {
+        const kainjow::mustache::mustache check(text->toStdString());
+        if (!check.is_valid())
+            return fail(QString::fromStdString(check.error_message()));
+    }
     return tmpl;
 }
 
@@ -382,6 +430,23 @@ std::optional<RenderedReport> renderTemplate(const ReportTemplate& tmpl, const R
     RenderedReport rendered;
     rendered.html = QString::fromStdString(out);
     rendered.layout = tmpl.layout;
+    root.set("anioMes", data(kainjow::mustache::lambda2(
+                            [](const std::string& text, const kainjow::mustache::renderer& render) {
+                                return yearAndMonth(render(text, false));
+                            })));
+    const auto header = renderLine(tmpl.header, root);
+    const auto fileName = renderLine(tmpl.fileName, root);
+    if (!header || !fileName) {
+        *cause = QStringLiteral("la plantilla no es válida (encabezado de página o nombre de archivo)");
+        return std::nullopt;
+    }
+    // The header's pieces stand between "·"; a piece left empty (a list with no rows) goes.
+    QStringList pieces;
+    for (const QString& piece : QString::fromStdString(*header).split(QChar(0x00B7)))
+        if (!piece.simplified().isEmpty())
+            pieces << piece.simplified();
+    rendered.header = pieces.join(QStringLiteral(" · "));
+    rendered.fileName = fileNameOf(QString::fromStdString(*fileName));
     if (longestRows >= 2) {
         const std::string name = longestList.toStdString();
         if (!findRowRun(tmpl.body.toStdString(), name, root.get(name) ? *root.get(name) : data(data::type::list),

@@ -5,7 +5,10 @@
 // with ";" outside [body] are comments.
 //
 //   [page]                 size = A4 | Letter | Legal; orientation = portrait | landscape;
-//                          margins = millimetres (one number for all four sides)
+//                          margins = millimetres (one number for all four sides);
+//                          header = the line on top of every page (Mustache, as the body);
+//                          file = the name a PDF of the report is offered under, without
+//                          ".pdf" (Mustache; characters a file name cannot hold become "_")
 //   [formulas]             Name = default value        (one a line; the value as the page shows it)
 //   [query NAME]           one SELECT in the database's dialect; {seleccion} stands where the
 //                          record selection goes (see parseSelection). The rows become the list
@@ -17,6 +20,7 @@
 //                          {{Column}} inside, {{^NAME}}...{{/NAME}} when it has no rows.
 //
 // Every value reaches the page escaped ({{ }} escapes HTML); formulas print as they were handed over.
+// Inside header and file, {{#anioMes}}...{{/anioMes}} turns a dd/mm/yyyy date into yyyy-mm.
 #include <QMap>
 #include <QPageLayout>
 #include <QString>
@@ -36,6 +40,8 @@ struct ReportTemplate {
     QMap<QString, QString> formulaDefaults;
     QList<QPair<QString, QString>> queries;  // name, SQL
     QMap<QString, QString> formats;        // "NAME.Column" or "Column" -> pattern
+    QString header;                        // the running header, unrendered
+    QString fileName;                      // the PDF's name, unrendered
     QString body;
 
     bool needsSelection() const;           // a query holds {seleccion}
@@ -78,6 +84,8 @@ struct RenderedReport {
     QString title;
     QString html;
     QPageLayout layout;
+    QString header;                        // plain text on top of every page; may be empty
+    QString fileName;                      // the name a PDF is offered under, without ".pdf"
     // Where the rows of the body's longest list sit in html, when they are table rows: row i is
     // html.mid(rowStarts[i], next - rowStarts[i]), next being rowStarts[i + 1] or rowsEnd. Empty
     // otherwise. The pages (report_pages.h) lay out a long run of rows a few pages at a time.

@@ -361,28 +361,37 @@ void TestFrmIngresos::quotedSeriesIsALiteral()
     QVERIFY2(rows.at(1).contains(QStringLiteral("|B|5|20|")), qPrintable(rows.at(1)));
 }
 
+// Both older entry forms: the credit in words in slot 0, and in slot 10 the credit as the amount
+// alone; "Q. " is only how the box shows it.
 void TestFrmIngresos::printPutsTheCreditInWordsInSlotZero()
 {
-    Open o(QStringLiteral("older"));
-    auto& f = static_cast<frmIngresos&>(o.f);
-    sys::setAppPath(QDir(qEnvironmentVariable("ZAL_SOURCE_DIR")).filePath(QStringLiteral("resources")));
-    support::ScriptedDialogs dialogs;
-    support::RecordingPresenter shown;
-    fill(f, Doc{o.ws.prov1, 11, {}, QStringLiteral("55"), QStringLiteral("15/08/2002"), QStringLiteral("1"),
-                QStringLiteral("1000.00"), {}});
-    save(f);
-    dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
-    ui::runHandler([&] { f.cmdImprime_Click(); });
-    QCOMPARE(shown.count(), 1);
-    const QStringList log = f.rptImprime.logLines();
-    const int selection = log.indexOf(QStringLiteral("SelectionFormula={Planilla_Enc.No} = 1"));
-    QVERIFY2(selection > 0, qPrintable(log.join('\n')));
-    QCOMPARE(log.mid(selection + 1, 5),
-             (QStringList{QStringLiteral("Formulas(0)=Letras = 'MIL EXACTOS'"), QStringLiteral("Formulas(10)=CRD = 'Q. 1,000.00'"),
-                          QStringLiteral("WindowTitle= Planilla Periodo: 01/07/2002 Al: 30/06/2003 De: Ana Pérez"),
-                          QStringLiteral("WindowState=2"), QStringLiteral("Formulas(1)=LPresenta = 'Cobán'")}));
-    QCOMPARE(log.last(), QStringLiteral("Action=0"));
-    sys::setAppPath(QString());
+    for (const QString kind : {QStringLiteral("older"), QStringLiteral("panel")}) {
+        Open o(kind);
+        auto& f = static_cast<frmIngresos&>(o.f);
+        sys::setAppPath(QDir(qEnvironmentVariable("ZAL_SOURCE_DIR")).filePath(QStringLiteral("resources")));
+        support::ScriptedDialogs dialogs;
+        support::RecordingPresenter shown;
+        fill(f, Doc{o.ws.prov1, 7, {}, QStringLiteral("55"), QStringLiteral("15/08/2002"), QStringLiteral("1"),
+                    QStringLiteral("3071.42"), {}});
+        save(f);
+        QCOMPARE(f.txtEKO->text(), QStringLiteral("Q. 3,071.42"));
+        dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+        ui::runHandler([&] { f.cmdImprime_Click(); });
+        QCOMPARE(shown.count(), 1);
+        const QStringList log = f.rptImprime.logLines();
+        const int selection = log.indexOf(QStringLiteral("SelectionFormula={Planilla_Enc.No} = 1"));
+        QVERIFY2(selection > 0, qPrintable(log.join('\n')));
+        QCOMPARE(log.mid(selection + 1, 5),
+                 (QStringList{QStringLiteral("Formulas(0)=Letras = '") + Biblio::NumeroALetras(3071.42) + QLatin1Char('\''),
+                              QStringLiteral("Formulas(10)=CRD = '3,071.42'"),
+                              QStringLiteral("WindowTitle= Planilla Periodo: 01/07/2002 Al: 30/06/2003 De: Ana Pérez"),
+                              QStringLiteral("WindowState=2"), QStringLiteral("Formulas(1)=LPresenta = 'Cobán'")}));
+        QCOMPARE(log.last(), QStringLiteral("Action=0"));
+        const QString page = shown.last().text.simplified();
+        QVERIFY2(page.contains(QStringLiteral("Crédito EKO 3,071.42")) && !page.contains(QStringLiteral("Q.")),
+                 qPrintable(page));
+        sys::setAppPath(QString());
+    }
 }
 
 void TestFrmIngresos::printPanelFormGridShowsNoFuel()

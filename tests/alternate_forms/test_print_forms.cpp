@@ -72,6 +72,7 @@ class TestPrintForms : public QObject {
     Q_OBJECT
 private slots:
     void panelPrintsTheChosenTaxpayer();
+    void panelLeavesJuly2001OutOfItsSums();
     void refusalWithoutTaxpayer_data();
     void refusalWithoutTaxpayer();
     void databaseFailurePrintsNothing_data();
@@ -103,6 +104,7 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
         expected << QStringLiteral("Formulas(%1)").arg(i);
     for (int i = 12; i <= 35; ++i)
         expected << QStringLiteral("Formulas(%1)").arg(i);
+    expected << "Formulas(48)";   // what the purchase total sums, for its label
     expected << "DataFiles(0)" << "DataFiles(1)" << "Connect" << "WindowState" << "ReportFileName" << "WindowTitle"
              << "ReplaceSelectionFormula" << "Formulas(0)" << "Formulas(10)" << "Formulas(1)" << "Action";
     QCOMPARE(roles(f.report), expected);
@@ -123,7 +125,9 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     QCOMPARE(slot(f.report, 21), QStringLiteral("sumaGasReg = ''"));
     QCOMPARE(slot(f.report, 28), QStringLiteral("EKOGasSup = '10.71'"));
     QCOMPARE(slot(f.report, 35), QStringLiteral("EKOLicPet = '0.00'"));
+    QCOMPARE(slot(f.report, 48), QStringLiteral("TituloTotalCompra = 'Total de Factura y EKO Dcto. 39-99'"));
     QVERIFY(shown.last().text.contains(QStringLiteral("1,060.71")));
+    QVERIFY(shown.last().text.simplified().contains(QStringLiteral("Total de Factura y EKO Dcto. 39-99 100")));
 
     // The form keeps the figures it printed and the connection it read them through.
     QCOMPARE(f.SumaCombustible[0], std::optional<double>(100));
@@ -134,6 +138,36 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     QCOMPARE(f.TotalCompra, 100.0);
     QCOMPARE(f.TotalCredito, 50.0);
     QVERIFY(f.BaseDatosPanel.isOpen());
+}
+
+// Period 3, two invoices of 100, of 01/08/2001 and of 10/07/2001: the July one adds nothing to
+// the per-type and fuel sums; it counts in the July-2001 group of the credit.
+void TestPrintForms::panelLeavesJuly2001OutOfItsSums()
+{
+    Printing p;
+    p.ws.db.exec(QStringLiteral(
+        "DELETE FROM Planilla_Det WHERE Enc = 3;"
+        "INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto) VALUES "
+        "(3, '%1', '0', 'A', '10', 37104, 24, 100), (3, '%1', '0', 'A', '11', 37082, 24, 100);")
+                     .arg(p.ws.prov1));
+    Biblio::GuardaConfiguracion(QStringLiteral("DefaultPer"), QStringLiteral("3"));
+    Biblio::gPeriodo = QStringLiteral("3");
+    support::ScriptedDialogs dialogs;
+    support::RecordingPresenter shown;
+    frmImpRep f;
+    f.Load();
+    ui::runHandler([&] { f.cmbOrganizacion->setBoundText(QStringLiteral("3")); });
+    dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+    ui::runHandler([&] { f.SSCommand1_Click(); });
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(slot(f.report, 12), QStringLiteral("sumaTipo0 = '100'"));
+    QCOMPARE(slot(f.report, 18), QStringLiteral("sumaTotalCompra = '100'"));
+    QCOMPARE(slot(f.report, 20), QStringLiteral("sumaGasSup = '100'"));
+    QCOMPARE(f.SumaTipo.value(0), 100.0);
+    // The credit still counts both: 100 x 0.107142 + 100 x 0.090909.
+    QCOMPARE(support::plainQuery(p.ws.db.path(), QStringLiteral("SELECT Coeficiente FROM Periodos WHERE \"No\" = 3")),
+             QStringLiteral("0.107142"));
+    QCOMPARE(slot(f.report, 10), QStringLiteral("CRD = '19.81'"));
 }
 
 void TestPrintForms::refusalWithoutTaxpayer_data()

@@ -761,6 +761,8 @@ void TestFrmIsr::printSetsEverySlotInOrder()
         "Formulas(26)=NitPat2 = '1000064K'",
         "Formulas(27)=NomPat3 = 'Tercera'",
         "Formulas(28)=NitPat3 = '76543218'",
+        "Formulas(31)=PeriodoDel = '01/01/2009'",
+        "Formulas(32)=PeriodoAl = '31/01/2009'",
         "Formulas(3)=casilla18 = '30,000.00'",
         "Formulas(4)=casilla19 = '12,000.00'",
         "Formulas(5)=casilla20 = '217,000.00'",
@@ -791,6 +793,10 @@ void TestFrmIsr::printSetsEverySlotInOrder()
     QCOMPARE(f.Stat->panel(3).text(), QStringLiteral("Imprimir"));
     for (const char* value : {"12345679", "Ana López", "O'Brien & Hijos", "217,000.00", "13,050.00"})
         QVERIFY2(shown.last().text.contains(QString::fromUtf8(value)), value);
+    // Every page of the return names its taxpayer and period; a PDF of it is offered under them.
+    QCOMPARE(shown.last().report.header,
+             QStringLiteral("Declaración jurada anual del ISR · Ana López · NIT 12345679 · Período del 01/01/2009 al 31/01/2009"));
+    QCOMPARE(shown.last().report.fileName, QStringLiteral("declaracion_isr_12345679_2009-01"));
     QCOMPARE(dialogs.calls().size(), 0);
 }
 

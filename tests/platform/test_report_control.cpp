@@ -373,6 +373,42 @@ private slots:
         QCOMPARE(dialogs.calls().first().kind, support::ScriptedDialogs::Kind::SaveFile);
         QCOMPARE(dialogs.calls().first().prompt, QStringLiteral("Exportar a PDF"));
     }
+
+    // "Exportar a PDF" offers the report's own name in the folder a PDF was last written to (the
+    // user's documents the first time), and the status line then says where the file went.
+    void pdfIsOfferedUnderItsNameAndSaysWhereItWent()
+    {
+        support::TempSettings settings;
+        report::RenderedReport r;
+        r.html = QStringLiteral("<p>Planilla</p>");
+        r.fileName = QStringLiteral("planilla_1234567_2002-07");
+        report::ReportPreview preview(r);
+        preview.setAttribute(Qt::WA_DeleteOnClose, false);
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString first = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+        QCOMPARE(QDir::fromNativeSeparators(report::pdfFolder()), first);
+
+        support::ScriptedDialogs dialogs;
+        const QString target = dir_.filePath(QStringLiteral("elegido.pdf"));
+        dialogs.expectSaveFile(target).expectSaveFile(QString());
+        QVERIFY(preview.exportPdf());
+        const ui::OpenFileOptions offered = dialogs.calls().at(0).openFile;
+        QCOMPARE(QDir::fromNativeSeparators(offered.fileName), QDir(first).filePath(QStringLiteral("planilla_1234567_2002-07.pdf")));
+        QCOMPARE(QDir::fromNativeSeparators(offered.initialFolder), first);
+        QCOMPARE(preview.statusText(), QStringLiteral("PDF guardado en %1").arg(QDir::toNativeSeparators(target)));
+
+        // The next export starts where this one went.
+        QVERIFY(!preview.exportPdf());
+        QCOMPARE(QDir::fromNativeSeparators(dialogs.calls().at(1).openFile.fileName),
+                 QDir(dir_.path()).filePath(QStringLiteral("planilla_1234567_2002-07.pdf")));
+
+        // A report without a name of its own is offered as "reporte.pdf".
+        report::RenderedReport plain;
+        plain.html = QStringLiteral("<p>x</p>");
+        report::ReportPreview other(plain);
+        other.setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(QFileInfo(other.suggestedPdfPath()).fileName(), QStringLiteral("reporte.pdf"));
+    }
 };
 
 QTEST_MAIN(TestReportControl)

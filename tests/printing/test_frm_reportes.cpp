@@ -315,21 +315,25 @@ private slots:
     }
 
     // Only the worksheet found for the taxpayer in the box prints: not the last one shown after a
-    // refused, unknown or worksheet-less tax id, on either form.
+    // refused or worksheet-less tax id, on either form. When the form knows there is nothing to
+    // print it says why before asking for the place and date; a blank box asks both and then
+    // prints nothing, silently.
     void printsOnlyTheWorksheetOfTheTaxpayerShown_data()
     {
         QTest::addColumn<bool>("printForm");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("enter");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("print form, refused tax id") << true << "12345678" << true << true;
-        QTest::newRow("print form, tax id not in the catalogue") << true << validNit(7777777) << true << false;
-        QTest::newRow("print form, taxpayer without worksheet") << true << kNobody << true << false;
-        QTest::newRow("print form, typed but not entered") << true << kCarla << false << false;
-        QTest::newRow("print form, blank") << true << "  " << false << false;
-        QTest::newRow("entry form, refused tax id") << false << "12345678" << true << true;
-        QTest::newRow("entry form, taxpayer without worksheet") << false << kNobody << true << false;
-        QTest::newRow("entry form, typed but not entered") << false << kCarla << false << false;
+        QTest::addColumn<QString>("said");
+        const QString notShown = QStringLiteral(" La planilla mostrada no es la del nit escrito; presione Enter en el nit para cargarla...");
+        const QString nothing = QStringLiteral(" El contribuyente no tiene planilla en el período actual; no hay nada que imprimir...");
+        QTest::newRow("print form, refused tax id") << true << "12345678" << true << true << notShown;
+        QTest::newRow("print form, taxpayer without worksheet") << true << kNobody << true << false << nothing;
+        QTest::newRow("print form, typed but not entered") << true << kCarla << false << false << notShown;
+        QTest::newRow("print form, blank") << true << "  " << false << false << QString();
+        QTest::newRow("entry form, refused tax id") << false << "12345678" << true << true << notShown;
+        QTest::newRow("entry form, taxpayer without worksheet") << false << kNobody << true << false << nothing;
+        QTest::newRow("entry form, typed but not entered") << false << kCarla << false << false << notShown;
     }
 
     void printsOnlyTheWorksheetOfTheTaxpayerShown()
@@ -338,28 +342,72 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, enter);
         QFETCH(bool, refused);
+        QFETCH(QString, said);
         Env env;
         support::RecordingPresenter shown;
-        support::ScriptedDialogs messages;
-        if (refused)
-            messages.expectMsgBox(QStringLiteral(" Este no es un nit válido..."), ui::vbOK);
         std::unique_ptr<frmPlanillas> f(printForm ? new frmReportes : new frmPlanillas);
         f->Load();
-        ui::runHandler([&] {
-            f->cmbContrib->setText(kAna);
-            int k = 13;
-            f->cmbContrib_KeyPress(k);
-            f->cmbContrib->setText(typed);
-            if (enter) {
-                k = 13;
+        {
+            support::ScriptedDialogs messages;
+            if (refused)
+                messages.expectMsgBox(QStringLiteral(" Este no es un nit válido..."), ui::vbOK);
+            ui::runHandler([&] {
+                f->cmbContrib->setText(kAna);
+                int k = 13;
                 f->cmbContrib_KeyPress(k);
-            }
-        });
-        QVERIFY(!print(*f, shown));
+                f->cmbContrib->setText(typed);
+                if (enter) {
+                    k = 13;
+                    f->cmbContrib_KeyPress(k);
+                }
+            });
+        }
+        if (said.isEmpty()) {
+            QVERIFY(!print(*f, shown));
+            QVERIFY(f->rptImprime.logLines().contains(QStringLiteral("Connect=;PWD=MIRVOSK")));
+        } else {
+            support::ScriptedDialogs messages;
+            messages.expectMsgBox(said, ui::vbOK);   // and no question after it
+            f->rptImprime.clearLog();
+            ui::runHandler([&] { f->cmdImprime_Click(); });
+            QCOMPARE(messages.calls().size(), 1);
+            QCOMPARE(messages.calls().first().title, QStringLiteral(" ZAL(Planilla EKO)..."));
+            QVERIFY2(f->rptImprime.logLines().isEmpty(), qPrintable(f->rptImprime.logLines().join('\n')));
+        }
         QCOMPARE(shown.count(), 0);
         QVERIFY(f->rptImprime.selectionFormula().isEmpty());
         QVERIFY(!f->rptImprime.logLines().contains(QStringLiteral("Action=0")));
-        QVERIFY(f->rptImprime.logLines().contains(QStringLiteral("Connect=;PWD=MIRVOSK")));
+    }
+
+    // A valid tax id of nobody in the catalogue: the box goes back to the taxpayer shown, whose
+    // name, worksheet and figures stay together on the screen and on the page.
+    void taxIdOfNobodyKeepsTheTaxpayerShown()
+    {
+        Env env;
+        support::RecordingPresenter shown;
+        frmReportes f;
+        f.Load();
+        enterTaxpayer(f, kAna);
+        QCOMPARE(f.grdDetalle->rowCount(), 4);
+        const QString total = f.txtTotfac->text();
+        const QString credit = f.txtEKO->text();
+        enterTaxpayer(f, validNit(7777777));
+        QCOMPARE(f.cmbContrib->Text(), kAna);
+        QCOMPARE(f.cmbContrib->BoundText(), QStringLiteral("1"));
+        QCOMPARE(f.txtNombre->text(), QStringLiteral("Ana Pérez"));
+        QCOMPARE(f.grdDetalle->rowCount(), 4);
+        QCOMPARE(f.txtTotfac->text(), total);
+        QCOMPARE(f.txtEKO->text(), credit);
+        QVERIFY(print(f, shown));
+        QCOMPARE(f.rptImprime.selectionFormula(), QStringLiteral("{Planilla_Enc.No} = 1"));
+        QCOMPARE(f.rptImprime.formulas(10), QStringLiteral("CRD = '%1'").arg(credit));
+
+        // With nobody shown before, nobody is shown after.
+        frmReportes first;
+        first.Load();
+        enterTaxpayer(first, validNit(7777777));
+        QCOMPARE(first.grdDetalle->rowCount(), 0);
+        QVERIFY(first.txtNombre->text().isEmpty());
     }
 
     // Documents changed elsewhere after the worksheet was shown print with their present figures;
@@ -389,7 +437,12 @@ private slots:
         QCOMPARE(f.breakdown.fuelPrices[0], QStringLiteral("0.0000"));
 
         env.base.db.exec(QStringLiteral("DELETE FROM Planilla_Enc WHERE \"No\" = 1;"));
-        QVERIFY(!print(f, shown));
+        support::ScriptedDialogs messages;
+        messages.expectMsgBox(QStringLiteral(" El contribuyente no tiene planilla en el período actual; no hay nada que imprimir..."),
+                              ui::vbOK);
+        const int before = shown.count();
+        ui::runHandler([&] { f.cmdImprime_Click(); });
+        QCOMPARE(shown.count(), before);
     }
 
     void switchingAwayAndBackKeepsTheWorksheet()

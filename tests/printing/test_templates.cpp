@@ -148,22 +148,46 @@ private slots:
             QVERIFY2(text.contains(QStringLiteral("<v%1>").arg(i)), qPrintable(kWorksheetFormulas[i]));
     }
 
-    void worksheetDefaultsWhenNoFormulaIsSet()
+    // A figure no print hands over shows nothing: the older forms' print sets only the filing
+    // data and the credit, and the page shows no 0.0000 beside a credit of 4,375.89.
+    void worksheetShowsNoFigureNobodyComputed()
     {
         report::ReportControl control;
         setUp(control, QStringLiteral("rep001.rpt"), QStringLiteral("{Planilla_Enc.No} = 1"));
+        control.setFormulas(10, printing::formulaText(QStringLiteral("CRD"), QStringLiteral("4,375.89")));
         const QString text = folded(render(control));
-        QVERIFY(text.contains(QStringLiteral("Gasolina Superior 0.0000 0.0000 0.0000")));
-        QVERIFY(text.contains(QStringLiteral("Crédito EKO 0.00")));
+        QVERIFY2(!text.contains(QStringLiteral("0.0000")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Tipo de documento Compras Crédito Factura Factura Electrónica Declaracion Aduanera")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Gas licuado de petróleo Crédito Total de facturas Crédito EKO 4,375.89")),
+                 qPrintable(text));
     }
 
-    void worksheetWithoutHeaderSaysSo()
+    void worksheetWithoutHeaderOrDocumentsSaysSo()
     {
         report::ReportControl control;
         setUp(control, QStringLiteral("rep001.rpt"), QStringLiteral("{Planilla_Enc.No} = 99"));
         const QString text = folded(render(control));
         QVERIFY(text.contains(QStringLiteral("No hay planilla para la selección.")));
-        QVERIFY(text.contains(QStringLiteral("Total de documentos: 0")));
+        QVERIFY(text.contains(QStringLiteral("La planilla no tiene documentos.")));
+        QVERIFY2(!text.contains(QStringLiteral("Total de documentos")), qPrintable(text));
+    }
+
+    // Under the document types, each total says what it sums: the purchases of Factura and
+    // Factura Electrónica only, and the credit of every row above it.
+    void worksheetTotalsSayWhatTheySum()
+    {
+        report::ReportControl control;
+        setUp(control, QStringLiteral("rep001.rpt"), QStringLiteral("{Planilla_Enc.No} = 1"));
+        control.setFormulas(18, printing::formulaText(QStringLiteral("sumaTotalCompra"), QStringLiteral("3,758.2300")));
+        control.setFormulas(19, printing::formulaText(QStringLiteral("sumaTotalCredito"), QStringLiteral("902.6600")));
+        const QString text = folded(render(control));
+        QVERIFY2(!text.contains(QStringLiteral("Totales")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Total de Factura y Factura Electrónica 3,758.2300 Total del crédito 902.6600")),
+                 qPrintable(text));
+        control.setFormulas(48, printing::formulaText(QStringLiteral("TituloTotalCompra"),
+                                                      QStringLiteral("Total de Factura y EKO Dcto. 39-99")));
+        QVERIFY(folded(render(control)).contains(QStringLiteral("Total de Factura y EKO Dcto. 39-99 3,758.2300")));
     }
 
     void statistics_data()
@@ -171,13 +195,13 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("groups");
         QTest::newRow("by expense type") << "rep002.rpt"
-                                         << QStringList{"Gasolina Superior 1 1,000.00 54.05 %",
-                                                        "Vestuario 1 500.00 27.02 %",
-                                                        "Alimentación 2 350.25 18.93 %"};
+                                         << QStringList{"Gasolina Superior 1 1,000.00 54.05",
+                                                        "Vestuario 1 500.00 27.02",
+                                                        "Alimentación 2 350.25 18.93"};
         QTest::newRow("by supplier") << "rep004.rpt"
-                                     << QStringList{"111 Gasolinera Sur 1 1,000.00 54.05 %",
-                                                    "222 Librería Central 2 600.00 32.43 %",
-                                                    "333 Farmacia <Norte> 1 250.25 13.53 %"};
+                                     << QStringList{"111 Gasolinera Sur 1 1,000.00 54.05",
+                                                    "222 Librería Central 2 600.00 32.43",
+                                                    "333 Farmacia <Norte> 1 250.25 13.53"};
     }
 
     void statistics()
@@ -189,11 +213,11 @@ private slots:
         control.setFormulas(0, QStringLiteral("Titulo = 'Reporte de Gastos de:Ana Pérez del: 01/07/2001 al: 30/06/2002'"));
         const QString text = folded(render(control));
         QVERIFY(text.contains(QStringLiteral("Reporte de Gastos de:Ana Pérez del: 01/07/2001 al: 30/06/2002")));
-        QVERIFY(text.contains(QStringLiteral("Contribuyente: Ana Pérez NIT: 1234567")));
+        QVERIFY(text.contains(QStringLiteral("Contribuyente: Ana Pérez NIT: 1234567 Período del 01/07/2001 al 30/06/2002")));
         verifyInOrder(text, groups);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(text.contains(QStringLiteral("Total general 4 1,850.25 100.00 %")));
+        QVERIFY(text.contains(QStringLiteral("Total general 4 1,850.25 100.00")));
         QVERIFY(!text.contains(QStringLiteral("999.99")));
     }
 
@@ -204,7 +228,110 @@ private slots:
               QStringLiteral("{Planilla_Enc.Contribuyente} = 3 And {Planilla_Enc.Periodo} = 3"));
         const QString text = folded(render(control));
         QVERIFY(text.contains(QStringLiteral("No hay documentos para la selección.")));
-        QVERIFY(text.contains(QStringLiteral("Total general 0")));
+        // No total row of nothing, and no percent sign left over from it.
+        QVERIFY2(!text.contains(QStringLiteral("Total general")), qPrintable(text));
+        QCOMPARE(text.count(QLatin1Char('%')), 1);   // the column's heading
+        QVERIFY(text.endsWith(QStringLiteral("No hay documentos para la selección.")));
+    }
+
+    // Each template names its taxpayer and period in the line on top of every page, and offers
+    // a PDF under the report's name, the tax id and the period's first month.
+    void everyTemplateNamesItsTaxpayerAndPeriod_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("pdfName");
+        const QString who = QStringLiteral("Ana Pérez · NIT 1234567 · Período del 01/07/2001 al 30/06/2002");
+        QTest::newRow("worksheet") << "rep001.rpt" << QStringLiteral("Planilla EKO · ") + who
+                                   << "planilla_1234567_2001-07";
+        QTest::newRow("by expense type") << "rep002.rpt" << QStringLiteral("Estadística de gastos por tipo de gasto · ") + who
+                                         << "estadistica_por_tipo_1234567_2001-07";
+        QTest::newRow("by supplier") << "rep004.rpt" << QStringLiteral("Estadística de gastos por proveedor · ") + who
+                                     << "estadistica_por_proveedor_1234567_2001-07";
+        QTest::newRow("return") << "rep005.rpt" << QStringLiteral("Declaración jurada anual del ISR · ") + who
+                                << "declaracion_isr_1234567_2001-07";
+    }
+
+    void everyTemplateNamesItsTaxpayerAndPeriod()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, header);
+        QFETCH(QString, pdfName);
+        report::ReportControl control;
+        setUp(control, file, QStringLiteral("{Planilla_Enc.Contribuyente} = 1 And {Planilla_Enc.Periodo} = 3"));
+        control.setFormulas(29, QStringLiteral("NIT = '1234567'"));
+        control.setFormulas(30, QStringLiteral("NOMBRE = 'Ana Pérez'"));
+        control.setFormulas(31, QStringLiteral("PeriodoDel = '01/07/2001'"));
+        control.setFormulas(32, QStringLiteral("PeriodoAl = '30/06/2002'"));
+        QString cause;
+        const auto r = control.render(&cause);
+        QVERIFY2(r, qPrintable(cause));
+        QCOMPARE(r->header, header);
+        QCOMPARE(r->fileName, pdfName);
+
+        // A worksheet of nobody names nobody, and its file name has no dangling pieces.
+        report::ReportControl none;
+        setUp(none, file, QStringLiteral("{Planilla_Enc.Contribuyente} = 9 And {Planilla_Enc.Periodo} = 3"));
+        const auto empty = none.render(&cause);
+        QVERIFY2(empty, qPrintable(cause));
+        QVERIFY2(!empty->header.contains(QStringLiteral("Ana")) && !empty->header.endsWith(QStringLiteral("·")),
+                 qPrintable(empty->header));
+        QVERIFY2(!empty->fileName.endsWith(QLatin1Char('_')) && !empty->fileName.isEmpty(), qPrintable(empty->fileName));
+    }
+
+    // A worksheet and a statistics page that run over several pages: every page carries the
+    // taxpayer, the tax id, the period and "Página n de m", and the table that goes on repeats its
+    // column headings.
+    void longReportsNameEveryPage_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("headings");
+        QTest::newRow("worksheet") << "rep001.rpt" << "NIT proveedor Nombre Tipo Serie Número Fecha";
+        QTest::newRow("by supplier") << "rep004.rpt" << "NIT Proveedor Documentos Monto % del total";
+    }
+
+    void longReportsNameEveryPage()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, headings);
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
+        QString rows;
+        for (int i = 0; i < 130; ++i) {
+            f_->db.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('9%1', 'Proveedor %1');").arg(i, 3, 10, QLatin1Char('0')));
+            rows += QStringLiteral("%1(1, '9%2', '0', 'S', '%3', 37200, 1, %4, NULL)")
+                        .arg(i ? QStringLiteral(",") : QString())
+                        .arg(i, 3, 10, QLatin1Char('0'))
+                        .arg(5000 + i)
+                        .arg(10 + i);
+        }
+        f_->db.exec(QStringLiteral("INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto, Galon) VALUES ")
+                    + rows + QLatin1Char(';'));
+        report::ReportControl control;
+        setUp(control, file, QStringLiteral("{Planilla_Enc.Contribuyente} = 1 And {Planilla_Enc.Periodo} = 3"));
+        QString cause;
+        const auto r = control.render(&cause);
+        QVERIFY2(r, qPrintable(cause));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("largo.pdf"));
+        QVERIFY2(r->writePdf(pdf, &cause), qPrintable(cause));
+        QProcess process;
+        process.start(pdftotext, {pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000));
+        QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\f'));
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+        for (int i = 0; i < pages.size(); ++i) {
+            const QString page = folded(pages[i]);
+            for (const QString& piece : {QStringLiteral("Ana Pérez"), QStringLiteral("NIT 1234567"),
+                                         QStringLiteral("Período del 01/07/2001 al 30/06/2002"),
+                                         QStringLiteral("Página %1 de %2").arg(i + 1).arg(pages.size())})
+                QVERIFY2(page.contains(piece), qPrintable(QStringLiteral("page %1: %2\n%3").arg(i + 1).arg(piece, page)));
+            if (i + 1 < pages.size() || page.contains(QStringLiteral("Proveedor 129")))
+                QVERIFY2(page.contains(headings), qPrintable(QStringLiteral("page %1\n%2").arg(i + 1).arg(page)));
+        }
     }
 
     void statisticsNeverRunWithoutTheirSelection()

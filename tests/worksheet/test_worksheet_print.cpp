@@ -198,7 +198,8 @@ private slots:
 
         const QString text = shown.last().text.simplified();
         for (const QString& piece : {QStringLiteral("Factura t0 c0"), QStringLiteral("Factura Electrónica t11 c11"),
-                                     QStringLiteral("Formulario 203 t8 t8"), QStringLiteral("Totales compra credito"),
+                                     QStringLiteral("Formulario 203 t8 t8"),
+                                     QStringLiteral("Total de Factura y Factura Electrónica compra Total del crédito credito"),
                                      QStringLiteral("Gasolina Superior p0 e0 g0"), QStringLiteral("Nafta p6 e6 g6"),
                                      QStringLiteral("Gas licuado de petróleo p7 e7 g7"),
                                      QStringLiteral("Total de facturas 1,100.00 Crédito EKO 607.14"),
