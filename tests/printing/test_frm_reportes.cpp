@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(f.rptImprime.reportFileName(), sys::appPath() + QStringLiteral("\\rep001.rpt"));
         const QString text = shown.last().text.simplified();
         for (const QString& piece : {QStringLiteral("Gasolinera Sur"), QStringLiteral("Farmacia <Norte>"),
-                                     QStringLiteral("Total de facturas 1,100.00 Crédito EKO 640.61")})
+                                     QStringLiteral("Total de facturas, tiquetes y facturas electrónicas 1,100.00 Crédito EKO 640.61")})
             QVERIFY2(text.contains(piece), qPrintable(piece + QStringLiteral("\n") + text));
         for (const report::LogEntry& e : f.rptImprime2.log())
             QFAIL(qPrintable(e.text()));

@@ -159,7 +159,7 @@ private slots:
         QVERIFY2(!text.contains(QStringLiteral("0.0000")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Tipo de documento Compras Crédito Factura Factura Electrónica Declaracion Aduanera")),
                  qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("Gas licuado de petróleo Crédito Total de facturas Crédito EKO 4,375.89")),
+        QVERIFY2(text.contains(QStringLiteral("Gas licuado de petróleo Crédito Total de facturas, tiquetes y facturas electrónicas Crédito EKO 4,375.89")),
                  qPrintable(text));
     }
 

@@ -202,7 +202,7 @@ private slots:
                                      QStringLiteral("Total de Factura y Factura Electrónica compra Total del crédito credito"),
                                      QStringLiteral("Gasolina Superior p0 e0 g0"), QStringLiteral("Nafta p6 e6 g6"),
                                      QStringLiteral("Gas licuado de petróleo p7 e7 g7"),
-                                     QStringLiteral("Total de facturas 1,100.00 Crédito EKO 607.14"),
+                                     QStringLiteral("Total de facturas, tiquetes y facturas electrónicas 1,100.00 Crédito EKO 607.14"),
                                      QStringLiteral("Crédito en letras SEISCIENTOS SIETE CON 14/100"),
                                      QStringLiteral("Lugar Cobán"), QStringLiteral("Seguridad: 05032024")})
             QVERIFY2(text.contains(piece), qPrintable(piece + QStringLiteral("\n") + text));
