@@ -5,6 +5,12 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSplitter>
+#include <QTreeView>
+
+#include <algorithm>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -322,6 +328,17 @@ QString runFileDialog(const OpenFileOptions& options, bool save)
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
     if (!options.fileName.isEmpty())
         dialog.selectFile(current.fileName());
+    // Wide enough for the folder list's names and a file name of a tax id and a period.
+    dialog.setMinimumSize(std::min(760, dialog.screen()->availableGeometry().width()),
+                          std::min(460, dialog.screen()->availableGeometry().height()));
+    dialog.resize(dialog.minimumSize());
+    if (auto* sides = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
+        sides->setSizes({170, dialog.width() - 170});
+    if (auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        const int widths[] = {250, 80, 90, 130};   // name, size, kind, date
+        for (int column = 0; column < 4; ++column)
+            files->header()->resizeSection(column, widths[column]);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return QDir::toNativeSeparators(dialog.selectedFiles().value(0));

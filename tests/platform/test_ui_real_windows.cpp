@@ -9,6 +9,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -94,6 +97,7 @@ private slots:
     void inputAndMessageBoxesBreakLines_data();
     void inputAndMessageBoxesBreakLines();
     void buttonPressedWhenABoxOpensIsLetGo();
+    void saveDialogOffersTheNameWideEnough();
 };
 
 void TestUiRealWindows::comboListIsNotLeavingTheField_data()
@@ -248,4 +252,38 @@ void TestUiRealWindows::buttonPressedWhenABoxOpensIsLetGo()
 }
 
 QTEST_MAIN(TestUiRealWindows)
+// The save dialog starts in the folder asked for, on the file name offered, and is wide enough
+// for the folder list and the file name.
+void TestUiRealWindows::saveDialogOffersTheNameWideEnough()
+{
+    QTemporaryDir dir;
+    support::RealDialogs real;   // real windows on this platform
+    QString shownName, shownFolder;
+    int width = 0;
+    QTimer poll;
+    poll.setInterval(5);
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            shownName = name->text();
+        shownFolder = dialog->directory().absolutePath();
+        width = dialog->width();
+        dialog->reject();
+    });
+    poll.start();
+    ui::OpenFileOptions options;
+    options.title = QStringLiteral("Exportar a PDF");
+    options.filter = QStringLiteral("Documento PDF|*.pdf");
+    options.initialFolder = dir.path();
+    options.fileName = QDir(dir.path()).filePath(QStringLiteral("planilla_12345679_2001-07.pdf"));
+    QVERIFY(ui::SaveFile(options).isEmpty());   // cancelled
+    QCOMPARE(shownName, QStringLiteral("planilla_12345679_2001-07.pdf"));
+    QCOMPARE(shownFolder, QDir(dir.path()).absolutePath());
+    QVERIFY2(width >= std::min(760, QGuiApplication::primaryScreen()->availableGeometry().width()),
+             qPrintable(QString::number(width)));
+}
+
 #include "test_ui_real_windows.moc"
