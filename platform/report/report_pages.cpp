@@ -501,7 +501,6 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
 }
 
 QString ReportPages::title() const { return d->title; }
-QString ReportPages::runningHeader() const { return d->header; }
 QPageLayout ReportPages::pageLayout() const { return d->layout; }
 int ReportPages::pageCount() const { return int(d->pages.size()); }
 QSizeF ReportPages::paintSize() const { return d->paint; }

@@ -44,8 +44,6 @@ public:
     ReportPages& operator=(const ReportPages&) = delete;
 
     QString title() const;
-    // The line on top of every page (the template's header), empty when it has none.
-    QString runningHeader() const;
     QPageLayout pageLayout() const;
     int pageCount() const;
     // The paint rectangle of a page (inside the margins), in layout units.

@@ -365,10 +365,9 @@ bool ReportPreview::exportPdf()
         ui::MsgBox(QStringLiteral("No se puede guardar el PDF: %1.").arg(cause), ui::vbCritical);
         return false;
     }
-    const QString where = QDir::toNativeSeparators(QFileInfo(QDir::fromNativeSeparators(path)).absoluteFilePath());
-    sys::saveSetting(settingsApplication(), kPdfSection, kPdfFolderKey,
-                     QDir::toNativeSeparators(QFileInfo(QDir::fromNativeSeparators(where)).absolutePath()));
-    statusBar()->showMessage(QStringLiteral("PDF guardado en %1").arg(where));
+    const QFileInfo file(QDir::fromNativeSeparators(path));
+    sys::saveSetting(settingsApplication(), kPdfSection, kPdfFolderKey, QDir::toNativeSeparators(file.absolutePath()));
+    statusBar()->showMessage(QStringLiteral("PDF guardado en %1").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
     return true;
 }
 

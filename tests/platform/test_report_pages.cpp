@@ -4,6 +4,7 @@
 #include "platform/report/report_pages.h"
 #include "platform/report/report_preview.h"
 #include "support/scripted_dialogs.h"
+#include "support/support.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,13 +177,11 @@ private slots:
         const QString pdf = dir.filePath(QStringLiteral("planilla.pdf"));
         QString cause;
         QVERIFY2(report::writePdf(pages, pdf, &cause), qPrintable(cause));
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
+        if (!support::canReadPdfText())
             QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
-        QProcess process;
-        process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(process.waitForFinished(60000));
-        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        const std::optional<QString> read = support::pdfText(pdf);
+        QVERIFY(read);
+        const QString text = *read;
         for (int page = 1; page <= pages.pageCount(); ++page)
             QVERIFY2(text.contains(QStringLiteral("Página %1 de %2").arg(page).arg(pages.pageCount())), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("5000299")));
@@ -201,13 +200,11 @@ private slots:
         printer.setResolution(300);
         printer.setPageLayout(pages.pageLayout());
         QVERIFY(pages.paint(&printer));
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
+        if (!support::canReadPdfText())
             QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
-        QProcess process;
-        process.start(pdftotext, {QStringLiteral("-layout"), out, QStringLiteral("-")});
-        QVERIFY(process.waitForFinished(60000));
-        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        const std::optional<QString> read = support::pdfText(out);
+        QVERIFY(read);
+        const QString text = *read;
         QCOMPARE(text.count(QLatin1Char('\f')), pages.pageCount());
         QVERIFY(text.contains(QStringLiteral("Página %1 de %1").arg(pages.pageCount())));
         QVERIFY(text.contains(QStringLiteral("5000249")));

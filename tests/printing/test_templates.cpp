@@ -4,7 +4,6 @@
 #include "worksheet/filing.h"
 #include "printing_fixture.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -294,8 +293,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QString, headings);
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
+        if (!support::canReadPdfText())
             QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
         QString rows;
         for (int i = 0; i < 130; ++i) {
@@ -316,10 +314,9 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("largo.pdf"));
         QVERIFY2(r->writePdf(pdf, &cause), qPrintable(cause));
-        QProcess process;
-        process.start(pdftotext, {pdf, QStringLiteral("-")});
-        QVERIFY(process.waitForFinished(60000));
-        QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\f'));
+        const std::optional<QString> read = support::pdfText(pdf, false);
+        QVERIFY(read);
+        QStringList pages = read->split(QLatin1Char('\f'));
         if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
             pages.removeLast();
         QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
@@ -361,8 +358,7 @@ private slots:
 
     void worksheetPdfShowsRowsAndTotals()
     {
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
+        if (!support::canReadPdfText())
             QSKIP("pdftotext is not installed (scripts/setup installs poppler-utils)");
         report::ReportControl control;
         setUp(control, QStringLiteral("rep001.rpt"), QStringLiteral("{Planilla_Enc.No} = 1"));
@@ -373,10 +369,9 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("planilla.pdf"));
         QVERIFY2(r->writePdf(pdf, &cause), qPrintable(cause));
-        QProcess process;
-        process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(process.waitForFinished(60000));
-        const QString text = folded(QString::fromUtf8(process.readAllStandardOutput()));
+        const std::optional<QString> read = support::pdfText(pdf);
+        QVERIFY(read);
+        const QString text = folded(*read);
         for (const QString& expected : {QStringLiteral("Ana Pérez"), QStringLiteral("Gasolinera Sur"),
                                         QStringLiteral("1,000.00"), QStringLiteral("Farmacia <Norte>"),
                                         QStringLiteral("250.25"), QStringLiteral("1,850.25"),

@@ -7,6 +7,8 @@
 #include "platform/system/settings.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -44,6 +46,24 @@ QByteArray fileBytes(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+bool canReadPdfText()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+std::optional<QString> pdfText(const QString& pdf, bool layout)
+{
+    QStringList arguments;
+    if (layout)
+        arguments << QStringLiteral("-layout");
+    arguments << pdf << QStringLiteral("-");
+    QProcess process;
+    process.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")), arguments);
+    if (!process.waitForFinished(60000))
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 QString plainQuery(const QString& path, const QString& sql)

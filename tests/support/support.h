@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 #include <functional>
 #include <memory>
 
@@ -49,6 +50,12 @@ public:
     explicit FixedClock(const QDateTime& moment);
     ~FixedClock();
 };
+
+// The text of a PDF file as pdftotext reads it (page layout kept unless layout is false; pages
+// end in '\f'); none when the tool did not finish. canReadPdfText() is false when pdftotext is not
+// installed (scripts/setup installs poppler-utils).
+bool canReadPdfText();
+std::optional<QString> pdfText(const QString& pdf, bool layout = true);
 
 // The engine error number a call ends with; 0 when it ends normally.
 int dbErrorOf(const std::function<void()>& call);
