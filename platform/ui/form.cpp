@@ -119,11 +119,6 @@ void reportRunTimeError(int number, const QString& description)
     MsgBox(text, vbCritical);
 }
 
-qsizetype pendingFocusMoves()
-{
-    return focusState().queue.size();
-}
-
 // Where a focus widget is: its form (none for a message box, another window, the main window's
 // menu bar) and the control it belongs to. A combo's line edit and its open list belong to the
 // combo, the edit of a spin box to the spin box; any other widget is a control of its own.
@@ -422,12 +417,11 @@ public:
     // another are what the form hears of it: a window losing and getting back the activation,
     // and a combo opening or closing its own list, leave the field as it was, so they run
     // nothing, however many focus events Qt sends for them. The two handlers run in one scope:
-    // the moves they ask for are made once both have run. When the field left sends the focus
-    // elsewhere, the field arrived at is passed over (Qt never gives it the focus).
+    // the moves they ask for are made once both have run. The field arrived at is entered even
+    // when the field left sends the focus elsewhere: it has the focus until that move is made,
+    // and is then left like any other (A left, B entered, B left, C entered, each once).
     void fieldEntered(QWidget* control)
     {
-        // A field passed over (the field left sent the focus elsewhere) is entered when that move
-        // brings the focus back to it.
         if (!enabled || (control == field_ && entered_))
             return;
         const QPointer<QWidget> left = field_;
@@ -435,7 +429,6 @@ public:
         field_ = control;
         entered_ = false;
         HandlerScope scope;
-        const qsizetype movesBefore = pendingFocusMoves();
         if (left && wasEntered) {
             if (focusTrace())
                 focusTrace()(left, false);
@@ -443,7 +436,9 @@ public:
             if (it != routes_.constEnd())
                 call(it->lostFocus);
         }
-        if (field_ != control || pendingFocusMoves() != movesBefore)
+        // A message box of the leaving handler may have handed the focus on when it closed: the
+        // field it went to has been entered then, and this one is not (again).
+        if (field_ != control || entered_)
             return;
         entered_ = true;
         if (focusTrace())
@@ -556,7 +551,7 @@ private:
     QHash<QObject*, QObject*> keyAliases_;
     bool replaying_ = false;
     QPointer<QWidget> field_;   // the control the form's focus is in
-    bool entered_ = false;      // its GotFocus ran (a field passed over is not left either)
+    bool entered_ = false;      // its GotFocus has run (not yet while the field before is being left)
 };
 
 } // namespace detail

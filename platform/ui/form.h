@@ -45,6 +45,8 @@
 //   handler has returned; the GotFocus/LostFocus handlers it triggers run then. A handler that
 //   redirects the focus therefore never runs inside itself. At most kFocusCascadeLimit moves are
 //   made in a row; the rest of a runaway cascade is dropped with a warning.
+//   A move asked for by the LostFocus of the field left waits for the field arrived at: that one
+//   is entered and then left for the move (A lost, B got, B lost, C got, each once).
 //   Outside any handler SetFocus moves the focus at once.
 //   Tests that call a handler directly can wrap the call in runHandler() to get the same order as
 //   a real event.

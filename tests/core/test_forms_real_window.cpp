@@ -178,6 +178,8 @@ private slots:
     void printFormGridFollowsItsSort();
     void formsOpenedAgainStartAsDesigned();
     void entryGridKeepsItsToolTip();
+    void leavingHandlersEnterTheFieldClickedFirst_data();
+    void leavingHandlersEnterTheFieldClickedFirst();
 };
 
 void TestFormsRealWindow::everyComboOpensWithNoHandler_data()
@@ -505,6 +507,85 @@ void TestFormsRealWindow::entryGridKeepsItsToolTip()
     auto* f = p.open<frmPlanillas>(p.menu.mn00201);
     QCOMPARE(f->grdDetalle->toolTip(), QStringLiteral("Doble click para seleccionar..."));
     QCOMPARE(f->grdDetalle->Caption(), QStringLiteral("LISTADO DE DOCUMENTOS..."));
+}
+
+void TestFormsRealWindow::leavingHandlersEnterTheFieldClickedFirst_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("left");        // the field whose leaving moves the focus
+    QTest::addColumn<QString>("clicked");     // where the user clicks from it
+    QTest::addColumn<QStringList>("trace");   // what the form hears, in order
+    const auto row = [](const char* form, const char* left, const char* clicked, const char* target) {
+        const QString l = QLatin1String(left), c = QLatin1String(clicked), t = QLatin1String(target);
+        QTest::addRow("%s %s", form, left) << QString::fromLatin1(form) << l << c
+                                           << QStringList{l + u'-', c + u'+', c + u'-', t + u'+'};
+    };
+    // The entry form: the expense box leads on to the amount, a fuel's amount to its price, the
+    // price and the total to the save button, a name chosen without its tax id to the type list.
+    row("frmPlanillas", "cmbGasto", "txtDoc", "txtCantidad");
+    row("frmPlanillas", "txtCantidad", "txtDoc", "txtUnitario");
+    row("frmPlanillas", "txtUnitario", "txtDoc", "cmdGrabar");
+    row("frmPlanillas", "txtCalculos", "txtDoc", "cmdGrabar");
+    row("frmPlanillas", "cmbNProvee", "cmbContrib", "cmbTipo");
+    // The older forms: the price (its total follows quietly) and the supplier's name.
+    for (const char* form : {"frmIngresos", "frmImpRep"}) {
+        row(form, "txtUnitario", "txtDoc", "cmdGrabar");
+        row(form, "cmbNProvee", "cmbContrib", "cmbTipo");
+    }
+}
+
+void TestFormsRealWindow::leavingHandlersEnterTheFieldClickedFirst()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, left);
+    QFETCH(QString, clicked);
+    QFETCH(QStringList, trace);
+    Program p;
+    frmPlanillas* f = form == QLatin1String("frmPlanillas") ? p.open<frmPlanillas>(p.menu.mn00201)
+                    : form == QLatin1String("frmIngresos") ? static_cast<frmPlanillas*>(p.show<frmIngresos>())
+                                                           : p.show<frmImpRep>();
+    const auto stand = [&](QWidget* w) {
+        ui::SetFocus(w);
+        QTRY_COMPARE(f->focusedField(), w);
+    };
+    if (left == QLatin1String("cmbNProvee")) {
+        pickTaxpayer(*f, p.ws.nitA);
+        stand(f->cmbNProvee);
+        ui::runHandler([&] { f->cmbNProvee->setBoundText(p.ws.prov1); });
+    } else {
+        typeUpToTheDate(p, f);
+        // A plain expense, or a fuel with its amount and price.
+        const bool fuel = left != QLatin1String("cmbGasto");
+        ui::runHandler([&] { f->cmbGasto->setBoundText(fuel ? QStringLiteral("24") : QStringLiteral("1")); });
+        if (fuel) {
+            stand(f->txtCantidad);
+            ui::runHandler([&] { f->txtCantidad->setText(QStringLiteral("100.00")); });
+        }
+        if (left == QLatin1String("txtUnitario") || left == QLatin1String("txtCalculos")) {
+            enter([&](int& k) { f->txtCantidad_KeyPress(k); });   // the fuel boxes show
+            stand(f->txtUnitario);
+            ui::runHandler([&] { f->txtUnitario->setText(QStringLiteral("30.00")); });
+        }
+        if (left == QLatin1String("txtCalculos"))
+            stand(f->cmdGrabar);   // leaving the price works the total out and moves on
+        stand(f->findChild<QWidget*>(left));
+    }
+    p.settle();
+    QCOMPARE(f->focusedField()->objectName(), left);
+
+    // The field clicked is entered, then left for the field the handler asked for.
+    auto* target = f->findChild<QWidget*>(clicked);
+    QVERIFY(target && target->isVisible());
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, target->height() / 2));
+    const QString last = trace.last().chopped(1);
+    QTRY_COMPARE(f->focusedField()->objectName(), last);
+    QTest::qWait(30);
+    QCOMPARE(p.trace, trace);
+    QCOMPARE(p.real.shown(), QStringList());
+    if (clicked == QLatin1String("txtDoc")) {
+        // Entering the number asked for its Enter again: entering the date runs it (and its lookup).
+        QVERIFY(!f->DocConfirmado);
+    }
 }
 
 QTEST_MAIN(TestFormsRealWindow)

@@ -92,7 +92,7 @@ private slots:
     void comboListIsNotLeavingTheField_data();
     void comboListIsNotLeavingTheField();
     void focusMovedAfterAMessageBoxRunsItsEntry();
-    void leavingForTheFieldItSendsToEntersItOnce();
+    void leavingHandlerMovesOnFromTheFieldArrivedAt();
     void windowComingBackRunsNothing();
     void inputAndMessageBoxesBreakLines_data();
     void inputAndMessageBoxesBreakLines();
@@ -168,11 +168,11 @@ void TestUiRealWindows::focusMovedAfterAMessageBoxRunsItsEntry()
     QCOMPARE(w.f.log, (QStringList{"txtA-", "txtC+", "txtC-", "txtB+"}));
 }
 
-void TestUiRealWindows::leavingForTheFieldItSendsToEntersItOnce()
+void TestUiRealWindows::leavingHandlerMovesOnFromTheFieldArrivedAt()
 {
     Window w;
     // Leaving A always sends the focus to C. Clicking C itself, C is entered once; clicking B,
-    // B is passed over and C entered.
+    // B is entered, then left for C.
     w.f.onLostFocus(w.f.txtA, [&] {
         w.f.log << QStringLiteral("txtA-");
         w.f.SetFocus(w.f.txtC);
@@ -184,8 +184,49 @@ void TestUiRealWindows::leavingForTheFieldItSendsToEntersItOnce()
     ui::SetFocus(w.f.txtA);
     w.f.log.clear();
     QTest::mouseClick(w.f.txtB, Qt::LeftButton);
-    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtC+"}));
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtC+"}));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
+
+    // Leaving A for A itself: B is entered and left, A entered again; nothing runs twice.
+    w.f.onLostFocus(w.f.txtA, [&] {
+        w.f.log << QStringLiteral("txtA-");
+        w.f.SetFocus(w.f.txtA);
+    });
+    ui::SetFocus(w.f.txtA);
+    w.f.log.clear();
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtA+"}));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
+
+    // The field arrived at sends the focus on as well: both moves are made, in the order asked.
+    w.f.onLostFocus(w.f.txtA, [&] {
+        w.f.log << QStringLiteral("txtA-");
+        w.f.SetFocus(w.f.txtC);
+    });
+    w.f.onEnter[QStringLiteral("txtB")] = [&] { w.f.SetFocus(w.f.cmdOk); };
+    w.f.log.clear();
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtC+", "txtC-", "cmdOk+"}));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.cmdOk));
+
+    // A real message box in the leaving handler: when it closes, the focus comes back to B
+    // first; B is still entered once, and left once for C.
+    support::RealDialogs real;
+    w.f.onEnter.remove(QStringLiteral("txtB"));
+    w.f.onLostFocus(w.f.txtA, [&] {
+        w.f.log << QStringLiteral("txtA-");
+        ui::MsgBox(QStringLiteral(" Aviso"), ui::vbInformation);
+        w.f.SetFocus(w.f.txtC);
+    });
+    ui::SetFocus(w.f.txtA);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
+    w.f.log.clear();
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QCOMPARE(real.shown(), QStringList{QStringLiteral(" Aviso")});
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
+    QTest::qWait(50);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtC+"}));
+    QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtC));
 }
 
 void TestUiRealWindows::windowComingBackRunsNothing()
