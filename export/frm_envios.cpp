@@ -27,8 +27,6 @@ const QString kNoFolderTitle = QStringLiteral(" Bancario(ZAL)...");
 const QString kNoPeriod = QStringLiteral(" No hay un período actual válido. Imposible iniciar el proceso de exportacion..");
 const QString kPeriodLabel = QStringLiteral("Período Actual:");
 const QString kNoUser = QStringLiteral(" Debe seleccionar al menos un usuario...");
-const QString kNothingWritten = QStringLiteral(
-    " Los usuarios seleccionados no tienen documentos en el período actual. No se generó ningún archivo...");
 
 // A period number as the settings hold it: digits only, or it names no period.
 bool isPeriodNumber(const QString& text)
@@ -231,7 +229,6 @@ void frmEnvios::cmdIniciar_Click()
         return;
     }
     ui::setMousePointer(ui::vbHourglass);
-    int written = 0;
     // What runs killed or cut off half-way left in the folder goes first.
     envios::removeLeftoverTemporaries(txtFileName->text());
     const QString separator = envios::separatorFor(DirDestino);
@@ -271,7 +268,6 @@ void frmEnvios::cmdIniciar_Click()
             continue;
         case Status::Written:
             viewer->Lista->addItem(QStringLiteral(" Archivo de Planilla del Nit : ") + file.nit + QStringLiteral(" = ") + file.path);
-            ++written;
             DiscoVacio = false;
             continue;
         case Status::BadNit:
@@ -297,13 +293,6 @@ void frmEnvios::cmdIniciar_Click()
         }
     }
 
-    if (written == 0) {
-        // Every taxpayer chosen has an empty worksheet (its documents were deleted): no file.
-        endRun();
-        cmdLimpiar_Click();
-        ui::MsgBox(kNothingWritten, ui::vbInformation, kTitle);
-        return;
-    }
     viewer->fitToLines();
     viewer->showModal();
     viewer.reset();

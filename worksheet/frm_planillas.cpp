@@ -31,10 +31,6 @@ const QString kAmountFormat = QStringLiteral("##,###,##0.00");
 const QString kNoNit = QStringLiteral(" Debe ingresar un nit...");
 const QString kBadNit = QStringLiteral(" Este no es un nit válido...");
 const QString kNoTaxpayer = QStringLiteral(" Debe seleccionar un Contribuyente válido...");
-const QString kNothingToPrint =
-    QStringLiteral(" El contribuyente no tiene planilla en el período actual; no hay nada que imprimir...");
-const QString kNotShown =
-    QStringLiteral(" La planilla mostrada no es la del nit escrito; presione Enter en el nit para cargarla...");
 const QString kNoSupplier = QStringLiteral(" Debe seleccionar un proveedor válido...");
 const QString kNoType = QStringLiteral(" Debe seleccionar un Tipo de Documento válido...");
 const QString kNoExpense = QStringLiteral(" Debe seleccionar un Tipo de Gasto válido...");
@@ -403,27 +399,22 @@ void frmPlanillas::cmdImprime_Click()
 
 void frmPlanillas::printShown(const printing::WorksheetPrint& print)
 {
-    if (!printing::printWorksheet(rptImprime, print) && !print.refusal.isEmpty())
-        SetFocus(cmbContrib);
+    printing::printWorksheet(rptImprime, print);
 }
 
 printing::WorksheetPrint frmPlanillas::worksheetPrint() const
 {
     printing::WorksheetPrint print;
     print.taxpayerText = cmbContrib->Text();
-    // Only the worksheet found for the taxpayer in the box prints.
-    if (taxpayerShown() && !headerNo().isNull())
+    // The worksheet shown prints, with the name shown; a taxpayer whose lookup found no worksheet
+    // has none to print.
+    if (!headerNo().isNull())
         print.headerNo = headerNo().toLongLong();
     print.name = txtNombre->text();
     print.periodDel = Biblio::gPeriodoDel;
     print.periodAl = Biblio::gPeriodoAl;
     print.databasePath = Biblio::gBaseDatos.toString();
     print.credit = txtEKO->text();
-    // Nothing to print is said before the place and date are asked for.
-    if (!print.taxpayerText.trimmed().isEmpty() && !print.headerNo) {
-        print.refusal = taxpayerShown() ? kNothingToPrint : kNotShown;
-        print.refusalTitle = kPlanilla;
-    }
     return print;
 }
 

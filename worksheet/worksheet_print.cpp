@@ -64,10 +64,6 @@ QString sumaTotalOf(const QVariant& sumaTotalFacturas)
 
 bool printWorksheet(report::ReportControl& control, const WorksheetPrint& print)
 {
-    if (!print.refusal.isEmpty()) {
-        ui::MsgBox(print.refusal, ui::vbInformation, print.refusalTitle);
-        return false;
-    }
     const FilingAnswers filing = askFiling();
     if (print.figures)
         control.setDiscardSavedData(true);

@@ -53,10 +53,6 @@ struct WorksheetPrint {
     std::optional<TaxpayerSelection> byTaxpayer;
     // Further formula texts by slot, set in this order right after the filing date's digits.
     QList<QPair<int, QString>> formulas;
-    // Why there is nothing to print, when the form knows it before the questions: shown (with the
-    // information icon and this title) in place of the questions and the print.
-    QString refusal;
-    QString refusalTitle;
 };
 
 // Names of the fuel formulas, in the order of WorksheetFigures.
@@ -70,9 +66,9 @@ QString letrasOf(const QVariant& creditoTotal);
 QString sumaTotalOf(const QVariant& sumaTotalFacturas);
 
 // Asks for the place and date of filing and prints. Returns true when the report was shown.
-// A refusal is shown before any question and nothing else happens. After the questions, a blank
-// taxpayer or a worksheet without a header found stops the print with no message; a report that cannot be printed is reported by the control. A print by
-// taxpayer (byTaxpayer) is refused by its form before it comes here.
+// After the questions, a blank taxpayer or a worksheet without a header stops the print with no
+// message; a report that cannot be printed is reported by the control. A print by taxpayer
+// (byTaxpayer) is refused by its form before it comes here.
 bool printWorksheet(report::ReportControl& control, const WorksheetPrint& print);
 
 } // namespace printing

@@ -216,10 +216,10 @@ private slots:
     void periodOfTheLoad();
     void diskettes_data();
     void diskettes();
-    void neverSuccessWithNothingWritten();
+    void selectionWithoutDocuments();
 };
 
-void TestFrmEnvios::neverSuccessWithNothingWritten()
+void TestFrmEnvios::selectionWithoutDocuments()
 {
     Fixture fx;
     support::ScriptedDialogs dialogs;
@@ -239,23 +239,25 @@ void TestFrmEnvios::neverSuccessWithNothingWritten()
     QVERIFY(filesIn(fx.out.path()).isEmpty());
     QCOMPARE(f.DirDestino, fx.out.path());   // the folder stays chosen for the next try
 
-    // Only a taxpayer whose worksheet has no document: no file, and no success either.
+    // Only a taxpayer whose worksheet has no document: no file; the run ends as every run does,
+    // with the list (its heading alone) and the success message, and the form starts over.
     select(f, {0});
-    dialogs.expectMsgBox(QStringLiteral(" Los usuarios seleccionados no tienen documentos en el período actual. "
-                                        "No se generó ningún archivo..."),
-                         ui::vbOK);
+    dialogs.expectMsgBox(kSuccess, ui::vbOK);
     run(f);
-    QVERIFY(fx.viewers.isEmpty());
+    QCOMPARE(fx.viewers.size(), 1);
+    QCOMPARE(fx.viewers.first(), (QStringList{QStringLiteral(" Archivos Generados por el sistema:"), QString()}));
     QVERIFY(filesIn(fx.out.path()).isEmpty());
     QVERIFY(f.List1->selectedItems().isEmpty());
+    QVERIFY(f.DirDestino.isEmpty());
+    QVERIFY(f.txtFileName->text().isEmpty());
 
-    // With one that has documents the run succeeds, listing the one file written.
+    // With one that has documents the run lists the one file written.
     setFolder(f, fx.out.path());
     select(f, {0, 1});
     dialogs.expectMsgBox(kSuccess, ui::vbOK);
     run(f);
-    QCOMPARE(fx.viewers.size(), 1);
-    QCOMPARE(fx.viewers.first().size(), 3);
+    QCOMPARE(fx.viewers.size(), 2);
+    QCOMPARE(fx.viewers.last().size(), 3);
     QCOMPARE(filesIn(fx.out.path()).size(), 1);
     QVERIFY(f.Unload());
 }
