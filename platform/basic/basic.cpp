@@ -3,7 +3,6 @@
 #include "platform/system/clock.h"
 
 #include <QHash>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTime>
@@ -85,10 +84,33 @@ QDateTime dateTimeOf(const QVariant& value)
     }
 }
 
-const QLocale& spanish()
+// Spanish names of months and days, as the date formats write them (full and short); our own
+// table, so that no desktop locale or locale data of another version changes a printed date.
+const QString& monthName(int month, bool shortName = false)
 {
-    static const QLocale locale(QLocale::Spanish, QLocale::Guatemala);
-    return locale;
+    static const QString full[12] = {
+        QStringLiteral("enero"), QStringLiteral("febrero"), QStringLiteral("marzo"), QStringLiteral("abril"),
+        QStringLiteral("mayo"), QStringLiteral("junio"), QStringLiteral("julio"), QStringLiteral("agosto"),
+        QStringLiteral("septiembre"), QStringLiteral("octubre"), QStringLiteral("noviembre"), QStringLiteral("diciembre")};
+    static const QString brief[12] = {
+        QStringLiteral("ene"), QStringLiteral("feb"), QStringLiteral("mar"), QStringLiteral("abr"),
+        QStringLiteral("may"), QStringLiteral("jun"), QStringLiteral("jul"), QStringLiteral("ago"),
+        QStringLiteral("sept"), QStringLiteral("oct"), QStringLiteral("nov"), QStringLiteral("dic")};
+    const int i = month < 1 ? 0 : month > 12 ? 11 : month - 1;
+    return shortName ? brief[i] : full[i];
+}
+
+// dayOfWeek: 1 Monday to 7 Sunday.
+const QString& dayName(int dayOfWeek, bool shortName = false)
+{
+    static const QString full[7] = {QStringLiteral("lunes"), QStringLiteral("martes"), QStringLiteral("miércoles"),
+                                    QStringLiteral("jueves"), QStringLiteral("viernes"), QStringLiteral("sábado"),
+                                    QStringLiteral("domingo")};
+    static const QString brief[7] = {QStringLiteral("lun"), QStringLiteral("mar"), QStringLiteral("mié"),
+                                     QStringLiteral("jue"), QStringLiteral("vie"), QStringLiteral("sáb"),
+                                     QStringLiteral("dom")};
+    const int i = dayOfWeek < 1 ? 0 : dayOfWeek > 7 ? 6 : dayOfWeek - 1;
+    return shortName ? brief[i] : full[i];
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -782,8 +804,8 @@ QString dateSeparator()
 
 QString longDateText(const QDate& date)
 {
-    return spanish().dayName(date.dayOfWeek()) + QStringLiteral(", ") + QString::number(date.day())
-        + QStringLiteral(" de ") + spanish().monthName(date.month()) + QStringLiteral(" de ")
+    return dayName(date.dayOfWeek()) + QStringLiteral(", ") + QString::number(date.day())
+        + QStringLiteral(" de ") + monthName(date.month()) + QStringLiteral(" de ")
         + QString::number(date.year());
 }
 
@@ -830,8 +852,8 @@ QString formatDateSection(const QString& section, const QDateTime& moment)
             switch (run) {
             case 1: out += QString::number(date.day()); break;
             case 2: out += two(date.day()); break;
-            case 3: out += spanish().dayName(date.dayOfWeek(), QLocale::ShortFormat); break;
-            case 4: out += spanish().dayName(date.dayOfWeek()); break;
+            case 3: out += dayName(date.dayOfWeek(), true); break;
+            case 4: out += dayName(date.dayOfWeek()); break;
             case 5: out += dateToText(date); break;
             default: out += longDateText(date); break;
             }
@@ -844,8 +866,8 @@ QString formatDateSection(const QString& section, const QDateTime& moment)
                 switch (run) {
                 case 1: out += QString::number(date.month()); break;
                 case 2: out += two(date.month()); break;
-                case 3: out += spanish().monthName(date.month(), QLocale::ShortFormat); break;
-                default: out += spanish().monthName(date.month()); break;
+                case 3: out += monthName(date.month(), true); break;
+                default: out += monthName(date.month()); break;
                 }
             }
             afterHour = false;
@@ -1332,9 +1354,9 @@ QString dateToText(const QDate& date)
             out += run == 1 ? QString::number(date.day()) : two(date.day());
         } else if (l == u'm') {
             if (run >= 4)
-                out += spanish().monthName(date.month());
+                out += monthName(date.month());
             else if (run == 3)
-                out += spanish().monthName(date.month(), QLocale::ShortFormat);
+                out += monthName(date.month(), true);
             else
                 out += run == 1 ? QString::number(date.month()) : two(date.month());
         } else if (l == u'y' || l == u'a') {

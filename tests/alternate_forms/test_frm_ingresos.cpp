@@ -222,7 +222,7 @@ void TestFrmIngresos::differences()
             fill(f, Doc{o.ws.prov1, 0, QStringLiteral("A"), QStringLiteral("55"), QStringLiteral("15/08/2002"),
                         QStringLiteral("1"), QStringLiteral("1000.00"), {}});
             save(f);
-            dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+            dialogs.expectInput(QStringLiteral("Valdrén")).expectInput(QStringLiteral("5/3/2002"));
             ui::runHandler([&] { f.cmdImprime_Click(); });
             QCOMPARE(shown.count(), 1);
             seen = f.rptImprime.formulas(0);
@@ -375,7 +375,7 @@ void TestFrmIngresos::printPutsTheCreditInWordsInSlotZero()
                     QStringLiteral("3071.42"), {}});
         save(f);
         QCOMPARE(f.txtEKO->text(), QStringLiteral("Q. 3,071.42"));
-        dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+        dialogs.expectInput(QStringLiteral("Valdrén")).expectInput(QStringLiteral("5/3/2002"));
         ui::runHandler([&] { f.cmdImprime_Click(); });
         QCOMPARE(shown.count(), 1);
         const QStringList log = f.rptImprime.logLines();
@@ -385,7 +385,7 @@ void TestFrmIngresos::printPutsTheCreditInWordsInSlotZero()
                  (QStringList{QStringLiteral("Formulas(0)=Letras = '") + Biblio::NumeroALetras(3071.42) + QLatin1Char('\''),
                               QStringLiteral("Formulas(10)=CRD = '3,071.42'"),
                               QStringLiteral("WindowTitle= Planilla Periodo: 01/07/2002 Al: 30/06/2003 De: Ana Pérez"),
-                              QStringLiteral("WindowState=2"), QStringLiteral("Formulas(1)=LPresenta = 'Cobán'")}));
+                              QStringLiteral("WindowState=2"), QStringLiteral("Formulas(1)=LPresenta = 'Valdrén'")}));
         QCOMPARE(log.last(), QStringLiteral("Action=0"));
         const QString page = shown.last().text.simplified();
         QVERIFY2(page.contains(QStringLiteral("Crédito EKO 3,071.42")) && !page.contains(QStringLiteral("Q.")),

@@ -95,7 +95,7 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     QCOMPARE(f.Label9->text(), QStringLiteral("Período Actual:"));   // no code writes it
     ui::runHandler([&] { f.cmbOrganizacion->setBoundText(QStringLiteral("1")); });
     QCOMPARE(f.cmbOrganizacion->Text(), QStringLiteral("Ana Pérez"));
-    dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+    dialogs.expectInput(QStringLiteral("Valdrén")).expectInput(QStringLiteral("5/3/2002"));
     ui::runHandler([&] { f.SSCommand1_Click(); });
     QCOMPARE(shown.count(), 1);
 
@@ -114,7 +114,7 @@ void TestPrintForms::panelPrintsTheChosenTaxpayer()
     // Ana's own figures: 100 x 0.107142 + 1000 + 50.
     QCOMPARE(slot(f.report, 0), QStringLiteral("Letras = '") + Biblio::NumeroALetras(1060.71) + QLatin1Char('\''));
     QCOMPARE(slot(f.report, 10), QStringLiteral("CRD = '1,060.71'"));
-    QCOMPARE(slot(f.report, 1), QStringLiteral("LPresenta = 'Cobán'"));
+    QCOMPARE(slot(f.report, 1), QStringLiteral("LPresenta = 'Valdrén'"));
     QCOMPARE(slot(f.report, 12), QStringLiteral("sumaTipo0 = '100'"));
     QCOMPARE(slot(f.report, 13), QStringLiteral("sumaTipo11 = '1000'"));
     QCOMPARE(slot(f.report, 14), QStringLiteral("sumaTipo7 = ''"));
@@ -157,7 +157,7 @@ void TestPrintForms::panelLeavesJuly2001OutOfItsSums()
     frmImpRep f;
     f.Load();
     ui::runHandler([&] { f.cmbOrganizacion->setBoundText(QStringLiteral("3")); });
-    dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QStringLiteral("5/3/2002"));
+    dialogs.expectInput(QStringLiteral("Valdrén")).expectInput(QStringLiteral("5/3/2002"));
     ui::runHandler([&] { f.SSCommand1_Click(); });
     QCOMPARE(shown.count(), 1);
     QCOMPARE(slot(f.report, 12), QStringLiteral("sumaTipo0 = '100'"));

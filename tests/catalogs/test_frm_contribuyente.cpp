@@ -41,7 +41,7 @@ QString padded(const QString& partial)
 }
 
 const QString kAna = QStringLiteral(
-    "12345679|Ana López|5a Avenida|10-20|B|1|Centro|Guatemala|Mixco|22223333||123|ana@correo.gt|76543218|Empresa S.A.");
+    "12345679|Ana López|5a Avenida|10-20|B|1|Centro|Norvalia|Villa Ostrén|22223333||123|ana@correo.tolvania|76543218|Empresa S.A.");
 const QString kJuan = padded(QStringLiteral("1000064K|Juan Pérez|3a Calle"));
 
 // A fresh database with two taxpayers, the second one in a worksheet, and the shared state as
@@ -54,7 +54,7 @@ struct Fixture {
         db.exec(QStringLiteral(
             "INSERT INTO Contribuyentes (Nit, Nombre, Calle, Casa, Apto, Zona, ColoniaB, Depto, Muni, Tel, Fax, APostal, "
             "Mail, NPat, NomPat) VALUES ('12345679', 'Ana López', '5a Avenida', '10-20', 'B', '1', 'Centro', "
-            "'Guatemala', 'Mixco', '22223333', NULL, '123', 'ana@correo.gt', '76543218', 'Empresa S.A.');"
+            "'Norvalia', 'Villa Ostrén', '22223333', NULL, '123', 'ana@correo.tolvania', '76543218', 'Empresa S.A.');"
             "INSERT INTO Contribuyentes (Nit, Nombre, Calle) VALUES ('1000064K', 'Juan Pérez', '3a Calle');"
             "INSERT INTO Planilla_Enc (Contribuyente, Periodo) VALUES (2, 3);"));
         Biblio::gBaseDatos = db.path();
@@ -380,7 +380,7 @@ void TestFrmContribuyente::saveStoresTheTaxpayer_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("values");
     QTest::addColumn<QStringList>("rowsAfter");
-    const QString all = QStringLiteral("María|Calle 2|5|A|10|Roosevelt|Sacatepéquez|Antigua|7777|8888|45|m@x.gt|1000078K|Patrón");
+    const QString all = QStringLiteral("María|Calle 2|5|A|10|Los Alisos|Valdoria|Puerto Albar|7777|8888|45|m@x.tolvania|1000078K|Patrón");
     QTest::newRow("new, every column, check letter upper-cased")
         << "1000078k" << all << QStringList{kJuan, QStringLiteral("1000078K|") + all, kAna};
     QTest::newRow("existing, tax id kept as stored")

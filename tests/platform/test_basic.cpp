@@ -470,6 +470,10 @@ void TestBasic::format_data()
     row("m", march5, "m", "3");
     row("d/m/yy", march5, "d/m/yy", "5/3/02");
     row("month name", march5, "mmmm", "marzo");
+    row("short month name", QDate(2002, 9, 5), "mmm", "sept");
+    row("day names", march5, "ddd dddd", "mar martes");
+    row("accented day names", QDate(2002, 3, 6), "ddd dddd", "mié miércoles");
+    row("long date", QDate(2002, 3, 9), "dddddd", "sábado, 9 de marzo de 2002");
     row("time", QDateTime(march5, QTime(14, 5, 9)), "hh:mm:ss", "14:05:09");
     row("time twelve hours", QDateTime(march5, QTime(14, 5)), "h:nn AM/PM", "2:05 PM");
 

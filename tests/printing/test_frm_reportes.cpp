@@ -129,7 +129,7 @@ private:
             frmReportes f;
             f.Load();
             enterTaxpayer(f, nit);
-            if (print(f, shown, QStringLiteral("Cobán")))
+            if (print(f, shown, QStringLiteral("Valdrén")))
                 printed_[nit] = f.rptImprime.formulaSlots();
         }
         return printed_.value(nit);
@@ -215,7 +215,7 @@ private slots:
         // Ana: Factura of Gasolina Superior 1,000.00 at 20.50, Tiquete 100.00, Formulario 203 500.00,
         // and a Factura of 250.25 dated 15/07/2001.
         QList<QPair<int, QString>> ana{
-            {0, Biblio::NumeroALetras(640.61)}, {1, "Cobán"},
+            {0, Biblio::NumeroALetras(640.61)}, {1, "Valdrén"},
             {2, "0"}, {3, "5"}, {4, "0"}, {5, "3"}, {6, "2"}, {7, "0"}, {8, "0"}, {9, "2"},
             {10, "640.61"}, {12, "1,000.0000"}, {13, zero}, {14, zero}, {15, "500.0000"}, {16, zero},
             {17, zero}, {18, "1,000.0000"}, {19, "607.1420"}, {20, "1,000.0000"}, {28, "107.1420"},

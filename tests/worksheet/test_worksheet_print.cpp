@@ -157,7 +157,7 @@ private slots:
     {
         support::RecordingPresenter shown;
         support::ScriptedDialogs dialogs;
-        dialogs.expectInput(QStringLiteral("Cobán")).expectInput(QString());
+        dialogs.expectInput(QStringLiteral("Valdrén")).expectInput(QString());
         report::ReportControl control(QStringLiteral("rptImprime"));
         printing::WorksheetPrint print = anaPrint();
         print.credit = QStringLiteral("607.14");
@@ -190,7 +190,7 @@ private slots:
                  << QStringLiteral("Formulas(10)=CRD = '607.14'")
                  << QStringLiteral("WindowTitle= Planilla Periodo: 01/07/2001 Al: 30/06/2002 De: Ana Pérez")
                  << QStringLiteral("WindowState=2")
-                 << QStringLiteral("Formulas(1)=LPresenta = 'Cobán'")
+                 << QStringLiteral("Formulas(1)=LPresenta = 'Valdrén'")
                  << QStringLiteral("Action=0");
         QCOMPARE(control.logLines(), expected);
         QVERIFY(!control.formulaSlots().contains(11));
@@ -204,7 +204,7 @@ private slots:
                                      QStringLiteral("Gas licuado de petróleo p7 e7 g7"),
                                      QStringLiteral("Total de facturas, tiquetes y facturas electrónicas 1,100.00 Crédito EKO 607.14"),
                                      QStringLiteral("Crédito en letras SEISCIENTOS SIETE CON 14/100"),
-                                     QStringLiteral("Lugar Cobán"), QStringLiteral("Seguridad: 05032024")})
+                                     QStringLiteral("Lugar Valdrén"), QStringLiteral("Seguridad: 05032024")})
             QVERIFY2(text.contains(piece), qPrintable(piece + QStringLiteral("\n") + text));
     }
 
