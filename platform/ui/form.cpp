@@ -422,7 +422,9 @@ public:
     // and is then left like any other (A left, B entered, B left, C entered, each once).
     void fieldEntered(QWidget* control)
     {
-        if (!enabled || (control == field_ && entered_))
+        // The field the focus is in already, or the one being entered: a message box of the
+        // leaving handler hands the focus back to it when it closes.
+        if (!enabled || control == field_)
             return;
         const QPointer<QWidget> left = field_;
         const bool wasEntered = entered_;
@@ -436,9 +438,9 @@ public:
             if (it != routes_.constEnd())
                 call(it->lostFocus);
         }
-        // A message box of the leaving handler may have handed the focus on when it closed: the
-        // field it went to has been entered then, and this one is not (again).
-        if (field_ != control || entered_)
+        // A message box of the leaving handler may have handed the focus to another field when it
+        // closed: that one has been entered instead.
+        if (field_ != control)
             return;
         entered_ = true;
         if (focusTrace())

@@ -9,6 +9,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QStyleOptionComboBox>
 #include <QVBoxLayout>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -94,6 +96,9 @@ private slots:
     void focusMovedAfterAMessageBoxRunsItsEntry();
     void leavingHandlerMovesOnFromTheFieldArrivedAt();
     void windowComingBackRunsNothing();
+    void contextMenuIsNotLeavingTheField();
+    void focusMoveToAFieldThatCannotTakeItRunsNothing_data();
+    void focusMoveToAFieldThatCannotTakeItRunsNothing();
     void inputAndMessageBoxesBreakLines_data();
     void inputAndMessageBoxesBreakLines();
     void buttonPressedWhenABoxOpensIsLetGo();
@@ -209,24 +214,87 @@ void TestUiRealWindows::leavingHandlerMovesOnFromTheFieldArrivedAt()
     QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtC+", "txtC-", "cmdOk+"}));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.cmdOk));
 
-    // A real message box in the leaving handler: when it closes, the focus comes back to B
-    // first; B is still entered once, and left once for C.
+    // Real message boxes in the leaving handler: when the first closes, the focus comes back to
+    // B while the handler is still running; B is entered once, after it, and left once for C.
     support::RealDialogs real;
     w.f.onEnter.remove(QStringLiteral("txtB"));
     w.f.onLostFocus(w.f.txtA, [&] {
         w.f.log << QStringLiteral("txtA-");
         ui::MsgBox(QStringLiteral(" Aviso"), ui::vbInformation);
+        // The window manager hands the activation back before the next box opens.
+        w.main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.main));
+        ui::MsgBox(QStringLiteral(" Otro aviso"), ui::vbInformation);
+        w.f.log << QStringLiteral("txtA-end");
         w.f.SetFocus(w.f.txtC);
     });
     ui::SetFocus(w.f.txtA);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
     w.f.log.clear();
     QTest::mouseClick(w.f.txtB, Qt::LeftButton);
-    QCOMPARE(real.shown(), QStringList{QStringLiteral(" Aviso")});
+    QCOMPARE(real.shown(), (QStringList{QStringLiteral(" Aviso"), QStringLiteral(" Otro aviso")}));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
     QTest::qWait(50);
-    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtC+"}));
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtA-end", "txtB+", "txtB-", "txtC+"}));
     QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtC));
+}
+
+void TestUiRealWindows::contextMenuIsNotLeavingTheField()
+{
+    Window w;
+    // The text box's own menu (right click) is part of the box: opening and closing it runs
+    // nothing, and the box keeps the focus.
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+"}));
+    w.f.log.clear();
+    bool opened = false;
+    QTimer::singleShot(200, [&opened] {
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            opened = true;
+            QTest::keyClick(menu, Qt::Key_Escape);
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), w.f.txtB->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(w.f.txtB, &event);   // the menu runs until the timer closes it
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(opened);
+    QTest::qWait(50);
+    QCOMPARE(w.f.log, QStringList());
+    QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtB));
+}
+
+void TestUiRealWindows::focusMoveToAFieldThatCannotTakeItRunsNothing_data()
+{
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("disabled") << false;
+    QTest::newRow("hidden") << true;
+}
+
+void TestUiRealWindows::focusMoveToAFieldThatCannotTakeItRunsNothing()
+{
+    QFETCH(bool, hidden);
+    Window w;
+    // Enter in A asks for C, which cannot have the focus: A keeps it and neither field hears a
+    // thing; once C can take it, the same move is made.
+    if (hidden)
+        w.f.txtC->hide();
+    else
+        w.f.txtC->setEnabled(false);
+    w.f.onKeyPress(w.f.txtA, [&](int& KeyAscii) {
+        if (KeyAscii == 13)
+            w.f.SetFocus(w.f.txtC);
+    });
+    QTest::keyClick(w.f.txtA, Qt::Key_Return);
+    QTest::qWait(20);
+    QCOMPARE(w.f.log, QStringList());
+    QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtA));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
+
+    w.f.txtC->show();
+    w.f.txtC->setEnabled(true);
+    QTest::keyClick(w.f.txtA, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtC+"}));
 }
 
 void TestUiRealWindows::windowComingBackRunsNothing()
