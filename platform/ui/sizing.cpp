@@ -122,6 +122,13 @@ public:
         QProxyStyle::drawComplexControl(control, option, painter, widget);
         if (control == CC_ToolButton && (option->state & State_HasFocus))
             drawFocus(option, painter);
+        // A list-only combo has no text cursor to show where the focus is: it gets the frame
+        // the buttons get (an editable one shows the focus in its text box).
+        if (control == CC_ComboBox && (option->state & State_HasFocus)) {
+            const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+            if (combo && !combo->editable)
+                drawFocus(option, painter);
+        }
     }
 
 private:

@@ -211,9 +211,10 @@ void TestUiSizing::elideAtWord()
 
 void TestUiSizing::focusedButtonsShowTheirFocus_data()
 {
-    QTest::addColumn<bool>("toolButton");
-    QTest::newRow("push button") << false;
-    QTest::newRow("tool button") << true;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("push button") << "push";
+    QTest::newRow("tool button") << "tool";
+    QTest::newRow("list-only combo") << "combo";
 }
 
 namespace {
@@ -234,7 +235,7 @@ int highlightPixels(QWidget* button)
 
 void TestUiSizing::focusedButtonsShowTheirFocus()
 {
-    QFETCH(bool, toolButton);
+    QFETCH(QString, kind);
     ui::installFocusStyle();
     ui::installFocusStyle();   // a second call keeps the one style
     QVERIFY(ui::focusStyleInstalled());
@@ -242,8 +243,16 @@ void TestUiSizing::focusedButtonsShowTheirFocus()
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* other = new QLineEdit;
-    QAbstractButton* button = toolButton ? static_cast<QAbstractButton*>(new QToolButton) : new QPushButton;
-    button->setText(QStringLiteral("&Grabar"));
+    QWidget* button = nullptr;
+    if (kind == QLatin1String("combo")) {
+        auto* combo = new QComboBox;
+        combo->addItems({QStringLiteral("Factura"), QStringLiteral("Tiquete")});
+        button = combo;
+    } else {
+        auto* b = kind == QLatin1String("tool") ? static_cast<QAbstractButton*>(new QToolButton) : new QPushButton;
+        b->setText(QStringLiteral("&Grabar"));
+        button = b;
+    }
     button->setMinimumSize(80, 32);
     layout->addWidget(other);
     layout->addWidget(button);
