@@ -54,13 +54,15 @@ void ActualizaCampoSerie()
 }
 
 // Text columns of files made before they used NOCASE are brought over to it, so that other SQLite
-// tools can read and check the file. A failure leaves the file exactly as it was, and the program
+// tools can read and check the file, and the file gets the indexes and triggers of this version
+// (the joins on tax ids use them). A failure leaves the file exactly as it was, and the program
 // still reads it as before; the next start tries again.
 void ActualizaIntercalacion()
 {
     try {
         db::Database base = db::Database::open(gBaseDatos.toString(), kConnect);
         db::upgradeTextCollation(base, db::schemaSql());
+        db::upgradeIndexes(base, db::schemaSql());
         base.close();
     } catch (const db::DbError&) {
     }

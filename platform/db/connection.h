@@ -3,9 +3,11 @@
 #include "platform/db/database.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <sqlite3.h>
+#include <optional>
 
 namespace db {
 
@@ -29,6 +31,10 @@ QString quoteName(const QString& name);
 
 // The engine's type of a declared SQLite column type ("TEXT(14)", "LONG", "DATETIME", …).
 FieldType fieldTypeOf(const QString& declType, int* size = nullptr);
+
+// The column of a CREATE INDEX text whose only key is upper(column) and which covers every row
+// (no WHERE); empty for any other index.
+QString upperIndexedColumn(const QString& createIndexSql);
 
 class Statement;
 
@@ -58,11 +64,14 @@ public:
     QStringList tableNames();
     QString canonicalTable(const QString& name);           // real spelling, empty when absent
     const QList<ColumnDef>& columns(const QString& table);  // table must exist
+    // True when an index on upper(column) of the table serves equality on that column.
+    bool isKeyedColumn(const QString& table, const QString& column);
     void schemaChanged()
     {
         columnCache_.clear();
         tables_.clear();
         translations_.clear();
+        keyed_.reset();
     }
 
     // The Jet SQL translation with this file's date columns.
@@ -81,6 +90,7 @@ private:
     QString path_;
     QStringList tables_;
     QHash<QString, QList<ColumnDef>> columnCache_;
+    std::optional<QSet<QString>> keyed_;     // "table.column" in lower case, read once
     QHash<QString, QString> translations_;   // SELECT texts without their numbers -> translation
     QString translateNow(const QString& jetSql);
 };

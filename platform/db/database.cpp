@@ -542,21 +542,63 @@ QString Connection::translate(const QString& jetSql)
     return out;
 }
 
+QString upperIndexedColumn(const QString& createIndexSql)
+{
+    // CREATE [UNIQUE] INDEX name ON table (upper(column)), the names bare, "quoted" or [bracketed].
+    static const QRegularExpression shape(
+        QStringLiteral(R"re(^\s*CREATE\s+(?:UNIQUE\s+)?INDEX\s+(?:IF\s+NOT\s+EXISTS\s+)?(?:"[^"]*"|\[[^\]]*\]|\S+)\s+)re"
+                       R"re(ON\s+(?:"[^"]*"|\[[^\]]*\]|[^\s(]+)\s*\(\s*upper\s*\(\s*(?:"([^"]+)"|\[([^\]]+)\]|(\w+))\s*\)\s*\)\s*;?\s*$)re"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = shape.match(createIndexSql);
+    if (!m.hasMatch())
+        return QString();
+    for (int group = 1; group <= 3; ++group)
+        if (!m.captured(group).isEmpty())
+            return m.captured(group);
+    return QString();
+}
+
+bool Connection::isKeyedColumn(const QString& table, const QString& column)
+{
+    if (!keyed_) {
+        QSet<QString> keyed;
+        Statement st(*this, QStringLiteral("SELECT tbl_name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"));
+        while (st.step()) {
+            const QString key = upperIndexedColumn(st.rawValue(1).toString());
+            if (!key.isEmpty())
+                keyed.insert(st.rawValue(0).toString().toLower() + QLatin1Char('.') + key.toLower());
+        }
+        keyed_ = std::move(keyed);
+    }
+    const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
+    for (const QString& t : tables) {
+        if (!t.isEmpty() && keyed_->contains(t.toLower() + QLatin1Char('.') + column.toLower()))
+            return true;
+    }
+    return false;
+}
+
 QString Connection::translateNow(const QString& jetSql)
 {
-    jet::SchemaInfo info;
-    info.isDateColumn = [this](const QString& table, const QString& column) {
-        const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
-        for (const QString& t : tables) {
-            if (t.isEmpty())
-                continue;
-            for (const ColumnDef& c : columns(t)) {
-                if (c.type == FieldType::DateTime && c.name.compare(column, Qt::CaseInsensitive) == 0)
-                    return true;
+    // A column of that type in the table named, or in any table when none is.
+    const auto ofType = [this](FieldType type) {
+        return [this, type](const QString& table, const QString& column) {
+            const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
+            for (const QString& t : tables) {
+                if (t.isEmpty())
+                    continue;
+                for (const ColumnDef& c : columns(t)) {
+                    if (c.type == type && c.name.compare(column, Qt::CaseInsensitive) == 0)
+                        return true;
+                }
             }
-        }
-        return false;
+            return false;
+        };
     };
+    jet::SchemaInfo info;
+    info.isDateColumn = ofType(FieldType::DateTime);
+    info.isTextColumn = ofType(FieldType::Text);
+    info.isKeyedColumn = [this](const QString& table, const QString& column) { return isKeyedColumn(table, column); };
     return jet::translate(jetSql, info);
 }
 

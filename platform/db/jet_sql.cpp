@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QVariantList>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
@@ -425,13 +426,18 @@ private:
         }
     }
 
-    bool isDateColumn(int begin, int end) const
+    // True when the tokens from begin to end are only a column reference (a name, or a qualified
+    // one) and that column is one the predicate accepts: a qualified name's table or alias, or for
+    // a bare name any table the query names (any table at all when it names none).
+    bool columnIs(int begin, int end, const SchemaInfo::ColumnPredicate& is) const
     {
-        if (!schema_.isDateColumn)
+        if (!is || begin >= end)
             return false;
-        // Only a column reference: a name, or a qualified one, with nothing else.
         for (int i = begin; i < end; i += 2)
             if (!t_[i].isName() || (t_[i].kind == Kind::Word && isKeyword(t_[i])))
+                return false;
+        for (int i = begin + 1; i < end; i += 2)
+            if (!t_[i].isSymbol(u"."))
                 return false;
         const Token& first = t_[begin];
         if (end - begin == 1 && (first.isWord(u"NULL") || first.isWord(u"TRUE") || first.isWord(u"FALSE")))
@@ -439,14 +445,125 @@ private:
         const QString column = t_[end - 1].value;
         if (end - begin >= 3) {
             const QString qualifier = t_[end - 3].value;
-            return schema_.isDateColumn(aliases_.value(qualifier.toLower(), qualifier), column);
+            return is(aliases_.value(qualifier.toLower(), qualifier), column);
         }
         if (tables_.isEmpty())
-            return schema_.isDateColumn(QString(), column);
+            return is(QString(), column);
         for (const QString& table : tables_)
-            if (schema_.isDateColumn(table, column))
+            if (is(table, column))
                 return true;
         return false;
+    }
+
+    bool isDateColumn(int begin, int end) const { return columnIs(begin, end, schema_.isDateColumn); }
+
+    // An operand of a keyed comparison at i: a column reference, the same in parentheses, or a
+    // text literal. Sets [*begin, *end) to the column's (or the literal's) tokens and returns one
+    // past the operand; -1 when none stands at i.
+    int keyOperand(int i, int* begin, int* end) const
+    {
+        if (i >= size())
+            return -1;
+        if (t_[i].kind == Kind::String) {
+            *begin = i;
+            *end = i + 1;
+            return i + 1;
+        }
+        int at = i;
+        const bool parenthesised = symbolAt(at, "(");
+        if (parenthesised)
+            at = next(at + 1);
+        if (at >= size() || !t_[at].isName() || isFunctionWord(at))
+            return -1;
+        const int chainEnd = nameChainEnd(at);
+        if (t_[chainEnd - 1].isSymbol(u"*"))
+            return -1;
+        *begin = at;
+        *end = chainEnd;
+        if (!parenthesised)
+            return chainEnd;
+        const int close = next(chainEnd);
+        return symbolAt(close, ")") ? close + 1 : -1;
+    }
+
+    // a = b where a or b is a column that the file indexes by its upper-case text, and the other
+    // a text column or a text literal, written upper(a) = upper(b) so that the index serves it.
+    // Built-in upper() folds ASCII letters only, so this finds exactly the pairs equal ignoring
+    // ASCII case: every one of them is equal for the collation too, and the only pairs lost are
+    // texts that differ in the case of a non-ASCII letter (or hold one, such as the Kelvin sign,
+    // that folds to an ASCII letter); a literal with such a character is left as written. Tax
+    // ids, the keys indexed so, are kept as upper-case digits and letters, so no pair of them is
+    // lost. Neither side may carry a COLLATE: the comparison must be the plain one of the index.
+    // Returns one past b, or -1 when i starts no such comparison.
+    int keyedComparison(int i, int end, QString* out)
+    {
+        if (ddl_ || !schema_.isKeyedColumn)
+            return -1;
+        // a must start an operand of the comparison, not end a longer one (x + a = b, x & a = b),
+        // nor be the target of an assignment (SET a = b).
+        const int before = prev(i);
+        if (before >= 0) {
+            const Token& b = t_[before];
+            if (b.kind == Kind::Symbol && !b.isSymbol(u"(") && !b.isSymbol(u","))
+                return -1;
+            if (b.isSymbol(u",") && setComma_[before])
+                return -1;
+            if (b.kind == Kind::Word && (!isKeyword(b) || b.isWord(u"SET") || b.isWord(u"BETWEEN") || b.isWord(u"COLLATE")))
+                return -1;
+            if (b.kind != Kind::Symbol && b.kind != Kind::Word)
+                return -1;
+        }
+        int aBegin = 0, aEnd = 0, bBegin = 0, bEnd = 0;
+        const int aStop = keyOperand(i, &aBegin, &aEnd);
+        if (aStop < 0 || aStop > end)
+            return -1;
+        const int eq = next(aStop, end);
+        if (eq >= end || !t_[eq].isSymbol(u"="))
+            return -1;
+        const int bStart = next(eq + 1, end);
+        const int bStop = keyOperand(bStart, &bBegin, &bEnd);
+        if (bStop < 0 || bStop > end)
+            return -1;
+        // Nothing after b may bind tighter than the comparison or change its collation.
+        const int after = next(bStop, end);
+        if (after < end) {
+            const Token& a = t_[after];
+            static const QSet<QString> ends = [] {
+                QSet<QString> s;
+                for (const char* w : {"AND", "OR", "XOR", "ORDER", "GROUP", "HAVING", "WHERE", "INNER", "LEFT", "RIGHT",
+                                      "FULL", "CROSS", "JOIN", "ON", "THEN", "ELSE", "END", "WHEN", "UNION", "LIMIT"})
+                    s.insert(QString::fromLatin1(w));
+                return s;
+            }();
+            const bool closes = a.isSymbol(u")") || a.isSymbol(u",") || a.isSymbol(u";");
+            if (!closes && !(a.kind == Kind::Word && ends.contains(a.value.toUpper())))
+                return -1;
+        }
+        const bool aText = t_[aBegin].kind == Kind::String;
+        const bool bText = t_[bBegin].kind == Kind::String;
+        // A literal outside printable ASCII is compared as written: its matches can differ from
+        // it in the case of a letter upper() does not fold.
+        const auto printableAscii = [](const QString& text) {
+            return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+        };
+        if ((aText && !printableAscii(t_[aBegin].value)) || (bText && !printableAscii(t_[bBegin].value)))
+            return -1;
+        const bool aKeyed = !aText && columnIs(aBegin, aEnd, schema_.isKeyedColumn);
+        const bool bKeyed = !bText && columnIs(bBegin, bEnd, schema_.isKeyedColumn);
+        const auto textSide = [&](bool literal, int b, int e) {
+            return literal || columnIs(b, e, schema_.isKeyedColumn) || columnIs(b, e, schema_.isTextColumn);
+        };
+        if (!((aKeyed && textSide(bText, bBegin, bEnd)) || (bKeyed && textSide(aText, aBegin, aEnd))))
+            return -1;
+        const auto side = [&](bool literal, int b, int e) {
+            return QStringLiteral("upper(%1)").arg(literal ? quoteLiteral(t_[b].value) : range(b, e));
+        };
+        out->append(side(aText, aBegin, aEnd));
+        out->append(range(aStop, eq));
+        out->append(QLatin1Char('='));
+        out->append(range(eq + 1, bStart));
+        out->append(side(bText, bBegin, bEnd));
+        return bStop;
     }
 
     // a & b & c from the operand at i: writes the chain and returns one past it; -1 when the
@@ -561,6 +678,11 @@ private:
                 continue;
             }
             if (tok.kind != Kind::Space) {
+                const int comparisonEnd = keyedComparison(i, end, &out);
+                if (comparisonEnd >= 0) {
+                    i = comparisonEnd;
+                    continue;
+                }
                 const int chainEnd = concatenation(i, end, &out);
                 if (chainEnd >= 0) {
                     i = chainEnd;

@@ -22,10 +22,16 @@ int compareText(const QString& a, const QString& b);
 
 // What the translator needs to know of the database.
 struct SchemaInfo {
-    // True when the column holds dates. For a column named alone the translation asks with each
-    // table the query names; table is empty only when the query names none, and then any table
-    // that has such a date column counts.
-    std::function<bool(const QString& table, const QString& column)> isDateColumn;
+    // Each predicate answers for one column of one table. For a column named alone the
+    // translation asks with each table the query names; table is empty only when the query names
+    // none, and then any table that has such a column counts.
+    using ColumnPredicate = std::function<bool(const QString& table, const QString& column)>;
+    // True when the column holds dates.
+    ColumnPredicate isDateColumn;
+    // True when the file has an index on upper(column) of that table (a key: a tax id).
+    ColumnPredicate isKeyedColumn;
+    // True when the column holds text.
+    ColumnPredicate isTextColumn;
 };
 
 // Translates a Jet SQL text (SELECT, UPDATE, INSERT, DELETE, ALTER TABLE, CREATE TABLE) into
@@ -38,6 +44,9 @@ struct SchemaInfo {
 //    bare name each table the query names after FROM/JOIN/UPDATE/INTO) becomes zal_datestr(col),
 //    dd/MM/yyyy. Operands are primaries (names, literals, calls, parenthesised groups) joined by
 //    arithmetic operators, which bind tighter than &;
+//  - a = b, where a or b is a keyed column (per SchemaInfo) and the other a text column or a text
+//    literal, becomes upper(a) = upper(b), without the collation, so that the index on the
+//    upper-case key serves joins and lookups (the same rows for texts that differ in ASCII case);
 //  - DISTINCTROW dropped; SET Table.Column = … written SET Column = …; DELETE * FROM / DELETE t.* FROM
 //    written DELETE FROM;
 //  - #m/d/yyyy [h:mm[:ss] [AM|PM]]# date literals as day serials; True = -1, False = 0; Mod as %;

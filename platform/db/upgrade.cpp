@@ -3,6 +3,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/jet_sql.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace db {
@@ -138,6 +139,52 @@ bool upgradeTextCollation(Database& database, const QString& schemaSql)
     } catch (...) {
         database.rollback();
         sqlite3_exec(conn.handle(), "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+        conn.schemaChanged();
+        throw;
+    }
+    conn.schemaChanged();
+    return true;
+}
+
+bool upgradeIndexes(Database& database, const QString& schemaSql)
+{
+    if (!database.isOpen())
+        raise(err::InvalidOperation);
+    Connection& conn = *database.connection();
+
+    QHash<QString, SchemaObject> current;   // lower-case name -> the file's index or trigger
+    {
+        Statement st(conn, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE type IN ('index', 'trigger') "
+                                          "AND sql IS NOT NULL"));
+        while (st.step())
+            current.insert(st.rawValue(1).toString().toLower(),
+                           SchemaObject{st.rawValue(0).toString(), st.rawValue(1).toString(), st.rawValue(2).toString(),
+                                        st.rawValue(3).toString()});
+    }
+    const QStringList tables = conn.tableNames();
+    QStringList work;
+    for (const SchemaObject& o : objectsOf(schemaSql)) {
+        if ((o.type != QLatin1String("index") && o.type != QLatin1String("trigger")) || !tables.contains(o.table, Qt::CaseInsensitive))
+            continue;
+        const auto found = current.constFind(o.name.toLower());
+        if (found != current.cend()) {
+            if (found->type == o.type && found->sql == o.sql)
+                continue;
+            work << QStringLiteral("DROP %1 %2").arg(found->type.toUpper(), quoteName(found->name));
+        }
+        work << o.sql;
+    }
+    if (work.isEmpty())
+        return false;
+
+    database.beginTrans();
+    try {
+        for (const QString& sql : work)
+            conn.execScript(sql);
+        conn.schemaChanged();
+        database.commitTrans();
+    } catch (...) {
+        database.rollback();
         conn.schemaChanged();
         throw;
     }

@@ -14,4 +14,11 @@ namespace db {
 // Returns false when there was nothing to do.
 bool upgradeTextCollation(Database& database, const QString& schemaSql);
 
+// Files made by an earlier version lack indexes that the joins and lookups on tax ids need, or
+// keep triggers and indexes of another definition. Makes every index and trigger of schemaSql
+// (for the tables the file has) that the file lacks, and replaces those whose definition differs,
+// in one transaction: on failure the file is left exactly as it was and the error is thrown. A
+// file that already has them all as schemaSql defines them is not written at all (returns false).
+bool upgradeIndexes(Database& database, const QString& schemaSql);
+
 } // namespace db

@@ -6,8 +6,16 @@
 -- The program compares NOCASE texts with Unicode case folding ("Á" equals "á"); other SQLite tools
 -- fold ASCII letters only. An index kept in NOCASE order would be ordered differently by the two,
 -- and other tools would call a file with accented keys damaged, so every index on a text column
--- is in BINARY order and tax ids are kept unique ignoring case by the triggers at the end (engine
+-- is in BINARY order, and tax ids are kept unique ignoring case by the triggers at the end (engine
 -- error 3022).
+-- A BINARY index cannot serve a NOCASE comparison, so the tax ids are indexed by upper(column):
+-- SQLite's own upper(), which folds ASCII letters only and is the same in every SQLite tool (the
+-- program registers no upper() of its own). Joins and lookups on a tax id compare
+-- upper(a) = upper(b), which the program writes for them, and find the rows equal ignoring ASCII
+-- case. Keys with a character outside printable ASCII are few (tax ids are upper-case digits and
+-- letters) and have a small index each ("..._unicode", the rows whose key is not printable
+-- ASCII), so that the triggers stay exact for them: such a key can equal another ignoring case
+-- without their upper() being equal ("Ñ" and "ñ"; "K", the Kelvin sign, and "k").
 
 CREATE TABLE zal_sistema (
   clave TEXT PRIMARY KEY,
@@ -32,13 +40,16 @@ CREATE TABLE Contribuyentes (
   NPat TEXT(14) COLLATE NOCASE CONSTRAINT len_NPat CHECK (length(NPat) <= 14),
   NomPat TEXT(85) COLLATE NOCASE CONSTRAINT len_NomPat CHECK (length(NomPat) <= 85)
 );
-CREATE INDEX Contribuyentes_Nit ON Contribuyentes (Nit COLLATE BINARY);
+CREATE INDEX Contribuyentes_Nit ON Contribuyentes (upper(Nit));
+CREATE INDEX Contribuyentes_Nit_unicode ON Contribuyentes (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
 
 CREATE TABLE Proveedores (
   Nit TEXT(14) COLLATE NOCASE NOT NULL CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
   Nombre TEXT(50) COLLATE NOCASE CONSTRAINT len_Nombre CHECK (length(Nombre) <= 50),
   PRIMARY KEY (Nit COLLATE BINARY)
 );
+CREATE INDEX Proveedores_Nit ON Proveedores (upper(Nit));
+CREATE INDEX Proveedores_Nit_unicode ON Proveedores (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
 
 CREATE TABLE Gastos (
   Codigo INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -58,6 +69,7 @@ CREATE TABLE Planilla_Enc (
   Periodo LONG
 );
 CREATE INDEX Planilla_Enc_Contribuyente ON Planilla_Enc (Contribuyente, Periodo);
+CREATE INDEX Planilla_Enc_Periodo ON Planilla_Enc (Periodo);
 
 CREATE TABLE Planilla_Det (
   Enc LONG,
@@ -72,7 +84,8 @@ CREATE TABLE Planilla_Det (
   Galon DOUBLE
 );
 CREATE INDEX Planilla_Det_Enc ON Planilla_Det (Enc);
-CREATE INDEX Planilla_Det_Provee ON Planilla_Det (Provee COLLATE BINARY);
+CREATE INDEX Planilla_Det_Provee ON Planilla_Det (upper(Provee));
+CREATE INDEX Planilla_Det_Provee_unicode ON Planilla_Det (Provee COLLATE BINARY) WHERE Provee GLOB '*[^ -~]*';
 CREATE INDEX Planilla_Det_Gasto ON Planilla_Det (Gasto);
 
 CREATE TABLE ISR (
@@ -95,6 +108,8 @@ CREATE TABLE ISR (
   Cas38 TEXT(30) COLLATE NOCASE CONSTRAINT len_Cas38 CHECK (length(Cas38) <= 30),
   PRIMARY KEY (Nit COLLATE BINARY)
 );
+CREATE INDEX ISR_Nit ON ISR (upper(Nit));
+CREATE INDEX ISR_Nit_unicode ON ISR (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
 
 -- Rows that worksheets still refer to cannot be deleted (engine error 3200); inserting a worksheet
 -- row that refers to nothing is allowed.
@@ -102,8 +117,13 @@ CREATE TRIGGER ref_Contribuyentes BEFORE DELETE ON Contribuyentes
 WHEN EXISTS (SELECT 1 FROM Planilla_Enc WHERE Planilla_Enc.Contribuyente = OLD."No")
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Enc'); END;
 
+-- A supplier's documents, found by the index on upper(Provee); a key with a character outside
+-- printable ASCII is compared as the column compares (NOCASE), as are the documents whose key has
+-- one, which the small "..._unicode" index lists.
 CREATE TRIGGER ref_Proveedores BEFORE DELETE ON Proveedores
-WHEN EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)
+WHEN EXISTS (SELECT 1 FROM Planilla_Det WHERE upper(Planilla_Det.Provee) = upper(OLD.Nit))
+  OR EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee GLOB '*[^ -~]*' AND Planilla_Det.Provee = OLD.Nit)
+  OR (OLD.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 
 CREATE TRIGGER ref_Gastos BEFORE DELETE ON Gastos
@@ -111,31 +131,54 @@ WHEN EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Gasto = OLD.Codigo)
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 
 CREATE TRIGGER ref_Proveedores_Nit BEFORE UPDATE OF Nit ON Proveedores
-WHEN NEW.Nit IS NOT OLD.Nit AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)
+WHEN NEW.Nit IS NOT OLD.Nit
+  AND (EXISTS (SELECT 1 FROM Planilla_Det WHERE upper(Planilla_Det.Provee) = upper(OLD.Nit))
+    OR EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee GLOB '*[^ -~]*' AND Planilla_Det.Provee = OLD.Nit)
+    OR (OLD.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 
--- Tax ids are unique ignoring letter case (the comparison takes the column's NOCASE).
+-- Tax ids are unique ignoring letter case: no other row has the same key ignoring case, found by
+-- the index on upper(Nit), by the "..._unicode" index among the keys with a character outside
+-- printable ASCII, and for such a key itself by the column's own comparison (NOCASE).
 
 CREATE TRIGGER uniq_Contribuyentes_Nit_ins AFTER INSERT ON Contribuyentes
-WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit) > 1
+WHEN NEW.Nit IS NOT NULL
+  AND (EXISTS (SELECT 1 FROM Contribuyentes WHERE upper(Contribuyentes.Nit) = upper(NEW.Nit) AND Contribuyentes.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit GLOB '*[^ -~]*' AND Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)
+    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Contribuyentes'); END;
 
 CREATE TRIGGER uniq_Contribuyentes_Nit_upd AFTER UPDATE OF Nit ON Contribuyentes
-WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit) > 1
+WHEN NEW.Nit IS NOT NULL
+  AND (EXISTS (SELECT 1 FROM Contribuyentes WHERE upper(Contribuyentes.Nit) = upper(NEW.Nit) AND Contribuyentes.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit GLOB '*[^ -~]*' AND Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)
+    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Contribuyentes'); END;
 
 CREATE TRIGGER uniq_Proveedores_Nit_ins AFTER INSERT ON Proveedores
-WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Proveedores WHERE Proveedores.Nit = NEW.Nit) > 1
+WHEN NEW.Nit IS NOT NULL
+  AND (EXISTS (SELECT 1 FROM Proveedores WHERE upper(Proveedores.Nit) = upper(NEW.Nit) AND Proveedores.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit GLOB '*[^ -~]*' AND Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)
+    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
 
 CREATE TRIGGER uniq_Proveedores_Nit_upd AFTER UPDATE OF Nit ON Proveedores
-WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Proveedores WHERE Proveedores.Nit = NEW.Nit) > 1
+WHEN NEW.Nit IS NOT NULL
+  AND (EXISTS (SELECT 1 FROM Proveedores WHERE upper(Proveedores.Nit) = upper(NEW.Nit) AND Proveedores.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit GLOB '*[^ -~]*' AND Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)
+    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
 
 CREATE TRIGGER uniq_ISR_Nit_ins AFTER INSERT ON ISR
-WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM ISR WHERE ISR.Nit = NEW.Nit) > 1
+WHEN NEW.Nit IS NOT NULL
+  AND (EXISTS (SELECT 1 FROM ISR WHERE upper(ISR.Nit) = upper(NEW.Nit) AND ISR.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit GLOB '*[^ -~]*' AND ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)
+    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 ISR'); END;
 
 CREATE TRIGGER uniq_ISR_Nit_upd AFTER UPDATE OF Nit ON ISR
-WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM ISR WHERE ISR.Nit = NEW.Nit) > 1
+WHEN NEW.Nit IS NOT NULL
+  AND (EXISTS (SELECT 1 FROM ISR WHERE upper(ISR.Nit) = upper(NEW.Nit) AND ISR.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit GLOB '*[^ -~]*' AND ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)
+    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 ISR'); END;

@@ -47,6 +47,7 @@ private slots:
     void wideSerieLeftAlone();
     void legacyCollationBroughtOverAfterTheWidening();
     void failedStepLeavesFileAsItWas();
+    void earlierKeyIndexesReplacedAtStart();
     void coefficientsOfLaterPeriods();
     void lockedFileFailsBothAndStartUpGoesOn();
 };
@@ -90,6 +91,26 @@ void TestActualiza::legacyCollationBroughtOverAfterTheWidening()
     QCOMPARE(series(t.path()), (QStringList{QStringLiteral("A"), QStringLiteral("ABCDE"), QStringLiteral("<null>")}));
     QCOMPARE(support::plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     QCOMPARE(db::Database::open(t.path(), Biblio::kConnect).tableDef(QStringLiteral("Planilla_Det")).field(QStringLiteral("Serie")).size, 10);
+
+    const QByteArray before = bytesOf(t.path());
+    Biblio::ActualizaIntercalacion();
+    QCOMPARE(bytesOf(t.path()), before);
+}
+
+// A file whose tax ids an earlier version indexed in BINARY order only gets the indexes the joins
+// on them use; once it has them, the next start writes nothing.
+void TestActualiza::earlierKeyIndexesReplacedAtStart()
+{
+    support::TestDatabase t;
+    t.exec(QStringLiteral("DROP INDEX Proveedores_Nit; DROP INDEX Planilla_Det_Provee;"
+                          "CREATE INDEX Planilla_Det_Provee ON Planilla_Det (Provee COLLATE BINARY);"));
+    Biblio::gBaseDatos = t.path();
+    support::ScriptedDialogs dialogs;   // no message is expected
+    Biblio::ActualizaIntercalacion();
+    QCOMPARE(support::plainQuery(t.path(), QStringLiteral("SELECT name FROM sqlite_master WHERE sql LIKE '%(upper(%' "
+                                                          "AND tbl_name IN ('Proveedores', 'Planilla_Det') ORDER BY name")),
+             QStringLiteral("Planilla_Det_Provee\nProveedores_Nit"));
+    QCOMPARE(support::plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 
     const QByteArray before = bytesOf(t.path());
     Biblio::ActualizaIntercalacion();

@@ -297,11 +297,12 @@ void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp_data()
     QTest::addColumn<QString>("line");
     QTest::newRow("rows counted") << QString() << QStringList{QStringLiteral("Gastos")}
                                   << QStringLiteral("  - hasta 31 filas de la tabla Gastos");
-    // The suppliers' rows and their only index are gone, and the suppliers have no counter:
+    // The suppliers' rows and every index of theirs are gone, and the suppliers have no counter:
     // nothing tells how many there were, so the notice says what was kept.
     QTest::newRow("rows that cannot be counted")
         << QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('12345-6', 'Uno'), ('23456-7', 'Dos'), ('34567-8', 'Tres')")
-        << QStringList{QStringLiteral("Proveedores"), QStringLiteral("sqlite_autoindex_Proveedores_1")}
+        << QStringList{QStringLiteral("Proveedores"), QStringLiteral("sqlite_autoindex_Proveedores_1"),
+                       QStringLiteral("Proveedores_Nit"), QStringLiteral("Proveedores_Nit_unicode")}
         << QStringLiteral("  - de la tabla Proveedores se recuperaron 0 filas, pero no se sabe cuántas había");
 }
 

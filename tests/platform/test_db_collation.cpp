@@ -1,5 +1,6 @@
 // A file the program makes can be read, filtered and checked by other SQLite tools; files of
 // earlier versions, whose text columns named the program's own collation, are brought over.
+#include "platform/db/connection.h"
 #include "platform/db/database.h"
 #include "platform/db/schema.h"
 #include "platform/db/upgrade.h"
@@ -67,6 +68,47 @@ void makeLegacyFile(const QString& path)
     QVERIFY2(createDatabase(path, schema, seedSql(), &why), qPrintable(why));
     QVERIFY(plainQuery(path, QStringLiteral("PRAGMA integrity_check")).startsWith(QLatin1String("error: no such collation")));
 }
+// The indexes and triggers an earlier version gave a file: tax ids in BINARY indexes only (which
+// no NOCASE comparison can use), no index on the period of a worksheet, and triggers that compared
+// every row of a table.
+const char* const kEarlierKeys = R"(
+DROP INDEX Contribuyentes_Nit; DROP INDEX Contribuyentes_Nit_unicode; DROP INDEX Proveedores_Nit;
+DROP INDEX Proveedores_Nit_unicode; DROP INDEX Planilla_Enc_Periodo; DROP INDEX Planilla_Det_Provee;
+DROP INDEX Planilla_Det_Provee_unicode; DROP INDEX ISR_Nit; DROP INDEX ISR_Nit_unicode;
+CREATE INDEX Contribuyentes_Nit ON Contribuyentes (Nit COLLATE BINARY);
+CREATE INDEX Planilla_Det_Provee ON Planilla_Det (Provee COLLATE BINARY);
+DROP TRIGGER ref_Proveedores; DROP TRIGGER ref_Proveedores_Nit;
+CREATE TRIGGER ref_Proveedores BEFORE DELETE ON Proveedores
+WHEN EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)
+BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
+CREATE TRIGGER ref_Proveedores_Nit BEFORE UPDATE OF Nit ON Proveedores
+WHEN NEW.Nit IS NOT OLD.Nit AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)
+BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
+DROP TRIGGER uniq_Proveedores_Nit_ins;
+CREATE TRIGGER uniq_Proveedores_Nit_ins AFTER INSERT ON Proveedores
+WHEN NEW.Nit IS NOT NULL AND (SELECT count(*) FROM Proveedores WHERE Proveedores.Nit = NEW.Nit) > 1
+BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
+)";
+
+// The file's indexes and triggers as SQLite keeps them.
+QString keysOf(const QString& path)
+{
+    return plainQuery(path, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE type IN ('index', 'trigger') "
+                                           "ORDER BY type, name"));
+}
+
+// The plan SQLite makes for the worksheet's rows joined with their suppliers.
+QString supplierJoinPlan(Database& d)
+{
+    const QString sql = d.connection()->translate(QStringLiteral(
+        "SELECT Proveedores.Nombre FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit "
+        "WHERE Planilla_Det.Enc = 1"));
+    Statement st(*d.connection(), QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    QStringList plan;
+    while (st.step())
+        plan << st.rawValue(3).toString();
+    return plan.join(QLatin1Char('\n'));
+}
 } // namespace
 
 class TestDbCollation : public QObject {
@@ -81,6 +123,11 @@ private slots:
     void programComparesWithUnicodeFolding();
     void legacyFileBroughtOver();
     void legacyFileUpgradeFailureLeavesItUntouched();
+    void referencedKeysIgnoringCase_data();
+    void referencedKeysIgnoringCase();
+    void sqliteCommandLineChecksIndexedKeys();
+    void earlierKeysReplaced();
+    void keysUpgradeFailureLeavesFileUntouched();
 };
 
 void TestDbCollation::otherToolsCheckAndFilterTheFile()
@@ -133,6 +180,22 @@ void TestDbCollation::taxIdsUniqueIgnoringCase_data()
     QTest::newRow("taxpayers without tax id") << "INSERT INTO Contribuyentes (Nombre) VALUES ('a'); "
                                                  "INSERT INTO Contribuyentes (Nombre) VALUES ('b')" << 0;
     QTest::newRow("new tax id") << "INSERT INTO Proveedores (Nit) VALUES ('999')" << 0;
+    QTest::newRow("supplier renamed onto another, other case")
+        << "UPDATE Proveedores SET Nit = '12345k' WHERE Nit = '6789'" << 3022;
+    QTest::newRow("taxpayer renamed onto another, other case")
+        << "UPDATE Contribuyentes SET Nit = '76543k' WHERE Nit = '1234567'" << 3022;
+    QTest::newRow("return, other ASCII case") << "INSERT INTO ISR (Nit) VALUES ('abc'); "
+                                                 "INSERT INTO ISR (Nit) VALUES ('ABC')" << 3022;
+    QTest::newRow("taxpayer, accented, other case") << "INSERT INTO Contribuyentes (Nit) VALUES ('Ñ1'); "
+                                                       "INSERT INTO Contribuyentes (Nit) VALUES ('ñ1')" << 3022;
+    QTest::newRow("return, accented, other case") << "INSERT INTO ISR (Nit) VALUES ('ç9'); "
+                                                     "INSERT INTO ISR (Nit) VALUES ('Ç9')" << 3022;
+    // The Kelvin sign folds to the ASCII k: an ASCII key equals a stored key that holds it.
+    QTest::newRow("supplier, stored with the Kelvin sign") << "INSERT INTO Proveedores (Nit) VALUES ('77\u212A'); "
+                                                              "INSERT INTO Proveedores (Nit) VALUES ('77k')" << 3022;
+    QTest::newRow("supplier with the Kelvin sign") << "INSERT INTO Proveedores (Nit) VALUES ('12345\u212A')" << 3022;
+    QTest::newRow("accented tax id, new") << "INSERT INTO Proveedores (Nit) VALUES ('Ñ9'); "
+                                             "INSERT INTO Contribuyentes (Nit) VALUES ('ñ9')" << 0;
 }
 
 void TestDbCollation::taxIdsUniqueIgnoringCase()
@@ -151,15 +214,141 @@ void TestDbCollation::taxIdsUniqueIgnoringCase()
     QCOMPARE(plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
+void TestDbCollation::referencedKeysIgnoringCase_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("number");
+    // addRows: the documents name '12345k' (supplier '12345K') and 'éK1' (supplier 'ÉK1').
+    QTest::newRow("supplier named in other case") << "DELETE FROM Proveedores WHERE Nit = '12345K'" << 3200;
+    QTest::newRow("accented supplier named in other case") << "DELETE FROM Proveedores WHERE Nombre = 'Éxito'" << 3200;
+    QTest::newRow("supplier without documents") << "DELETE FROM Proveedores WHERE Nit = '6789'" << 0;
+    QTest::newRow("supplier renamed") << "UPDATE Proveedores SET Nit = '999' WHERE Nit = '12345K'" << 3200;
+    QTest::newRow("accented supplier renamed") << "UPDATE Proveedores SET Nit = 'É2' WHERE Nombre = 'Éxito'" << 3200;
+    QTest::newRow("supplier's own case changed") << "UPDATE Proveedores SET Nit = '12345k' WHERE Nit = '12345K'" << 0;
+    QTest::newRow("named with the Kelvin sign")
+        << "INSERT INTO Planilla_Det (Enc, Provee) VALUES (1, '6789\u212A'); "
+           "INSERT INTO Proveedores (Nit, Nombre) VALUES ('6789k', 'Kelvin'); "
+           "DELETE FROM Proveedores WHERE Nombre = 'Kelvin'" << 3200;
+    QTest::newRow("supplier with the Kelvin sign, named in ASCII")
+        << "INSERT INTO Planilla_Det (Enc, Provee) VALUES (1, '55K'); "
+           "INSERT INTO Proveedores (Nit, Nombre) VALUES ('55\u212A', 'Kelvin'); "
+           "DELETE FROM Proveedores WHERE Nombre = 'Kelvin'" << 3200;
+}
+
+void TestDbCollation::referencedKeysIgnoringCase()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, number);
+    support::TestDatabase t;
+    addRows(t.path());
+    Database d = Database::open(t.path(), kConnect);
+    const int suppliers = d.openRecordset(QStringLiteral("Proveedores")).recordCount();
+    int added = 0;
+    QCOMPARE(dbErrorOf([&] {
+                 for (const QString& s : sql.split(QStringLiteral("; "))) {
+                     d.execute(s);
+                     added += s.startsWith(QLatin1String("INSERT INTO Proveedores")) ? 1 : 0;
+                 }
+             }),
+             number);
+    const int deleted = number == 0 && sql.contains(QLatin1String("DELETE")) ? 1 : 0;
+    QCOMPARE(d.openRecordset(QStringLiteral("Proveedores")).recordCount(), suppliers + added - deleted);
+    d.close();
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+void TestDbCollation::sqliteCommandLineChecksIndexedKeys()
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (tool.isEmpty())
+        QSKIP("the sqlite3 command line is not installed (scripts/setup installs it)");
+    support::TestDatabase t;
+    addRows(t.path());
+    {
+        // Keys with letters outside ASCII and in mixed case, written, changed and deleted by the
+        // program: every index on them must be what any SQLite tool computes.
+        Database d = Database::open(t.path(), kConnect);
+        d.execute(QStringLiteral("INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('ñ1k', 'Íñigo Ñúñez')"));
+        d.execute(QStringLiteral("INSERT INTO ISR (Nit, Cas16) VALUES ('Ñ2k', 'ö')"));
+        d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('çAb9', 'Ça va, S.A.')"));
+        d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('77\u212A', 'Kelvin')"));
+        d.execute(QStringLiteral("INSERT INTO Planilla_Det (Enc, Provee, Tipo, NoDoc) VALUES (1, 'ÇaB9', '0', '3')"));
+        d.execute(QStringLiteral("UPDATE Contribuyentes SET Nit = 'Ñ1K' WHERE Nombre = 'Íñigo Ñúñez'"));
+        d.execute(QStringLiteral("UPDATE Planilla_Det SET Provee = 'çab9' WHERE NoDoc = '3'"));
+        d.execute(QStringLiteral("DELETE FROM ISR WHERE Nit = 'ñ2K'"));
+        QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM ISR")).recordCount(), 1);
+    }
+    QProcess p;
+    p.start(tool, {t.path(), QStringLiteral("PRAGMA integrity_check")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("ok\n"));
+}
+
+void TestDbCollation::earlierKeysReplaced()
+{
+    support::TestDatabase fresh;
+    support::TestDatabase t;
+    addRows(t.path());
+    t.exec(QString::fromUtf8(kEarlierKeys));
+    const QString rows = programRows(t.path());
+    {
+        Database d = Database::open(t.path(), kConnect);
+        QVERIFY2(supplierJoinPlan(d).contains(QLatin1String("SCAN Proveedores")), qPrintable(supplierJoinPlan(d)));
+        QVERIFY(upgradeIndexes(d, schemaSql()));
+        QVERIFY(!d.inTransaction());
+        QVERIFY2(!supplierJoinPlan(d).contains(QLatin1String("SCAN")), qPrintable(supplierJoinPlan(d)));
+        // The new triggers at work on this connection.
+        QCOMPARE(dbErrorOf([&] { d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nit = '12345K'")); }), 3200);
+        QCOMPARE(dbErrorOf([&] { d.execute(QStringLiteral("INSERT INTO Proveedores (Nit) VALUES ('6789')")); }), 3022);
+    }
+    QCOMPARE(keysOf(t.path()), keysOf(fresh.path()));
+    QCOMPARE(programRows(t.path()), rows);
+    QCOMPARE(plainQuery(t.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+
+    // A file that has them all is not written at all.
+    const QByteArray before = fileBytes(t.path());
+    {
+        Database d = Database::open(t.path(), kConnect);
+        QVERIFY(!upgradeIndexes(d, schemaSql()));
+    }
+    QCOMPARE(fileBytes(t.path()), before);
+}
+
+void TestDbCollation::keysUpgradeFailureLeavesFileUntouched()
+{
+    support::TestDatabase t;
+    addRows(t.path());
+    t.exec(QString::fromUtf8(kEarlierKeys));
+    // A table of the name of an index to be made: the upgrade fails half-way.
+    t.exec(QStringLiteral("CREATE TABLE ISR_Nit (x TEXT)"));
+    const QByteArray before = fileBytes(t.path());
+    {
+        Database d = Database::open(t.path(), kConnect);
+        QVERIFY(dbErrorOf([&] { upgradeIndexes(d, schemaSql()); }) != 0);
+        QVERIFY(!d.inTransaction());
+        QCOMPARE(dbErrorOf([&] { d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nit = '12345K'")); }), 3200);
+    }
+    QCOMPARE(fileBytes(t.path()), before);
+    QVERIFY(!QFile::exists(t.path() + QStringLiteral("-journal")));
+}
+
 void TestDbCollation::programComparesWithUnicodeFolding()
 {
     support::TestDatabase t;
     addRows(t.path());
     Database d = Database::open(t.path(), kConnect);
     QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Contribuyentes WHERE Nombre = 'ÑANDÚ ÁLVAREZ'")).recordCount(), 1);
-    QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit"))
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit "
+                                            "COLLATE NOCASE"))
                  .recordCount(),
              2);
+    // A join on tax ids goes through their upper-case index, which folds ASCII letters only:
+    // 'éK1' and 'ÉK1' (no tax id the program stores) are not paired there.
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit"))
+                 .recordCount(),
+             1);
     Recordset sorted = d.openRecordset(QStringLiteral("SELECT Nombre FROM Proveedores ORDER BY Nombre"));
     QStringList names;
     for (; !sorted.eof(); sorted.moveNext())

@@ -44,6 +44,28 @@ jet::SchemaInfo fixedSchema()
     return info;
 }
 
+// The fixed schema with its keys: the tax ids of suppliers, taxpayers and documents are indexed by
+// their upper-case text; names and series are other text columns.
+jet::SchemaInfo keyedSchema()
+{
+    jet::SchemaInfo info = fixedSchema();
+    const auto among = [](const QStringList& columns) {
+        return [columns](const QString& table, const QString& column) {
+            const QString key = table.toLower() + QLatin1Char('.') + column.toLower();
+            for (const QString& c : columns)
+                if (c == key || (table.isEmpty() && c.endsWith(QLatin1Char('.') + column.toLower())))
+                    return true;
+            return false;
+        };
+    };
+    info.isKeyedColumn = among({QStringLiteral("proveedores.nit"), QStringLiteral("contribuyentes.nit"),
+                                QStringLiteral("planilla_det.provee")});
+    info.isTextColumn = among({QStringLiteral("proveedores.nit"), QStringLiteral("proveedores.nombre"),
+                               QStringLiteral("contribuyentes.nit"), QStringLiteral("contribuyentes.nombre"),
+                               QStringLiteral("planilla_det.provee"), QStringLiteral("planilla_det.serie")});
+    return info;
+}
+
 // The start of every worksheet sum query, for taxpayer c and period p.
 QString sumQuery(int c, int p)
 {
@@ -95,6 +117,8 @@ private slots:
 
     void translation_data();
     void translation();
+    void keyedComparison_data();
+    void keyedComparison();
     void unreadableText_data();
     void unreadableText();
 
@@ -357,6 +381,76 @@ void TestJetSql::translation()
     QFETCH(QString, jet);
     QFETCH(QString, expected);
     QCOMPARE(jet::translate(jet, fixedSchema()), expected);
+}
+
+void TestJetSql::keyedComparison_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("expected");
+
+    const QString from = QStringLiteral("SELECT * FROM Proveedores INNER JOIN Planilla_Det ON ");
+    QTest::newRow("join of two keys")
+        << from + "Proveedores.Nit = Planilla_Det.Provee WHERE Planilla_Det.Enc = 5"
+        << from + "upper(Proveedores.Nit) = upper(Planilla_Det.Provee) WHERE Planilla_Det.Enc = 5";
+    QTest::newRow("bracketed, no blanks, in parentheses")
+        << from + "([Planilla_Det].[Provee]=[Proveedores].[Nit])"
+        << from + "(upper(\"Planilla_Det\".\"Provee\")=upper(\"Proveedores\".\"Nit\"))";
+    QTest::newRow("LEFT JOIN, then more joins")
+        << "SELECT 1 FROM (Planilla_Det LEFT JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit) LEFT JOIN "
+           "Gastos ON Planilla_Det.Gasto = Gastos.Codigo"
+        << "SELECT 1 FROM (Planilla_Det LEFT JOIN Proveedores ON upper(Planilla_Det.Provee) = upper(Proveedores.Nit)) "
+           "LEFT JOIN Gastos ON Planilla_Det.Gasto = Gastos.Codigo";
+    QTest::newRow("a literal, without the collation")
+        << "SELECT * FROM Proveedores WHERE Nit = '12''3k' And Nombre = 'a'"
+        << "SELECT * FROM Proveedores WHERE upper(Nit) = upper('12''3k') And Nombre = 'a' COLLATE NOCASE";
+    QTest::newRow("the literal first")
+        << "SELECT * FROM Proveedores WHERE 'x' = Proveedores.Nit Or Nit = \"y\";"
+        << "SELECT * FROM Proveedores WHERE upper('x') = upper(Proveedores.Nit) Or upper(Nit) = upper('y');";
+    QTest::newRow("a column in its own parentheses")
+        << "SELECT * FROM Contribuyentes WHERE (((Contribuyentes.Nit)='1k')) ORDER BY Nombre"
+        << "SELECT * FROM Contribuyentes WHERE ((upper(Contribuyentes.Nit)=upper('1k'))) ORDER BY Nombre";
+    QTest::newRow("an alias")
+        << "SELECT * FROM Proveedores AS p WHERE p.Nit = 'x'" << "SELECT * FROM Proveedores AS p WHERE upper(p.Nit) = upper('x')";
+    QTest::newRow("a key against another text column")
+        << "SELECT * FROM Proveedores WHERE Nit = Nombre" << "SELECT * FROM Proveedores WHERE upper(Nit) = upper(Nombre)";
+    QTest::newRow("inside a call")
+        << "SELECT IIf(Nit = 'x', 1, 0) FROM Proveedores" << "SELECT IIf(upper(Nit) = upper('x'), 1, 0) FROM Proveedores";
+
+    // Left as they were: not an equality, not a key, not a plain operand, not a comparison.
+    QTest::newRow("other comparisons")
+        << "SELECT * FROM Proveedores WHERE Nit <> 'x' Or Nit < 'y' Or Nit Like 'z*'"
+        << "SELECT * FROM Proveedores WHERE Nit <> 'x' COLLATE NOCASE Or Nit < 'y' COLLATE NOCASE Or Nit REGEXP 'z*' "
+           "COLLATE NOCASE";
+    QTest::newRow("not a key") << "SELECT * FROM Proveedores WHERE Nombre = 'x'"
+                               << "SELECT * FROM Proveedores WHERE Nombre = 'x' COLLATE NOCASE";
+    QTest::newRow("a key of a table the query does not name")
+        << "SELECT * FROM Gastos WHERE Nit = 'x'" << "SELECT * FROM Gastos WHERE Nit = 'x' COLLATE NOCASE";
+    QTest::newRow("against a number, a number column, a call")
+        << "SELECT * FROM Planilla_Det WHERE Provee = 5 Or Provee = Planilla_Det.Enc Or Provee = Mid(Serie, 1)"
+        << "SELECT * FROM Planilla_Det WHERE Provee = 5 Or Provee = Planilla_Det.Enc Or Provee = Mid(Serie, 1)";
+    QTest::newRow("a literal outside ASCII")
+        << "SELECT * FROM Proveedores WHERE Nit = 'ñ1' Or Nit = 'a\tb'"
+        << "SELECT * FROM Proveedores WHERE Nit = 'ñ1' COLLATE NOCASE Or Nit = 'a\tb' COLLATE NOCASE";
+    QTest::newRow("a collation named")
+        << "SELECT * FROM Proveedores WHERE Nit = 'x' COLLATE BINARY"
+        << "SELECT * FROM Proveedores WHERE Nit = 'x' COLLATE BINARY";
+    QTest::newRow("operands of & and arithmetic")
+        << "SELECT * FROM Proveedores WHERE Nit & 'a' = 'b' Or Nit = 'a' & 'b' Or 1 + Nit = 'c' Or Nit = 'd' || 'e'"
+        << "SELECT * FROM Proveedores WHERE (zal_str(Nit) || 'a' COLLATE NOCASE) = 'b' COLLATE NOCASE Or Nit = ('a' "
+           "COLLATE NOCASE || 'b' COLLATE NOCASE) Or 1 + Nit = 'c' COLLATE NOCASE Or Nit = 'd' COLLATE NOCASE || 'e' "
+           "COLLATE NOCASE";
+    QTest::newRow("assignments of SET")
+        << "UPDATE Proveedores SET Nit = 'a', Proveedores.Nit = Nombre WHERE Nit = 'b'"
+        << "UPDATE Proveedores SET Nit = 'a' COLLATE NOCASE, Nit = Nombre WHERE upper(Nit) = upper('b')";
+    QTest::newRow("definitions") << "CREATE TABLE T (Nit TEXT(5))"
+                                 << "CREATE TABLE T (Nit TEXT(5) COLLATE NOCASE CONSTRAINT len_Nit CHECK (length(\"Nit\") <= 5))";
+}
+
+void TestJetSql::keyedComparison()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, expected);
+    QCOMPARE(jet::translate(jet, keyedSchema()), expected);
 }
 
 void TestJetSql::unreadableText_data()
