@@ -63,11 +63,7 @@ void frmImprime::Form_Load()
     }
     // Taxpayers with a worksheet in the current period, by name; the period is quoted as a
     // literal (an empty one selects nobody).
-    dtContribuyente->setRecordSource(
-        QStringLiteral("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo FROM "
-                       "Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = Planilla_Enc.Periodo) "
-                       "ON Contribuyentes.[No] = Planilla_Enc.Contribuyente WHERE (((Planilla_Enc.Periodo)=")
-        + db::quoteLiteral(periodo) + QStringLiteral(")) ORDER BY Contribuyentes.Nombre;"));
+    dtContribuyente->setRecordSource(alternate::taxpayerListQuery(periodo));
     try {
         dtContribuyente->Refresh();
     } catch (const db::DbError&) {

@@ -24,6 +24,21 @@ QString numberText(const QString& value)
 }
 } // namespace
 
+QString documentsQuery(const QString& contribuyente, const QString& periodo)
+{
+    return QStringLiteral("SELECT Planilla_Det.Tipo, Planilla_Det.Fecha, Planilla_Det.Monto, Planilla_Det.Gasto FROM Planilla_Enc "
+                          "INNER JOIN Planilla_Det ON Planilla_Enc.[No] = Planilla_Det.Enc WHERE Planilla_Enc.Contribuyente = ")
+        + numberText(contribuyente) + QStringLiteral(" AND Planilla_Enc.Periodo = ") + numberText(periodo);
+}
+
+QString taxpayerListQuery(const QString& periodo)
+{
+    return QStringLiteral("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo FROM "
+                          "Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = Planilla_Enc.Periodo) "
+                          "ON Contribuyentes.[No] = Planilla_Enc.Contribuyente WHERE (((Planilla_Enc.Periodo)=")
+        + numberText(periodo) + QStringLiteral(")) ORDER BY Contribuyentes.Nombre;");
+}
+
 TaxpayerFigures readFigures(db::Database& database, const QString& contribuyente, const QString& periodo,
                             const worksheet::Variant& variant, bool julyGroup)
 {
@@ -36,11 +51,7 @@ TaxpayerFigures readFigures(db::Database& database, const QString& contribuyente
         f.periodAl = basic::CStr(period.field(QStringLiteral("Al")));
         f.coefficient = basic::Val(basic::CStr(period.field(QStringLiteral("Coeficiente"))));
     }
-    db::Recordset rows = database.openRecordset(
-        QStringLiteral("SELECT Planilla_Det.Tipo, Planilla_Det.Fecha, Planilla_Det.Monto, Planilla_Det.Gasto FROM Planilla_Enc "
-                       "INNER JOIN Planilla_Det ON Planilla_Enc.[No] = Planilla_Det.Enc WHERE Planilla_Enc.Contribuyente = ")
-            + numberText(contribuyente) + QStringLiteral(" AND Planilla_Enc.Periodo = ") + numberText(periodo),
-        db::RecordsetType::Snapshot);
+    db::Recordset rows = database.openRecordset(documentsQuery(contribuyente, periodo), db::RecordsetType::Snapshot);
     worksheet::Variant rule = variant;
     if (!julyGroup)
         rule.julyFrom = rule.julyTo = QDate();   // no date falls in an empty window

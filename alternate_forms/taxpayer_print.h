@@ -34,6 +34,13 @@ struct TaxpayerFigures {
 TaxpayerFigures readFigures(db::Database& database, const QString& contribuyente, const QString& periodo,
                             const worksheet::Variant& variant, bool julyGroup);
 
+// The rows readFigures sums: the documents of the taxpayer's worksheet of the period.
+QString documentsQuery(const QString& contribuyente, const QString& periodo);
+// The list of the print forms: the taxpayers with a worksheet in the period, by name. A whole
+// number goes in as a number (the index on the period serves it), anything else as a quoted
+// literal (an empty one selects nobody).
+QString taxpayerListQuery(const QString& periodo);
+
 // A sum as the panel hands it over: plain decimal text, "" while empty.
 QString plainSum(const std::optional<double>& value);
 // The credit of a fuel: sum x coefficient, ".00", then "###,###,##0.00"; "0.00" for no sum.

@@ -33,6 +33,8 @@ inline const QString kConnect = QStringLiteral(";pwd=MIRVOSK");
 // Loads the period numbered gPeriodo into gPeriodoNo, gPeriodoDel, gPeriodoAl and gCoeficiente.
 // Nothing is reported; when the period cannot be loaded the four values keep what they held.
 void CargaPeriodo();
+// The row of period number (a whole number in text) that CargaPeriodo reads.
+QString periodQuery(const QString& number);
 
 
 // Start-up upgrade of older database files: every period after the second gets the coefficient

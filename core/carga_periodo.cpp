@@ -9,6 +9,12 @@
 
 namespace Biblio {
 
+QString periodQuery(const QString& number)
+{
+    return QStringLiteral("SELECT Periodos.[No], Periodos.[Coeficiente], Periodos.Del, Periodos.Al FROM Periodos WHERE([No] = ")
+        + number + QStringLiteral(");");
+}
+
 void CargaPeriodo()
 {
     // The period number comes from the settings store, which anyone can edit: only a whole
@@ -25,10 +31,7 @@ void CargaPeriodo()
         return;
     }
     try {
-        db::Recordset rs = base.openRecordset(
-            QStringLiteral("SELECT Periodos.[No], Periodos.[Coeficiente], Periodos.Del, Periodos.Al FROM Periodos WHERE([No] = ")
-                + number + QStringLiteral(");"),
-            db::RecordsetType::Snapshot);
+        db::Recordset rs = base.openRecordset(periodQuery(number), db::RecordsetType::Snapshot);
         if (!rs.eof()) {
             // Each value is taken on its own: one that cannot be converted leaves its variable as it was.
             const QVariant no = rs.field(QStringLiteral("No"));

@@ -167,6 +167,14 @@ QString detailQuery(int headerNo)
         + QString::number(headerNo) + QStringLiteral(")) ORDER BY Planilla_Det.Secuencia;");
 }
 
+QString taxpayerListQuery(const QString& periodo)
+{
+    return QStringLiteral("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo "
+                          "FROM Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = "
+                          "Planilla_Enc.Periodo) ON Contribuyentes.[No] = Planilla_Enc.Contribuyente ")
+        + QStringLiteral("WHERE (((Planilla_Enc.Periodo)=") + periodo + QStringLiteral("));");
+}
+
 QString separatorFor(const QString& folder)
 {
     if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))

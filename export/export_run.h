@@ -15,6 +15,8 @@ namespace envios {
 QString headerQuery(int taxpayerNo, const QString& periodo);
 QString taxpayerQuery(int taxpayerNo);
 QString detailQuery(int headerNo);
+// The form's list: the taxpayers with a worksheet in the period (periodo as the form holds it).
+QString taxpayerListQuery(const QString& periodo);
 
 // What goes between the folder and the file name: nothing when the folder already ends in a
 // separator ("/" or "\"), "/" otherwise.

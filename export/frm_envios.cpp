@@ -154,12 +154,7 @@ void frmEnvios::Form_Load()
 void frmEnvios::fillList()
 {
     try {
-        rsLista_ = database_.openRecordset(
-            QStringLiteral("SELECT Contribuyentes.Nombre, Contribuyentes.Nit, Contribuyentes.[No], Planilla_Enc.Periodo "
-                           "FROM Contribuyentes INNER JOIN (Periodos INNER JOIN Planilla_Enc ON Periodos.[No] = "
-                           "Planilla_Enc.Periodo) ON Contribuyentes.[No] = Planilla_Enc.Contribuyente ")
-                + QStringLiteral("WHERE (((Planilla_Enc.Periodo)=") + periodo_ + QStringLiteral("));"),
-            db::RecordsetType::Snapshot);
+        rsLista_ = database_.openRecordset(envios::taxpayerListQuery(periodo_), db::RecordsetType::Snapshot);
         while (!rsLista_.eof()) {
             const QString nit = basic::CStr(rsLista_.field(QStringLiteral("Nit")));
             const qsizetype length = nit.size();

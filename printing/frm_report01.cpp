@@ -24,8 +24,9 @@ QString periodQuery()
            + QStringLiteral(" ' &  [Al] AS Dis FROM Periodos;");
 }
 
-// The taxpayers with a worksheet in period `period` (a whole number, or empty for none).
-QString taxpayerQuery(const QString& period)
+} // namespace
+
+QString printing::statisticsTaxpayerQuery(const QString& period)
 {
     const QString where = period.isEmpty() ? QStringLiteral("WHERE (1 = 0) ")
                                            : QStringLiteral("WHERE (((Planilla_Enc.Periodo)=") + period
@@ -36,6 +37,8 @@ QString taxpayerQuery(const QString& period)
                "ON Contribuyentes.[No] = Planilla_Enc.Contribuyente ")
            + where + QStringLiteral("ORDER BY Contribuyentes.Nombre;");
 }
+
+namespace {
 
 // The current period as a whole number in text, or "" when it is none.
 QString wholePeriod()
@@ -99,7 +102,7 @@ void frmReport01::Form_Load()
             lblActual->setText(QStringLiteral("Período Actual: ") + basic::CStr(rs.field(QStringLiteral("Del")))
                                + QStringLiteral(" - ") + basic::CStr(rs.field(QStringLiteral("Al"))));
     }
-    dtContribuyente->setRecordSource(taxpayerQuery(period));
+    dtContribuyente->setRecordSource(printing::statisticsTaxpayerQuery(period));
     dtContribuyente->Refresh();
     OptAreas->setChecked(true);
     // A child form shows itself once loaded.

@@ -19,6 +19,12 @@ class QPushButton;
 class QRadioButton;
 
 namespace Ui { class frmReport01; }
+
+namespace printing {
+// The list of the form: the taxpayers with a worksheet in period `period` (a whole number, or
+// empty for none), by name.
+QString statisticsTaxpayerQuery(const QString& period);
+}
 namespace ui {
 class DataControl;
 class DBCombo;
