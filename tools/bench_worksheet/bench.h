@@ -26,13 +26,18 @@ void report(const QString& action, double ms, double floorMs);
 // One output line for work that has no floor of its own.
 void reportAlone(const QString& action, double ms);
 
-// A database file at path (made anew) with taxpayers × documents detail rows in the current
-// period of the seed (period 3 unless told otherwise). Taxpayer k (1-based) has the tax id
-// taxpayerNit(k), which passes the check-digit test, and the worksheet header number k.
-// Suppliers: 50, tax ids supplierNit(k).
+// A database file at path (made anew) with catalogues of a real office's size and taxpayers ×
+// documents detail rows in the current period of the seed (period 3 unless told otherwise).
+// Taxpayers: kMinTaxpayers or more; taxpayer k (1-based) has the tax id taxpayerNit(k), which
+// passes the check-digit test, and the first `taxpayers` have a worksheet, header number k.
+// Suppliers: kSuppliers, tax ids supplierNit(k); document d (0-based) of taxpayer k names
+// supplier documentSupplier(k, d), so each worksheet names suppliers all over the catalogue.
+inline constexpr int kSuppliers = 5000;
+inline constexpr int kMinTaxpayers = 1000;
 void makeWorksheetFile(const QString& path, int taxpayers, int documents, int period = 3);
 QString taxpayerNit(int k);
 QString supplierNit(int k);
+int documentSupplier(int taxpayer, int document);
 
 // Peak resident memory of this process since the last resetPeakMemory(), in MB; and the resident
 // memory now.

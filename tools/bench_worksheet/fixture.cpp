@@ -36,6 +36,13 @@ void check(int rc, sqlite3* db, const char* what)
 QString taxpayerNit(int k) { return withCheckCharacter(QString::number(1000000 + k)); }
 QString supplierNit(int k) { return withCheckCharacter(QString::number(5000000 + k)); }
 
+int documentSupplier(int taxpayer, int document)
+{
+    // Neighbouring documents of a worksheet name suppliers far apart in the catalogue, and the
+    // worksheets of neighbouring taxpayers start at different suppliers.
+    return 1 + int((qint64(taxpayer) * 7919 + qint64(document) * 104729) % kSuppliers);
+}
+
 void makeWorksheetFile(const QString& path, int taxpayers, int documents, int period)
 {
     QFile::remove(path);
@@ -50,7 +57,7 @@ void makeWorksheetFile(const QString& path, int taxpayers, int documents, int pe
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
     sqlite3_stmt* st = nullptr;
     check(sqlite3_prepare_v2(db, "INSERT INTO Proveedores (Nit, Nombre) VALUES (?1, ?2)", -1, &st, nullptr), db, "prepare");
-    for (int k = 1; k <= 50; ++k) {
+    for (int k = 1; k <= kSuppliers; ++k) {
         const QByteArray nit = supplierNit(k).toUtf8();
         const QByteArray name = QStringLiteral("Proveedor número %1, S.A.").arg(k).toUtf8();
         sqlite3_bind_text(st, 1, nit.constData(), -1, SQLITE_TRANSIENT);
@@ -64,7 +71,7 @@ void makeWorksheetFile(const QString& path, int taxpayers, int documents, int pe
     sqlite3_stmt* enc = nullptr;
     sqlite3_stmt* det = nullptr;
     check(sqlite3_prepare_v2(db, "INSERT INTO Contribuyentes (\"No\", Nit, Nombre, Calle, Zona, Depto, Muni, NPat, NomPat) "
-                                 "VALUES (?1, ?2, ?3, '5a. Avenida 10-20', '1', 'Guatemala', 'Guatemala', ?4, 'Patrono, S.A.')",
+                                 "VALUES (?1, ?2, ?3, '5a. Avenida 10-20', '1', 'Valdoria', 'Villa Brena', ?4, 'Patrono, S.A.')",
                              -1, &tp, nullptr), db, "prepare");
     check(sqlite3_prepare_v2(db, "INSERT INTO Planilla_Enc (\"No\", Contribuyente, Periodo) VALUES (?1, ?1, ?2)", -1, &enc, nullptr), db, "prepare");
     check(sqlite3_prepare_v2(db, "INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto, Galon) "
@@ -78,7 +85,7 @@ void makeWorksheetFile(const QString& path, int taxpayers, int documents, int pe
     const int al = sqlite3_column_int(per, 1);
     sqlite3_finalize(per);
     const QByteArray patron = taxpayerNit(999999).toUtf8();
-    for (int k = 1; k <= taxpayers; ++k) {
+    for (int k = 1; k <= std::max(taxpayers, kMinTaxpayers); ++k) {
         const QByteArray nit = taxpayerNit(k).toUtf8();
         const QByteArray name = QStringLiteral("Contribuyente de prueba %1").arg(k).toUtf8();
         sqlite3_bind_int(tp, 1, k);
@@ -87,6 +94,8 @@ void makeWorksheetFile(const QString& path, int taxpayers, int documents, int pe
         sqlite3_bind_text(tp, 4, patron.constData(), -1, SQLITE_TRANSIENT);
         check(sqlite3_step(tp), db, "taxpayer");
         sqlite3_reset(tp);
+    }
+    for (int k = 1; k <= taxpayers; ++k) {
         sqlite3_bind_int(enc, 1, k);
         sqlite3_bind_int(enc, 2, period);
         check(sqlite3_step(enc), db, "header");
@@ -96,7 +105,7 @@ void makeWorksheetFile(const QString& path, int taxpayers, int documents, int pe
             // Mostly invoices, some tickets/forms and one fuel document in ten.
             const char* tipo = kind == 7 ? "8" : (kind == 8 ? "11" : "0");
             const bool fuel = kind == 9;
-            const QByteArray prov = supplierNit(1 + (k + d) % 50).toUtf8();
+            const QByteArray prov = supplierNit(documentSupplier(k, d)).toUtf8();
             const QByteArray noDoc = QByteArray::number(100000 + d);
             sqlite3_bind_int(det, 1, k);
             sqlite3_bind_text(det, 2, prov.constData(), -1, SQLITE_TRANSIENT);

@@ -164,7 +164,7 @@ const char* const kDetailSelect =
     "CASE CAST(d.Tipo AS INTEGER) WHEN 0 THEN 'Factura' WHEN 1 THEN 'Tiquete' WHEN 2 THEN 'EKO Dcto. 39-99' "
     "WHEN 7 THEN 'Declaracion Aduanera' WHEN 8 THEN 'Formulario 203' WHEN 9 THEN 'Formulario 208' "
     "WHEN 10 THEN 'Formulario 711' WHEN 11 THEN 'Factura Electrónica' ELSE 'Formulario' END, d.Gasto, g.Descripcion "
-    "FROM Proveedores p JOIN Planilla_Det d ON p.Nit = d.Provee JOIN Gastos g ON g.Codigo = d.Gasto WHERE d.Enc = ?1";
+    "FROM Proveedores p JOIN Planilla_Det d ON upper(p.Nit) = upper(d.Provee) JOIN Gastos g ON g.Codigo = d.Gasto WHERE d.Enc = ?1";
 constexpr int kDetailColumns = 13;
 constexpr int kJulyFirst = 37073;   // 01/07/2001
 constexpr int kJulyLast = 37103;    // 31/07/2001
@@ -491,7 +491,7 @@ void plainWorksheetPdf(const QString& databasePath, int header, const QString& p
         "WHEN 9 THEN 'Formulario 208' WHEN 10 THEN 'Formulario 711' WHEN 11 THEN 'Factura Electrónica' "
         "ELSE 'Formulario' END, d.Serie, d.NoDoc, d.Fecha, g.Descripcion, d.Monto, d.Galon "
         "FROM ((Planilla_Det d INNER JOIN Planilla_Enc e ON d.Enc = e.\"No\") LEFT JOIN Proveedores pr "
-        "ON d.Provee = pr.Nit) LEFT JOIN Gastos g ON d.Gasto = g.Codigo WHERE e.\"No\" = ?1 "
+        "ON upper(d.Provee) = upper(pr.Nit)) LEFT JOIN Gastos g ON d.Gasto = g.Codigo WHERE e.\"No\" = ?1 "
         "ORDER BY d.Fecha, d.Secuencia");
     sqlite3_bind_int(st, 1, header);
     std::vector<QStringList> rows;

@@ -1,8 +1,10 @@
-// Printing: the worksheet of a taxpayer with 1,000 documents rendered to PDF, and its two
-// statistics. Each floor reads the same rows with plain SQLite and writes them as a PDF table.
+// Printing: the worksheet of a taxpayer with 1,000 documents rendered to PDF, and the two
+// statistics of a taxpayer's worksheet on the file of 1,000 taxpayers x 100 documents. Each floor
+// reads the same rows with plain SQLite (through the same indexes) and writes them as a PDF table.
 #include "bench.h"
 #include "floors.h"
 
+#include "platform/db/database.h"
 #include "platform/db/jet_sql.h"
 #include "platform/report/report_control.h"
 
@@ -28,7 +30,7 @@ void toPdf(report::ReportControl& control, const QString& pdf)
     }
 }
 
-// The statistics of taxpayer 2 grouped by expense type or by supplier, read with plain SQLite
+// The statistics of taxpayer 2 (worksheet 2) grouped by expense type or by supplier, read with plain SQLite
 // and written as a PDF table.
 void plainStatistics(const QString& path, bool bySupplier, const QString& pdf)
 {
@@ -38,7 +40,7 @@ void plainStatistics(const QString& path, bool bySupplier, const QString& pdf)
     const char* sql = bySupplier
         ? "SELECT d.Provee || ' ' || p.Nombre, Count(d.Secuencia), Sum(d.Monto), Sum(d.Monto) * 100 / "
           "(SELECT Sum(Monto) FROM Planilla_Det WHERE Enc = 2) FROM Planilla_Det d LEFT JOIN Proveedores p "
-          "ON d.Provee = p.Nit WHERE d.Enc = 2 GROUP BY d.Provee, p.Nombre ORDER BY Sum(d.Monto) DESC"
+          "ON upper(d.Provee) = upper(p.Nit) WHERE d.Enc = 2 GROUP BY d.Provee, p.Nombre ORDER BY Sum(d.Monto) DESC"
         : "SELECT g.Descripcion, Count(d.Secuencia), Sum(d.Monto), Sum(d.Monto) * 100 / "
           "(SELECT Sum(Monto) FROM Planilla_Det WHERE Enc = 2) FROM Planilla_Det d LEFT JOIN Gastos g "
           "ON d.Gasto = g.Codigo WHERE d.Enc = 2 GROUP BY d.Gasto, g.Descripcion ORDER BY Sum(d.Monto) DESC";
@@ -61,8 +63,15 @@ void run(const QString& workDir)
 {
     const QString path = QDir(workDir).filePath(QStringLiteral("printing.mdb"));
     bench::makeWorksheetFile(path, 3, 1000);
+    const QString statisticsPath = QDir(workDir).filePath(QStringLiteral("statistics.mdb"));
+    bench::makeWorksheetFile(statisticsPath, 1000, 100);
     const QString pdf = QDir(workDir).filePath(QStringLiteral("salida.pdf"));
     const QString plainPdf = QDir(workDir).filePath(QStringLiteral("plano.pdf"));
+
+    // The print forms hold connections to the file while they print (their lists), so the
+    // report's own connection does not check the whole file again: so here too.
+    const db::Database heldWorksheet = db::Database::open(path, QStringLiteral(";PWD=MIRVOSK"));
+    const db::Database heldStatistics = db::Database::open(statisticsPath, QStringLiteral(";PWD=MIRVOSK"));
 
     report::ReportControl worksheet;
     worksheet.setReportFileName(templateFile(QStringLiteral("rep001.rpt")));
@@ -78,13 +87,13 @@ void run(const QString& workDir)
                                            std::pair{QStringLiteral("rep004.rpt"), true}}) {
         report::ReportControl stats;
         stats.setReportFileName(templateFile(file));
-        stats.setDataFiles(0, path);
+        stats.setDataFiles(0, statisticsPath);
         stats.setConnect(QStringLiteral(";PWD=MIRVOSK"));
         stats.setSelectionFormula(QStringLiteral("{Planilla_Enc.Contribuyente} = 2 And {Planilla_Enc.Periodo} = 3"));
         const double ms = bench::medianMs(5, [&] { toPdf(stats, pdf); });
-        const double floorMs = bench::medianMs(5, [&] { plainStatistics(path, bySupplier, plainPdf); });
+        const double floorMs = bench::medianMs(5, [&] { plainStatistics(statisticsPath, bySupplier, plainPdf); });
         bench::report(QStringLiteral("statistics ") + (bySupplier ? QStringLiteral("by supplier") : QStringLiteral("by expense type"))
-                          + QStringLiteral(" to PDF"),
+                          + QStringLiteral(" to PDF (100 of 100,000)"),
                       ms, floorMs);
     }
 }
