@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <sqlite3.h>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace db {
 
@@ -72,10 +74,21 @@ public:
         tables_.clear();
         translations_.clear();
         keyed_.reset();
+        finalizePrepared();
     }
 
-    // The Jet SQL translation with this file's date columns.
-    QString translate(const QString& jetSql);
+    // The Jet SQL translation with this file's date and key columns. With parameters, the
+    // whole numbers a SELECT compares with go in as ?1, ?2, ... and their values into
+    // *parameters, to be bound in that order.
+    QString translate(const QString& jetSql, QVariantList* parameters = nullptr);
+
+    // Statements once run are kept prepared, up to kPreparedLimit of them, the most recent: the
+    // same text run again (a worksheet read again, the next page of a list) is not parsed and
+    // planned again. takePrepared hands one out (null when none is kept for that text);
+    // keepPrepared takes it back reset, or finalizes it.
+    sqlite3_stmt* takePrepared(const QString& sql);
+    void keepPrepared(const QString& sql, sqlite3_stmt* statement);
+    void finalizePrepared();
 
     // Savepoints nest inside a workspace transaction.
     void savepoint(const char* name);
@@ -91,6 +104,9 @@ private:
     QStringList tables_;
     QHash<QString, QList<ColumnDef>> columnCache_;
     std::optional<QSet<QString>> keyed_;     // "table.column" in lower case, read once
+    static constexpr size_t kPreparedLimit = 32;
+    static constexpr qsizetype kPreparedTextLimit = 16384;
+    std::vector<std::pair<QString, sqlite3_stmt*>> prepared_;   // oldest first
     QHash<QString, QString> translations_;   // SELECT texts without their numbers -> translation
     QString translateNow(const QString& jetSql);
 };
@@ -113,6 +129,7 @@ private:
     Connection& conn_;
     sqlite3_stmt* stmt_ = nullptr;
     QString sql_;
+    QString key_;   // the SQLite text, under which the prepared statement is kept
 };
 
 // Turns a value read from SQLite into the value of a field of that type.

@@ -250,10 +250,13 @@ bool onlyBlanks(const char* tail, const char* end)
 } // namespace
 
 Statement::Statement(Connection& conn, const QString& sql, const QString& shown)
-    : conn_(conn), sql_(shown.isEmpty() ? sql : shown)
+    : conn_(conn), sql_(shown.isEmpty() ? sql : shown), key_(sql)
 {
     if (!conn.isOpen())
         raise(err::InvalidOperation);
+    stmt_ = conn.takePrepared(sql);
+    if (stmt_)
+        return;
     if (sql.contains(QChar(0)))
         raise(err::FieldTooSmall);   // a NUL would end the statement early (only a text can hold one)
     const QByteArray utf8 = sql.toUtf8();
@@ -277,7 +280,7 @@ Statement::Statement(Connection& conn, const QString& sql, const QString& shown)
 
 Statement::~Statement()
 {
-    sqlite3_finalize(stmt_);
+    conn_.keepPrepared(key_, stmt_);
 }
 
 void Statement::bind(const QVariantList& values)
@@ -360,8 +363,51 @@ Connection::~Connection()
     close();
 }
 
+sqlite3_stmt* Connection::takePrepared(const QString& sql)
+{
+    for (auto it = prepared_.begin(); it != prepared_.end(); ++it) {
+        if (it->first == sql) {
+            sqlite3_stmt* st = it->second;
+            prepared_.erase(it);
+            return st;
+        }
+    }
+    return nullptr;
+}
+
+void Connection::keepPrepared(const QString& sql, sqlite3_stmt* st)
+{
+    if (!st)
+        return;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (!handle_ || sql.size() > kPreparedTextLimit) {
+        sqlite3_finalize(st);
+        return;
+    }
+    for (const auto& [text, kept] : prepared_) {
+        if (text == sql) {
+            sqlite3_finalize(st);   // another of the same text is kept already
+            return;
+        }
+    }
+    if (prepared_.size() >= kPreparedLimit) {
+        sqlite3_finalize(prepared_.front().second);
+        prepared_.erase(prepared_.begin());
+    }
+    prepared_.emplace_back(sql, st);
+}
+
+void Connection::finalizePrepared()
+{
+    for (const auto& [text, st] : prepared_)
+        sqlite3_finalize(st);
+    prepared_.clear();
+}
+
 void Connection::close()
 {
+    finalizePrepared();
     if (handle_) {
         if (transactionDepth > 0)
             sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -510,10 +556,13 @@ QString numberMark(qsizetype n)
 
 } // namespace
 
-QString Connection::translate(const QString& jetSql)
+QString Connection::translate(const QString& jetSql, QVariantList* parameters)
 {
     // Queries that differ only in their numbers (one per taxpayer, per worksheet) share one
-    // translation; the numbers go back into it. A number translates to itself.
+    // translation; the numbers go back into it. A number translates to itself. Given
+    // parameters, a number compared with (after =, <, >) goes in as a parameter instead
+    // (?1, ?2, ...: the same value, as a literal of it would be): the text is then the same for
+    // every taxpayer or worksheet, and its prepared statement serves them all.
     QString key;
     QStringList numbers;
     if (!withoutNumbers(jetSql, &key, &numbers))
@@ -537,8 +586,25 @@ QString Connection::translate(const QString& jetSql)
         known = translations_.insert(key, translated);
     }
     QString out = *known;
-    for (qsizetype n = 0; n < numbers.size(); ++n)
-        out.replace(numberMark(n), numbers.at(n));
+    const bool bind = parameters && !jetSql.contains(QLatin1Char('?'));
+    for (qsizetype n = 0; n < numbers.size(); ++n) {
+        const QString mark = numberMark(n);
+        for (qsizetype at = out.indexOf(mark); at >= 0; at = out.indexOf(mark, at)) {
+            qsizetype before = at - 1;
+            while (before >= 0 && out.at(before) == QLatin1Char(' '))
+                --before;
+            const bool compared = before >= 0
+                && (out.at(before) == QLatin1Char('=') || out.at(before) == QLatin1Char('<') || out.at(before) == QLatin1Char('>'));
+            const QString& digits = numbers.at(n);
+            QString replacement = digits;
+            if (bind && compared && digits.size() <= 18) {
+                parameters->append(QVariant(digits.toLongLong()));
+                replacement = QLatin1Char('?') + QString::number(parameters->size());
+            }
+            out.replace(at, mark.size(), replacement);
+            at += replacement.size();
+        }
+    }
     return out;
 }
 

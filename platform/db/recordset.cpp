@@ -76,6 +76,7 @@ struct Recordset::Impl {
     RecordsetType type = RecordsetType::Dynaset;
     QString source;
     QString sql;                    // translated, with the row-id columns when updatable
+    QVariantList parameters;        // the values of sql's ?1, ?2, ...
     QList<FieldInfo> fields;
     QStringList rowidTables;        // base tables whose keys the rows carry
     QStringList keyColumns;         // the key column of each of them (its primary key, or rowid)
@@ -238,8 +239,9 @@ struct Recordset::Impl {
     void build()
     {
         QString translated;
+        parameters.clear();
         if (looksLikeSql(source)) {
-            translated = conn->translate(source);
+            translated = conn->translate(source, &parameters);
         } else {
             const QString table = conn->canonicalTable(source);
             if (table.isEmpty())
@@ -306,6 +308,7 @@ struct Recordset::Impl {
         if (!statement)
             statement = std::make_unique<Statement>(*conn, sql);
         Statement& st = *statement;
+        st.bind(parameters);
         const int n = st.columnCount();
         while ((maxRows < 0 || rows.size() < maxRows) && st.step())
             rows << readRow(st, n);
@@ -344,7 +347,7 @@ struct Recordset::Impl {
             return false;
         const QString wrapped = QStringLiteral("SELECT * FROM (%1) WHERE \"zal_rowid_0\" = ?").arg(sql);
         Statement st(*conn, wrapped);
-        st.bind({row.rowids.value(0)});
+        st.bind(QVariantList(parameters) << row.rowids.value(0));
         if (!st.step())
             return false;
         const int id = row.id;

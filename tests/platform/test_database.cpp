@@ -1,6 +1,7 @@
 // The database layer as the forms use it: opening, record sets, errors by number, letter case,
 // dates, table definitions, repair and durability.
 #include "platform/basic/basic.h"
+#include "platform/db/connection.h"
 #include "platform/db/database.h"
 #include "support/support.h"
 
@@ -70,6 +71,8 @@ private slots:
     void addEditUpdateCancelRemove();
     void countsAndPositionsFollowDeletesAndAddsDuringAWalk();
     void queriesDifferingInTheirNumbersReadTheirOwnRows();
+    void numbersComparedWithBecomeParameters_data();
+    void numbersComparedWithBecomeParameters();
     void requerySeesEveryChangeOfTheFile();
     void snapshotIsReadOnlyAndDynasetSeesOnlyItsRows();
     void joinedDynasetWritesItsDetailTable();
@@ -428,6 +431,49 @@ void TestDatabase::countsAndPositionsFollowDeletesAndAddsDuringAWalk()
 
 // Queries that differ only in their numbers share a translation; each still reads its own rows,
 // and numbers inside texts, names and decimals stay as written.
+void TestDatabase::numbersComparedWithBecomeParameters_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QVariantList>("values");
+    QTest::newRow("a comparison") << "SELECT * FROM Planilla_Det WHERE (((Planilla_Det.Enc)=12));"
+                                  << "SELECT * FROM Planilla_Det WHERE (((Planilla_Det.Enc)=?1));" << QVariantList{12};
+    QTest::newRow("several, in their order")
+        << "SELECT * FROM Planilla_Enc WHERE Contribuyente = 7 AND Periodo <> 3 AND [No] >= 100"
+        << "SELECT * FROM Planilla_Enc WHERE Contribuyente = ?1 AND Periodo <> ?2 AND \"No\" >= ?3" << QVariantList{7, 3, 100};
+    // A column's place in ORDER BY, an argument, a signed or decimal number: left as written.
+    QTest::newRow("other numbers")
+        << "SELECT Choose([Tipo]+1,'a','b') FROM Planilla_Det WHERE Monto > -5 AND Galon < 1.5 ORDER BY 1"
+        << "SELECT Choose(\"Tipo\"+1,'a' COLLATE NOCASE,'b' COLLATE NOCASE) FROM Planilla_Det WHERE Monto > -5 AND "
+           "Galon < 1.5 ORDER BY 1"
+        << QVariantList{};
+    QTest::newRow("too long for a whole number")
+        << "SELECT * FROM Planilla_Det WHERE Enc = 1234567890123456789012"
+        << "SELECT * FROM Planilla_Det WHERE Enc = 1234567890123456789012" << QVariantList{};
+    QTest::newRow("numbers inside texts and names")
+        << "SELECT [Cas16] FROM ISR WHERE Cas16 = '5' AND Cas17 = 6"
+        << "SELECT \"Cas16\" FROM ISR WHERE Cas16 = '5' COLLATE NOCASE AND Cas17 = ?1" << QVariantList{6};
+}
+
+void TestDatabase::numbersComparedWithBecomeParameters()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, expected);
+    QFETCH(QVariantList, values);
+    support::TestDatabase t;
+    Database d = Database::open(t.path(), kConnect);
+    QVariantList parameters;
+    QCOMPARE(d.connection()->translate(jet, &parameters), expected);
+    QCOMPARE(parameters.size(), values.size());
+    for (qsizetype i = 0; i < values.size(); ++i)
+        QCOMPARE(parameters.at(i).toLongLong(), values.at(i).toLongLong());
+    // Without room for parameters every number stays a literal.
+    QString literal = expected;
+    for (qsizetype i = values.size(); i > 0; --i)
+        literal.replace(QLatin1Char('?') + QString::number(i), values.at(i - 1).toString());
+    QCOMPARE(d.connection()->translate(jet), literal);
+}
+
 void TestDatabase::queriesDifferingInTheirNumbersReadTheirOwnRows()
 {
     support::TestDatabase t;
