@@ -377,18 +377,34 @@ QVariant fromTruth(Truth t) { return t ? QVariant(*t) : QVariant(); }
 
 Truth negate(Truth t, bool negated) { return t && negated ? Truth(!*t) : t; }
 
-QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field)
+QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field);
+
+// The value of an operand: a field's or a literal's as it stands (no copy), anything else
+// evaluated into scratch.
+const QVariant& operand(const Criteria::Node& n, const Criteria::FieldLookup& field, QVariant& scratch)
 {
-    auto value = [&](size_t i) { return evaluate(*n.kids[i], field); };
-    switch (n.type) {
-    case Type::Literal:
+    if (n.type == Type::Literal)
         return n.value;
-    case Type::Field: {
-        const std::optional<QVariant> v = field(n.text);
+    if (n.type == Type::Field) {
+        const QVariant* v = field(n.text);
         if (!v)
             raise(err::UnknownField, n.text);
         return *v;
     }
+    scratch = evaluate(n, field);
+    return scratch;
+}
+
+QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field)
+{
+    auto value = [&](size_t i) { return evaluate(*n.kids[i], field); };
+    QVariant scratch0, scratch1;
+    auto ref = [&](size_t i) -> const QVariant& { return operand(*n.kids[i], field, i == 0 ? scratch0 : scratch1); };
+    switch (n.type) {
+    case Type::Literal:
+        return n.value;
+    case Type::Field:
+        return operand(n, field, scratch0);
     case Type::Not: {
         const Truth t = truthOf(value(0));
         return t ? QVariant(!*t) : QVariant();
@@ -412,7 +428,7 @@ QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field)
         return sawNull ? QVariant() : QVariant(!decisive);
     }
     case Type::Compare: {
-        const std::optional<int> c = compareValues(value(0), value(1));
+        const std::optional<int> c = compareValues(ref(0), ref(1));
         if (!c)
             return {};
         const QString& op = n.text;
@@ -429,10 +445,10 @@ QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field)
         return *c >= 0;
     }
     case Type::IsNull:
-        return isNull(value(0)) != n.negated;
+        return isNull(ref(0)) != n.negated;
     case Type::Between: {
-        const QVariant x = value(0);
-        const std::optional<int> low = compareValues(x, value(1));
+        const QVariant& x = ref(0);
+        const std::optional<int> low = compareValues(x, ref(1));
         const std::optional<int> high = compareValues(x, value(2));
         Truth t;
         if ((low && *low < 0) || (high && *high > 0))
@@ -442,17 +458,18 @@ QVariant evaluate(const Criteria::Node& n, const Criteria::FieldLookup& field)
         return fromTruth(negate(t, n.negated));
     }
     case Type::Like: {
-        const QVariant x = value(0);
-        const QVariant pattern = value(1);
+        const QVariant& x = ref(0);
+        const QVariant& pattern = ref(1);
         if (isNull(x) || isNull(pattern))
             return {};
         return jet::lex::likeMatch(textOf(x), textOf(pattern)) != n.negated;
     }
     case Type::In: {
-        const QVariant x = value(0);
+        const QVariant& x = ref(0);
         Truth t = false;
         for (size_t i = 1; i < n.kids.size(); ++i) {
-            const std::optional<int> c = compareValues(x, value(i));
+            QVariant scratch;
+            const std::optional<int> c = compareValues(x, operand(*n.kids[i], field, scratch));
             if (c && *c == 0) {
                 t = true;
                 break;
@@ -481,6 +498,66 @@ bool Criteria::matches(const FieldLookup& field) const
         return false;
     const Truth t = truthOf(evaluate(*root_, field));
     return t.value_or(false);
+}
+
+bool Criteria::equalities(QStringList* fields, QVariantList* literals) const
+{
+    if (!root_)
+        return false;
+    std::vector<const Node*> terms;
+    if (root_->type == Type::And) {
+        for (const NodePtr& k : root_->kids)
+            terms.push_back(k.get());
+    } else {
+        terms.push_back(root_.get());
+    }
+    QStringList names;
+    QVariantList values;
+    for (const Node* t : terms) {
+        if (t->type != Type::Compare || t->text != QLatin1String("=") || t->kids.size() != 2)
+            return false;
+        const Node* a = t->kids[0].get();
+        const Node* b = t->kids[1].get();
+        if (a->type == Type::Literal && b->type == Type::Field)
+            std::swap(a, b);
+        if (a->type != Type::Field || b->type != Type::Literal)
+            return false;
+        names << a->text;
+        values << b->value;
+    }
+    *fields = names;
+    *literals = values;
+    return true;
+}
+
+Criteria::Keying Criteria::equalityKey(const QVariant& value, const QVariant& literal, QString* key)
+{
+    const Class kind = classOf(literal);
+    const Class have = classOf(value);
+    if (have == Class::Null || kind == Class::Null)
+        return Keying::Never;   // Null compared with anything is Null
+    if (have != kind)
+        return Keying::Unknown;
+    if (kind == Class::Number) {
+        const double d = numberOf(value);
+        *key = QStringLiteral("n") + QString::number(d == 0 ? 0.0 : d, 'g', 17);
+        return Keying::Keyed;
+    }
+    if (kind == Class::Text && value.typeId() == QMetaType::QString) {
+        // Texts of printable ASCII are equal for the collation exactly when their lower-case
+        // letters are.
+        const QString text = value.toString();
+        QString lower(text.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < 0x20 || c >= 0x7F)
+                return Keying::Unknown;
+            lower[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        }
+        *key = QLatin1Char('t') + lower;
+        return Keying::Keyed;
+    }
+    return Keying::Unknown;
 }
 
 Criteria::Criteria() = default;

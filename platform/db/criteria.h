@@ -14,6 +14,7 @@
 // Operands are fields, literals and parenthesised expressions; arithmetic, '&' and functions are
 // not part of this syntax (3077).
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -27,13 +28,27 @@ public:
     static Criteria parse(const QString& text);
 
     // Gives the value of a named field (the name as written, brackets removed, possibly
-    // "Table.Column"); std::nullopt when the record set has no such field.
-    using FieldLookup = std::function<std::optional<QVariant>(const QString& name)>;
+    // "Table.Column"), which must stay put while matches() runs; null when the record set has no
+    // such field. A name is always the same QString object of the criteria: its address may
+    // serve as a key.
+    using FieldLookup = std::function<const QVariant*(const QString& name)>;
 
     // True when the row matches. Throws DbError(3070) for a field the row does not have, and
     // DbError(3464) when a value that is not a condition (a text that is no number) is used as one.
     // A default-constructed Criteria matches nothing.
     bool matches(const FieldLookup& field) const;
+
+    // For criteria made only of comparisons Field = Literal joined by And (or one of them): the
+    // fields and their literals, in order. False for any other criteria.
+    bool equalities(QStringList* fields, QVariantList* literals) const;
+
+    // How a field's value stands to a literal it is compared with for equality, so that the rows
+    // that can match are found without evaluating every row: Never when the comparison cannot be
+    // true (a Null value), Keyed when it is true exactly when the value's *key equals the
+    // literal's (a value of the literal's own kind: numbers, or texts of printable ASCII), and
+    // Unknown for any other value, whose row must be evaluated.
+    enum class Keying { Never, Keyed, Unknown };
+    static Keying equalityKey(const QVariant& value, const QVariant& literal, QString* key);
 
     Criteria();
     ~Criteria();

@@ -138,6 +138,7 @@ struct Recordset::Impl {
 
     void markDeleted(int p)
     {
+        ++rowsVersion;
         rows[p].deleted = true;
         --live;
         deletedAt.insert(std::lower_bound(deletedAt.begin(), deletedAt.end(), p) - deletedAt.begin(), p);
@@ -145,6 +146,7 @@ struct Recordset::Impl {
 
     void clearRows()
     {
+        ++rowsVersion;
         rows.clear();
         live = 0;
         deletedAt.clear();
@@ -312,6 +314,7 @@ struct Recordset::Impl {
         const int n = st.columnCount();
         while ((maxRows < 0 || rows.size() < maxRows) && st.step())
             rows << readRow(st, n);
+        ++rowsVersion;
         live = int(rows.size());
         pos = 0;
         mode = EditMode::None;
@@ -392,25 +395,129 @@ struct Recordset::Impl {
         return p;
     }
 
+    // The rows whose values of some fields can equal literals of some kinds, by key (see
+    // Criteria::equalityKey), made by a find over many rows and kept until the rows change.
+    struct FindIndex {
+        QString shape;                  // the fields and the kinds of their literals
+        quint64 version = 0;
+        bool usable = false;            // no row holds a value only an evaluation can judge
+        QHash<QString, std::vector<int>> positions;   // ascending
+    };
+    std::vector<FindIndex> findIndexes;
+    quint64 rowsVersion = 0;
+    static constexpr int kFindIndexFrom = 64;   // fewer rows are simply evaluated
+
+    // The rows that can match criteria of equalities only, when an index can tell: *candidates
+    // then holds them in ascending order. False when the rows must all be evaluated.
+    bool findCandidates(const Criteria& c, const std::vector<int>** candidates)
+    {
+        QStringList names;
+        QVariantList literals;
+        if (rows.size() < kFindIndexFrom || !c.equalities(&names, &literals))
+            return false;
+        std::vector<int> columns;
+        QString shape;
+        QString wanted;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const int column = indexOf(names.at(i));
+            QString part;
+            if (column < 0 || Criteria::equalityKey(literals.at(i), literals.at(i), &part) != Criteria::Keying::Keyed)
+                return false;   // an unknown field fails as the evaluation reports it
+            columns.push_back(column);
+            shape += QString::number(column) + part.left(1) + QLatin1Char(' ');
+            wanted += part + QChar(0x1F);
+        }
+        auto index = std::find_if(findIndexes.begin(), findIndexes.end(), [&](const FindIndex& f) { return f.shape == shape; });
+        if (index == findIndexes.end()) {
+            if (findIndexes.size() >= 4)
+                findIndexes.erase(findIndexes.begin());
+            findIndexes.push_back(FindIndex{shape, rowsVersion - 1, false, {}});
+            index = findIndexes.end() - 1;
+        }
+        if (index->version != rowsVersion) {
+            index->version = rowsVersion;
+            index->positions.clear();
+            index->usable = true;
+            for (int p = 0; p < rows.size() && index->usable; ++p) {
+                const Row& r = rows.at(p);
+                if (r.deleted)
+                    continue;
+                QString key;
+                bool never = false;
+                for (size_t i = 0; i < columns.size(); ++i) {
+                    QString part;
+                    const Criteria::Keying k = Criteria::equalityKey(r.values.at(columns[i]), literals.at(qsizetype(i)), &part);
+                    if (k == Criteria::Keying::Unknown) {
+                        index->usable = false;
+                        break;
+                    }
+                    never = never || k == Criteria::Keying::Never;
+                    key += part + QChar(0x1F);
+                }
+                if (index->usable && !never)
+                    index->positions[key].push_back(p);
+            }
+            if (!index->usable)
+                index->positions.clear();
+        }
+        if (!index->usable)
+            return false;
+        static const std::vector<int> none;
+        const auto found = index->positions.constFind(wanted);
+        *candidates = found == index->positions.cend() ? &none : &found.value();
+        return true;
+    }
+
     void find(const QString& criteria, int start, int step)
     {
         check();
         const Criteria c = Criteria::parse(criteria);
-        for (int p = start; p >= 0 && p < rows.size(); p += step) {
+        // The fields the criteria name, found once by the criteria's own name objects.
+        std::vector<std::pair<const QString*, int>> named;
+        const Row* row = nullptr;
+        const Criteria::FieldLookup lookup = [&](const QString& name) -> const QVariant* {
+            int i = -2;
+            for (const auto& [known, index] : named) {
+                if (known == &name) {
+                    i = index;
+                    break;
+                }
+            }
+            if (i == -2) {
+                i = indexOf(name);
+                named.emplace_back(&name, i);
+            }
+            return i < 0 ? nullptr : &row->values.at(i);
+        };
+        const auto tryRow = [&](int p) {
             const Row& r = rows.at(p);
             if (r.deleted)
-                continue;
-            const auto lookup = [&](const QString& name) -> std::optional<QVariant> {
-                const int i = indexOf(name);
-                if (i < 0)
-                    return std::nullopt;
-                return r.values.at(i);
-            };
-            if (c.matches(lookup)) {
-                noMatch = false;
-                moveTo(p);
-                return;
+                return false;
+            row = &r;
+            if (!c.matches(lookup))
+                return false;
+            noMatch = false;
+            moveTo(p);
+            return true;
+        };
+        const std::vector<int>* candidates = nullptr;
+        if (findCandidates(c, &candidates)) {
+            // Only the rows the index names can match; each is still evaluated.
+            if (step > 0) {
+                for (auto it = std::lower_bound(candidates->begin(), candidates->end(), start); it != candidates->end(); ++it)
+                    if (tryRow(*it))
+                        return;
+            } else {
+                for (auto it = std::upper_bound(candidates->begin(), candidates->end(), start); it != candidates->begin();)
+                    if (tryRow(*--it))
+                        return;
             }
+            noMatch = true;
+            return;
+        }
+        for (int p = start; p >= 0 && p < rows.size(); p += step) {
+            if (tryRow(p))
+                return;
         }
         noMatch = true;
     }
@@ -495,6 +602,7 @@ struct Recordset::Impl {
         // What the file holds now: automatic numbers, defaults, the engine's own conversions.
         reread(row);
         const bool added = mode == EditMode::Add;
+        ++rowsVersion;
         if (added) {
             const bool atEnd = pos >= rows.size();
             rows << row;

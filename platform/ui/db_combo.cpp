@@ -18,6 +18,14 @@ DBCombo::DBCombo(QWidget* parent) : QComboBox(parent)
         if (!quiet_)
             emit changed();
     });
+    QAbstractItemModel* rows = model();
+    const auto forget = [this] { indexed_ = false; };
+    connect(rows, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(rows, &QAbstractItemModel::rowsMoved, this, forget);
+    connect(rows, &QAbstractItemModel::dataChanged, this, forget);
+    connect(rows, &QAbstractItemModel::modelReset, this, forget);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, forget);
     // QComboBox also reports a row as activated when the typed text equals it and the edit loses
     // the focus; only a choice in the open list is a pick.
     connect(this, &QComboBox::activated, this, [this] {
@@ -59,6 +67,22 @@ QString DBCombo::boundValue(int row) const
     return itemData(row).toString();
 }
 
+void DBCombo::index() const
+{
+    if (indexed_)
+        return;
+    rowOfText_.clear();
+    rowOfBound_.clear();
+    const int rows = count();
+    rowOfText_.reserve(rows);
+    rowOfBound_.reserve(rows);
+    for (int row = rows - 1; row >= 0; --row) {   // the first row of a key is the one kept
+        rowOfText_.insert(itemText(row).toCaseFolded(), row);
+        rowOfBound_.insert(boundValue(row).toCaseFolded(), row);
+    }
+    indexed_ = true;
+}
+
 QString DBCombo::BoundText() const
 {
     const QString text = Text();
@@ -67,19 +91,16 @@ QString DBCombo::BoundText() const
     const int current = currentIndex();
     if (current >= 0 && itemText(current).compare(text, Qt::CaseInsensitive) == 0)
         return boundValue(current);
-    for (int row = 0; row < count(); ++row)
-        if (itemText(row).compare(text, Qt::CaseInsensitive) == 0)
-            return boundValue(row);
-    return QString();
+    index();
+    const int row = rowOfText_.value(text.toCaseFolded(), -1);
+    return row >= 0 ? boundValue(row) : QString();
 }
 
 void DBCombo::setBoundText(const QString& value)
 {
     const QString before = Text();
-    int found = -1;
-    for (int row = 0; row < count() && found < 0; ++row)
-        if (boundValue(row).compare(value, Qt::CaseInsensitive) == 0)
-            found = row;
+    index();
+    const int found = rowOfBound_.value(value.toCaseFolded(), -1);
     quiet_ = true;
     setCurrentIndex(found);
     lineEdit()->setText(found >= 0 ? itemText(found) : QString());

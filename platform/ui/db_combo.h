@@ -15,6 +15,7 @@
 // The list fills itself again on every Refresh (or UpdateControls) of its data control; the text
 // stays as it was.
 #include <QComboBox>
+#include <QHash>
 #include <QPointer>
 
 namespace ui {
@@ -59,7 +60,14 @@ protected:
 
 private:
     void setTextQuietly(const QString& text);
+    // The first row of each list text and of each bound value (case folded), made when first
+    // asked for and forgotten when the list changes: a list of thousands is not read row by row
+    // for every lookup.
+    void index() const;
 
+    mutable bool indexed_ = false;
+    mutable QHash<QString, int> rowOfText_;
+    mutable QHash<QString, int> rowOfBound_;
     QPointer<DataControl> source_;
     QMetaObject::Connection sourceConnection_;
     QString listField_;

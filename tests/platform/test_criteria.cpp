@@ -15,13 +15,13 @@ using Row = QVariantMap;
 // Field lookup over a row: the qualified name first, then the bare column name.
 Criteria::FieldLookup lookupIn(const Row& row)
 {
-    return [row](const QString& name) -> std::optional<QVariant> {
+    return [row](const QString& name) -> const QVariant* {
         for (const QString& key : {name, name.section(QLatin1Char('.'), -1)}) {
             for (auto it = row.cbegin(); it != row.cend(); ++it)
                 if (it.key().compare(key, Qt::CaseInsensitive) == 0)
-                    return it.value();
+                    return &it.value();
         }
-        return std::nullopt;
+        return nullptr;
     };
 }
 

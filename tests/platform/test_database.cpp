@@ -2,6 +2,7 @@
 // dates, table definitions, repair and durability.
 #include "platform/basic/basic.h"
 #include "platform/db/connection.h"
+#include "platform/db/criteria.h"
 #include "platform/db/database.h"
 #include "support/support.h"
 
@@ -71,6 +72,8 @@ private slots:
     void addEditUpdateCancelRemove();
     void countsAndPositionsFollowDeletesAndAddsDuringAWalk();
     void queriesDifferingInTheirNumbersReadTheirOwnRows();
+    void findsOverManyRowsFindWhatEveryRowEvaluatedFinds_data();
+    void findsOverManyRowsFindWhatEveryRowEvaluatedFinds();
     void numbersComparedWithBecomeParameters_data();
     void numbersComparedWithBecomeParameters();
     void requerySeesEveryChangeOfTheFile();
@@ -431,6 +434,92 @@ void TestDatabase::countsAndPositionsFollowDeletesAndAddsDuringAWalk()
 
 // Queries that differ only in their numbers share a translation; each still reads its own rows,
 // and numbers inside texts, names and decimals stay as written.
+void TestDatabase::findsOverManyRowsFindWhatEveryRowEvaluatedFinds_data()
+{
+    QTest::addColumn<QString>("criteria");
+    QTest::newRow("a tax id in either case") << "[Provee] = 'a3k'";
+    QTest::newRow("two equalities") << "[Enc] = 3 And [Tipo] = '1'";
+    QTest::newRow("the literal first, a decimal") << "1.5 = [Monto]";
+    QTest::newRow("a number as text against numbers") << "[Enc] = '3'";
+    QTest::newRow("a number against texts") << "[Tipo] = 2";
+    QTest::newRow("a literal outside ASCII") << "[Serie] = 'ñ7'";
+    QTest::newRow("values outside ASCII") << "[Serie] = 's3'";
+    QTest::newRow("a date against a number") << "[Fecha] = 37101";
+    QTest::newRow("no row") << "[Provee] = 'zzz'";
+    QTest::newRow("not an equality") << "[Provee] Is Null Or [Monto] > 3";
+}
+
+// Finds over enough rows to be answered by a lookup of the rows whose values can match find the
+// rows, and in the order, that evaluating every row finds, also after rows are deleted and added.
+void TestDatabase::findsOverManyRowsFindWhatEveryRowEvaluatedFinds()
+{
+    QFETCH(QString, criteria);
+    support::TestDatabase t;
+    t.exec(QStringLiteral(R"(
+        WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 300)
+        INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Monto)
+        SELECT k % 7, CASE WHEN k % 50 = 0 THEN NULL WHEN k % 2 = 0 THEN 'A' || (k % 31) || 'K' ELSE 'a' || (k % 31) || 'k' END,
+               CASE WHEN k % 60 = 0 THEN '2' ELSE CAST(k % 3 AS TEXT) END,
+               CASE WHEN k % 41 = 0 THEN 'Ñ7' WHEN k % 41 = 1 THEN 'ñ7' ELSE 's' || (k % 5) END, CAST(k AS TEXT),
+               37100 + k % 5, (k % 4) * 1.5 FROM n;
+    )"));
+    Database d = Database::open(t.path(), kConnect);
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT * FROM Planilla_Det ORDER BY Secuencia"), RecordsetType::Dynaset);
+    const db::Criteria c = db::Criteria::parse(criteria);
+    const auto expected = [&] {
+        QStringList docs;
+        for (const int mark : rs.bookmarks()) {
+            QVariantList keep;
+            keep.reserve(16);   // the values stay put while the row is evaluated
+            const auto lookup = [&](const QString& name) -> const QVariant* {
+                const int i = rs.fieldIndex(name);
+                if (i < 0)
+                    return nullptr;
+                keep << rs.fieldOf(mark, i);
+                return &keep.last();
+            };
+            if (c.matches(lookup))
+                docs << rs.fieldOf(mark, rs.fieldIndex(QStringLiteral("NoDoc"))).toString();
+        }
+        return docs;
+    };
+    const auto forward = [&] {
+        QStringList docs;
+        for (rs.findFirst(criteria); !rs.noMatch(); rs.findNext(criteria))
+            docs << rs.field(QStringLiteral("NoDoc")).toString();
+        return docs;
+    };
+    const auto backward = [&] {
+        QStringList docs;
+        for (rs.findLast(criteria); !rs.noMatch(); rs.findPrevious(criteria))
+            docs.prepend(rs.field(QStringLiteral("NoDoc")).toString());
+        return docs;
+    };
+    QStringList want = expected();
+    QCOMPARE(forward(), want);
+    QCOMPARE(backward(), want);
+    if (!want.isEmpty()) {
+        // The first match deleted, a row added that matches as the last did.
+        rs.findFirst(criteria);
+        rs.remove();
+        rs.findLast(criteria);
+        QVariantList values;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            values << rs.field(i);
+        rs.addNew();
+        for (int i = 0; i < rs.fieldCount(); ++i) {
+            const QString name = rs.fieldInfo(i).name;
+            if (name != QLatin1String("Secuencia"))
+                rs.setField(name, name == QLatin1String("NoDoc") ? QVariant(QStringLiteral("nuevo")) : values.at(i));
+        }
+        rs.update();
+        want = expected();
+        QVERIFY(want.contains(QStringLiteral("nuevo")));
+        QCOMPARE(forward(), want);
+        QCOMPARE(backward(), want);
+    }
+}
+
 void TestDatabase::numbersComparedWithBecomeParameters_data()
 {
     QTest::addColumn<QString>("jet");
