@@ -18,6 +18,8 @@ private slots:
     void highlightFollowsTheRecordset();
     void doubleClickReadsTheRowClicked();
     void captionLeavesTheToolTip();
+    void numbersStandRight_data();
+    void numbersStandRight();
 };
 
 namespace {
@@ -89,6 +91,12 @@ void TestDbGrid::highlightFollowsTheRecordset()
     g.grid->setFocus();
     QTest::keyClick(g.grid, Qt::Key_Down);
     QCOMPARE(g.current(), QStringLiteral("3"));
+    QCOMPARE(g.highlighted(), 2);
+    // The user takes the highlight off the row (Ctrl+Space); a lookup of the record the set
+    // still stands on highlights its row again.
+    QTest::keyClick(g.grid, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(g.highlighted(), -1);
+    g.dt->Recordset().findFirst(QStringLiteral("[Nit] = '3'"));
     QCOMPARE(g.highlighted(), 2);
 
     // A deleted record leaves the grid.
@@ -226,6 +234,45 @@ void TestDbGrid::widthSetAfterAddColumnHolds()
 
     grid->clearColumns();
     QCOMPARE(grid->columnCount(), 0);
+}
+
+void TestDbGrid::numbersStandRight_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("right");
+    QTest::newRow("text") << 0 << false;
+    QTest::newRow("whole number field") << 1 << true;
+    QTest::newRow("amount") << 2 << true;
+    QTest::newRow("date") << 3 << false;
+    QTest::newRow("whole number past 32 bits") << 4 << true;
+    QTest::newRow("formatted amount") << 5 << true;
+}
+
+void TestDbGrid::numbersStandRight()
+{
+    QFETCH(int, column);
+    QFETCH(bool, right);
+    support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Planilla_Det (Enc, Provee, Monto, Fecha) VALUES (7, '19', 1234.5, 37073)"));
+    ui::Form form;
+    auto* dt = new ui::DataControl(&form);
+    auto* grid = new ui::DBGrid(&form);
+    grid->addColumn(QStringLiteral("Nit"), QStringLiteral("Provee"));
+    grid->addColumn(QStringLiteral("Planilla"), QStringLiteral("Enc"));
+    grid->addColumn(QStringLiteral("Monto"), QStringLiteral("Monto"));
+    grid->addColumn(QStringLiteral("Fecha"), QStringLiteral("Fecha"));
+    grid->addColumn(QStringLiteral("Grande"), QStringLiteral("Grande"));
+    grid->addColumn(QStringLiteral("Monto"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
+    grid->setDataSource(dt);
+    dt->setDatabaseName(t.path());
+    dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
+    dt->setRecordSource(QStringLiteral("SELECT Provee, Enc, Monto, Fecha, Enc * 1000000000 AS Grande FROM Planilla_Det"));
+    dt->Refresh();
+    QCOMPARE(grid->rowCount(), 1);
+
+    const QVariant alignment = grid->model()->data(grid->model()->index(0, column), Qt::TextAlignmentRole);
+    const bool standsRight = alignment.isValid() && (alignment.toInt() & Qt::AlignRight);
+    QCOMPARE(standsRight, right);
 }
 
 QTEST_MAIN(TestDbGrid)
