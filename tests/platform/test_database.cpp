@@ -54,6 +54,14 @@ void addWorksheet(const support::TestDatabase& t)
         "INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto) "
         "  VALUES (1, '19', '7', NULL, '200', 37200, 11, 50);"));
 }
+// A record set standing on a supplier that a statement deleted after the set read it.
+Recordset rowDeletedSinceRead(Database& d, const QString& nit)
+{
+    d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('%1', 'Ida')").arg(nit));
+    Recordset rs = d.openRecordset(QStringLiteral("SELECT * FROM Proveedores WHERE Nit = '%1'").arg(nit));
+    d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nit = '%1'").arg(nit));
+    return rs;
+}
 } // namespace
 
 class TestDatabase : public QObject {
@@ -697,6 +705,13 @@ void TestDatabase::errorNumbers()
         {"duplicate key", [&] { d.execute(QStringLiteral("INSERT INTO Gastos (Codigo) VALUES (1)")); }, 3022},
         {"select executed", [&] { d.execute(QStringLiteral("SELECT * FROM Gastos")); }, 3065},
         {"missing table definition", [&] { d.tableDef(QStringLiteral("Nada")); }, 3265},
+        {"edit of a row deleted since it was read", [&] {
+             Recordset rs = rowDeletedSinceRead(d, QStringLiteral("31"));
+             rs.edit();
+             rs.setField(QStringLiteral("Nombre"), QStringLiteral("Tarde"));
+             rs.update();
+         }, 3167},
+        {"delete of a row deleted since it was read", [&] { rowDeletedSinceRead(d, QStringLiteral("32")).remove(); }, 3167},
     };
     for (const Case& c : cases) {
         try {
