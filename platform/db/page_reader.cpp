@@ -89,6 +89,15 @@ private:
     qint64 pages_ = 0;
 };
 
+// Whether bytes are a whole UTF-8 text. Each text on its own: a character cut short at the end of
+// one is not made whole by the next.
+bool isUtf8(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);   // the decoder decodes only when its result is taken
+    return !utf8.hasError();
+}
+
 bool decodeRecord(const QByteArray& payload, QList<Value>* values)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(payload.constData());
@@ -107,7 +116,6 @@ bool decodeRecord(const QByteArray& payload, QList<Value>* values)
     }
     static const int kIntBytes[] = {0, 1, 2, 3, 4, 6, 8};
     quint64 body = headerSize;
-    QStringDecoder utf8(QStringDecoder::Utf8);
     for (const quint64 type : types) {
         Value v;
         quint64 size = 0;
@@ -144,11 +152,8 @@ bool decodeRecord(const QByteArray& payload, QList<Value>* values)
         } else {
             v.bytes = QByteArray(reinterpret_cast<const char*>(at), qsizetype(size));
             v.kind = type % 2 ? Value::Text : Value::Blob;
-            if (v.kind == Value::Text) {
-                (void)utf8.decode(v.bytes);
-                if (utf8.hasError())
-                    return false;
-            }
+            if (v.kind == Value::Text && !isUtf8(v.bytes))
+                return false;   // the engine is given its texts as UTF-8
         }
         body += size;
         values->append(v);

@@ -106,6 +106,8 @@ private slots:
     void pagePackedToItsLastByte();
     void overflowPageClaimedByTwoRowsGoesToOne();
     void cellPointerIntoThePageHeaderIsPassedOver();
+    void textThatIsNoUtf8IsNoRow_data();
+    void textThatIsNoUtf8IsNoRow();
 };
 
 void TestPageReader::everyPageSize_data()
@@ -209,6 +211,34 @@ void TestPageReader::cellPointerIntoThePageHeaderIsPassedOver()
     // integer, Null) and the integer, which is the high byte of the first pointer.
     patch(path, at + 1, QByteArray::fromHex("0005" "0004" "0001" "00") + bigEndian(2, 2) + pointers);
 
+    QCOMPARE(notesFromPages(path, table), expected);
+}
+
+void TestPageReader::textThatIsNoUtf8IsNoRow_data()
+{
+    QTest::addColumn<QByteArray>("garbled");
+    QTest::newRow("a byte no UTF-8 holds") << QByteArray("d\xFFs");
+    QTest::newRow("a character cut short at the end") << QByteArray("do\xC3");
+    QTest::newRow("a character's tail with no head") << QByteArray("\xA9os");
+}
+
+// Random bytes that land in a row's text make a row nobody wrote: the engine is given its texts
+// as UTF-8, and a text that is none is no row.
+void TestPageReader::textThatIsNoUtf8IsNoRow()
+{
+    QFETCH(QByteArray, garbled);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notas.db"));
+    makeNotes(path, 4096,
+              QStringLiteral("INSERT INTO notas (texto, n) VALUES ('uno', 10), ('dos', 20), ('tres', 30)"));
+    QMap<qint64, QString> expected = rowsInFile(path, QStringLiteral("notas"));
+    const Table table = tableOf(path, QStringLiteral("notas"));
+    const qint64 at = (table.root - 1) * 4096;
+    const qsizetype text = support::fileBytes(path).mid(at, 4096).indexOf("dos");
+    QVERIFY(text > 0);
+    patch(path, at + text, garbled);
+
+    expected.remove(2);
     QCOMPARE(notesFromPages(path, table), expected);
 }
 
