@@ -281,6 +281,46 @@ private slots:
         QCOMPARE(shown.count(), 0);
     }
 
+    void rowsAreKnownOnlyWhereTheBodyMadeThem_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("known");
+        QTest::newRow("rows of their own values")
+            << "<table>{{#filas}}<tr><td>{{NoDoc}}</td><td>{{Monto}}</td></tr>{{/filas}}</table>" << 2;
+        // Each row rendered alone lacks the value from outside its list: that run is nowhere.
+        QTest::newRow("rows that show a value from outside their list")
+            << "<table>{{#filas}}<tr><td>{{Lugar}}</td><td>{{NoDoc}}</td></tr>{{/filas}}</table>" << 0;
+        // Another list prints the very same rows: which run is whose cannot be told.
+        QTest::newRow("the same rows twice")
+            << "<table>{{#copia}}<tr><td>{{NoDoc}}</td></tr>{{/copia}}</table>"
+               "<table>{{#filas}}<tr><td>{{NoDoc}}</td></tr>{{/filas}}</table>" << 0;
+    }
+
+    // The rendered page says where the rows of its longest list sit only when they are exactly
+    // the text the body made there.
+    void rowsAreKnownOnlyWhereTheBodyMadeThem()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, known);
+        const QString query = QStringLiteral("SELECT Planilla_Det.NoDoc, Planilla_Det.Monto FROM Planilla_Det INNER JOIN Planilla_Enc "
+                                             "ON Planilla_Det.Enc = Planilla_Enc.[No] WHERE {seleccion} ORDER BY Planilla_Det.Secuencia\n");
+        const QString text = QStringLiteral("[formulas]\nLugar = Tolvania\n[query filas]\n") + query
+            + QStringLiteral("[query copia]\n") + query + QStringLiteral("[body]\n<html><body>") + rows
+            + QStringLiteral("</body></html>\n");
+        report::ReportControl control;
+        setUp(control);
+        control.setReportFileName(writeFile(QStringLiteral("filas.rpt"), text.toUtf8()));
+        QString cause;
+        const auto r = control.render(&cause);
+        QVERIFY2(r, qPrintable(cause));
+        QVERIFY(r->toPlainText().contains(QStringLiteral("B-2")));
+        QCOMPARE(r->rowStarts.size(), known);
+        for (int i = 0; i < known; ++i) {
+            const qsizetype end = i + 1 < known ? r->rowStarts.at(i + 1) : r->rowsEnd;
+            QVERIFY(r->html.mid(r->rowStarts.at(i), end - r->rowStarts.at(i)).startsWith(QStringLiteral("<tr><td>")));
+        }
+    }
+
     void templateWithoutQueriesNeedsNoDatabase()
     {
         report::ReportControl control;
