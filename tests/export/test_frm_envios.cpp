@@ -208,6 +208,8 @@ private slots:
     void rowWithoutSupplier();
     void failureAfterTheTemporaryFile();
     void nitThatIsNoFileName();
+    void nitsThatCanNameAFile_data();
+    void nitsThatCanNameAFile();
     void failureCausesInSpanish_data();
     void failureCausesInSpanish();
     void diskFullLeavesTheOlderFile();
@@ -609,6 +611,35 @@ void TestFrmEnvios::nitThatIsNoFileName()
     QVERIFY(QDir(fx.out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(fx.viewers.isEmpty());
     QVERIFY(f.Unload());
+}
+
+void TestFrmEnvios::nitsThatCanNameAFile_data()
+{
+    QTest::addColumn<QString>("nit");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("digits and check") << "1234567-8" << true;
+    QTest::newRow("check letter") << "123456K" << true;
+    QTest::newRow("a blank inside") << "12 34567" << true;
+    QTest::newRow("letters beyond ASCII") << "Ñ-1234" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("only blanks") << "   " << false;
+    QTest::newRow("slash") << "12/34567" << false;
+    QTest::newRow("backslash") << "12\\34567" << false;
+    QTest::newRow("drive colon") << "C:1234567" << false;
+    QTest::newRow("wildcards") << "1234*?" << false;
+    QTest::newRow("quotes and brackets") << "\"12<3>\"" << false;
+    QTest::newRow("bar") << "12|34" << false;
+    QTest::newRow("tab") << "12\t34" << false;
+    QTest::newRow("line break") << "1234\n" << false;
+    QTest::newRow("first control character") << QString(QChar(0x01)) + "1234" << false;
+    QTest::newRow("last control character") << "1234" + QString(QChar(0x1F)) << false;
+}
+
+void TestFrmEnvios::nitsThatCanNameAFile()
+{
+    QFETCH(QString, nit);
+    QFETCH(bool, fits);
+    QCOMPARE(envios::nitFitsFileName(nit), fits);
 }
 
 void TestFrmEnvios::failureCausesInSpanish_data()
