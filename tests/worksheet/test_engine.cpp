@@ -19,6 +19,8 @@ private slots:
     void series();
     void fuel_data();
     void fuel();
+    void fuelCodes_data();
+    void fuelCodes();
     void readAmount_data();
     void readAmount();
     void credit_data();
@@ -124,6 +126,28 @@ void TestWorksheetEngine::fuel()
     QCOMPARE(paid ? formatAmount(*paid) : QString(), back);
     QVERIFY(!amountPaid(100, QVariant(), rate));
     QCOMPARE(fuelRate(v, QStringLiteral("gasolina regular")), 0.0);
+}
+
+void TestWorksheetEngine::fuelCodes_data()
+{
+    QTest::addColumn<QVariant>("gasto");
+    QTest::addColumn<bool>("fuel");
+    QTest::newRow("23, the code before") << QVariant(23) << false;
+    QTest::newRow("24, the first fuel") << QVariant(24) << true;
+    QTest::newRow("27") << QVariant(27) << true;
+    QTest::newRow("31, the last fuel") << QVariant(31) << true;
+    QTest::newRow("32, the code after") << QVariant(32) << false;
+    QTest::newRow("as text with blanks") << QVariant(QStringLiteral(" 31 ")) << true;
+    QTest::newRow("as a whole double") << QVariant(24.0) << true;
+    QTest::newRow("no number") << QVariant(QStringLiteral("Diesel")) << false;
+    QTest::newRow("Null") << QVariant() << false;
+}
+
+void TestWorksheetEngine::fuelCodes()
+{
+    QFETCH(QVariant, gasto);
+    QFETCH(bool, fuel);
+    QCOMPARE(isFuelCode(gasto), fuel);
 }
 
 void TestWorksheetEngine::readAmount_data()
