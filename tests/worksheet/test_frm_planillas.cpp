@@ -255,6 +255,18 @@ void TestFrmPlanillas::seriesByTypeCode()
     Doc d {o.ws.prov1, code, serie, noDoc, QStringLiteral("15/08/2002"), QStringLiteral("1"), QStringLiteral("10.00"), {}};
     fill(o.f, d);
     QCOMPARE(o.f.txtSerie->isVisibleTo(&o.f), code == 0 || code == 11);
+    if (o.f.txtSerie->isVisibleTo(&o.f)) {
+        // The series typed in its box, then Enter: on to the document number, the series as typed.
+        ui::runHandler([&] {
+            o.f.txtSerie->setText(QString());
+            o.f.SetFocus(o.f.txtSerie);
+        });
+        QTest::keyClicks(o.f.txtSerie, serie);
+        QCOMPARE(o.f.focusWidget(), o.f.txtSerie);
+        QTest::keyClick(o.f.txtSerie, Qt::Key_Return);
+        QCOMPARE(o.f.focusWidget(), o.f.txtDoc);
+        QCOMPARE(o.f.txtSerie->text(), serie);
+    }
     save(o.f);
     d.cantidad = QStringLiteral("20.00");
     fill(o.f, d);
