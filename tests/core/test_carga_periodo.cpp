@@ -30,6 +30,10 @@ void TestCargaPeriodo::loads_data()
     QTest::newRow("decimal") << "3.5" << 2 << "01/07/2000" << "30/06/2001" << 0.090909;
     QTest::newRow("injection") << "3) OR ([No] = 4" << 2 << "01/07/2000" << "30/06/2001" << 0.090909;
     QTest::newRow("negative") << "-3" << 2 << "01/07/2000" << "30/06/2001" << 0.090909;
+    // The period number is a 16-bit whole number: the highest one loads, one past it leaves the
+    // number as it was while the dates and the coefficient still load.
+    QTest::newRow("highest number") << "32767" << 32767 << "01/07/2090" << "30/06/2091" << 0.125;
+    QTest::newRow("past the highest number") << "32768" << 2 << "01/07/2091" << "30/06/2092" << 0.5;
 }
 
 void TestCargaPeriodo::loads()
@@ -40,6 +44,8 @@ void TestCargaPeriodo::loads()
     QFETCH(QString, al);
     QFETCH(double, coeficiente);
     support::TestDatabase t;
+    t.exec(QStringLiteral("INSERT INTO Periodos (\"No\", Del, Al, Coeficiente) VALUES "
+                          "(32767, 69580, 69944, 0.125), (32768, 69945, 70310, 0.5)"));
     Biblio::gBaseDatos = t.path();
     Biblio::gPeriodo = QStringLiteral("2");
     Biblio::CargaPeriodo();
