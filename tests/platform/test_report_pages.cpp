@@ -21,16 +21,17 @@
 namespace {
 
 // A report of a table whose rows are the run: text before it, a heading row, the rows, a total
-// row in the same table, text after it.
-report::RenderedReport tableReport(const QStringList& rows, int paragraphsBefore, int paragraphsAfter)
+// row in the same table, text after it. style is added to the page's style sheet.
+report::RenderedReport tableReport(const QStringList& rows, int paragraphsBefore, int paragraphsAfter,
+                                   const QString& style = QString())
 {
     report::RenderedReport r;
     r.layout = QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                            QPageLayout::Millimeter);
     QString& html = r.html;
     html = QStringLiteral("<html><head><style>body { font-family: \"DejaVu Sans\"; font-size: 8pt; }"
-                          " th { background-color: #e0e0e0; } td.n, th.n { text-align: right; }</style></head><body>"
-                          "<h1>Planilla de prueba</h1>");
+                          " th { background-color: #e0e0e0; } td.n, th.n { text-align: right; }")
+        + style + QStringLiteral("</style></head><body><h1>Planilla de prueba</h1>");
     for (int i = 0; i < paragraphsBefore; ++i)
         html += QStringLiteral("<p>Párrafo de antes número %1.</p>").arg(i + 1);
     html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" border=\"1\">\n"
@@ -47,12 +48,17 @@ report::RenderedReport tableReport(const QStringList& rows, int paragraphsBefore
     return r;
 }
 
-// Rows of one line, or of several where a name is long or holds a line break.
-QStringList rows(int count, bool mixedHeights)
+// Rows of one line, or of several where a name is long or holds a line break. With narrow and
+// wide letters, a few names are one long word of wide letters, widest in the rows' own font; the
+// others end in a longer word of narrow letters, which a font whose letters all take one width
+// would measure wider.
+QStringList rows(int count, bool mixedHeights, bool narrowAndWide = false)
 {
     QStringList out;
     for (int i = 0; i < count; ++i) {
         QString name = QStringLiteral("Proveedor número %1, S.A.").arg(i);
+        if (narrowAndWide)
+            name = i % 50 == 7 ? QStringLiteral("W").repeated(30) : name + QLatin1Char(' ') + QStringLiteral("i").repeated(40);
         if (mixedHeights && i % 5 == 0)
             name += QStringLiteral(" y compañía de transportes y servicios generales").repeated(1 + i % 3);
         if (mixedHeights && i % 13 == 0)
@@ -110,12 +116,15 @@ private slots:
         QTest::addColumn<int>("before");
         QTest::addColumn<int>("after");
         QTest::addColumn<int>("pagesPerPiece");
-        QTest::newRow("rows of one line") << 400 << false << 0 << 0 << 3;
-        QTest::newRow("rows of several lines") << 300 << true << 0 << 0 << 2;
-        QTest::newRow("a page of text before the table") << 200 << true << 70 << 0 << 1;
-        QTest::newRow("the table starts low on its page") << 200 << false << 55 << 0 << 2;
-        QTest::newRow("the table starts at the foot") << 200 << false << 62 << 0 << 2;
-        QTest::newRow("pages of text after the table") << 250 << true << 5 << 150 << 4;
+        QTest::addColumn<bool>("monoHeading");   // the heading in a font of one width, rows of narrow and wide letters
+        QTest::newRow("rows of one line") << 400 << false << 0 << 0 << 3 << false;
+        QTest::newRow("rows of several lines") << 300 << true << 0 << 0 << 2 << false;
+        QTest::newRow("a page of text before the table") << 200 << true << 70 << 0 << 1 << false;
+        QTest::newRow("the table starts low on its page") << 200 << false << 55 << 0 << 2 << false;
+        QTest::newRow("the table starts at the foot") << 200 << false << 62 << 0 << 2 << false;
+        QTest::newRow("pages of text after the table") << 250 << true << 5 << 150 << 4 << false;
+        // The widest cells are found by the rows' font, not by the heading's.
+        QTest::newRow("a heading in another font than the rows") << 300 << false << 0 << 0 << 3 << true;
     }
 
     void piecesBreakAsOneDocument()
@@ -125,7 +134,9 @@ private slots:
         QFETCH(int, before);
         QFETCH(int, after);
         QFETCH(int, pagesPerPiece);
-        const report::RenderedReport r = tableReport(rows(count, mixed), before, after);
+        QFETCH(bool, monoHeading);
+        const QString style = monoHeading ? QStringLiteral(" th { font-family: \"DejaVu Sans Mono\"; }") : QString();
+        const report::RenderedReport r = tableReport(rows(count, mixed, monoHeading), before, after, style);
         report::PagingOptions whole;
         whole.piecesFromRows = count + 1;
         report::PagingOptions pieces;
