@@ -24,6 +24,15 @@ private slots:
 
 namespace {
 
+// Points a data control at the test database and reads the record source.
+void bindTo(ui::DataControl* dt, const support::TestDatabase& t, const QString& source)
+{
+    dt->setDatabaseName(t.path());
+    dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
+    dt->setRecordSource(source);
+    dt->Refresh();
+}
+
 // A grid of five suppliers on its data control, in a shown form.
 struct FiveRows {
     support::TestDatabase t;
@@ -38,10 +47,7 @@ struct FiveRows {
         layout->addWidget(grid);
         grid->addColumn(QStringLiteral("Nit"), QStringLiteral("Nit"));
         grid->setDataSource(dt);
-        dt->setDatabaseName(t.path());
-        dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
-        dt->setRecordSource(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit"));
-        dt->Refresh();
+        bindTo(dt, t, QStringLiteral("SELECT * FROM Proveedores ORDER BY Nit"));
     }
     QString current() const { return dt->Recordset().field(QStringLiteral("Nit")).toString(); }
     // The highlight once the program is idle again.
@@ -160,10 +166,7 @@ void TestDbGrid::rowsColumnsAndCurrentRecord()
     grid->addColumn(QStringLiteral("Nombre"), QStringLiteral("Nombre"));
     grid->setCaption(QStringLiteral("LISTADO DE PROVEEDORES"));
     grid->setDataSource(dt);
-    dt->setDatabaseName(t.path());
-    dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
-    dt->setRecordSource(QStringLiteral("SELECT * FROM Proveedores ORDER BY Nombre"));
-    dt->Refresh();
+    bindTo(dt, t, QStringLiteral("SELECT * FROM Proveedores ORDER BY Nombre"));
 
     QCOMPARE(grid->rowCount(), 3);
     QCOMPARE(grid->columnCount(), 2);
@@ -195,10 +198,7 @@ void TestDbGrid::rowsColumnsAndCurrentRecord()
     auto* dt2 = new ui::DataControl(&form);
     auto* grid2 = new ui::DBGrid(&form);
     grid2->setDataSource(dt2);
-    dt2->setDatabaseName(t.path());
-    dt2->setConnect(QStringLiteral(";PWD=MIRVOSK"));
-    dt2->setRecordSource(QStringLiteral("SELECT Enc, Monto, Fecha FROM Planilla_Det"));
-    dt2->Refresh();
+    bindTo(dt2, t, QStringLiteral("SELECT Enc, Monto, Fecha FROM Planilla_Det"));
     QCOMPARE(grid2->columnCount(), 3);
     QCOMPARE(grid2->text(0, 2), QStringLiteral("01/07/2001"));
     grid2->addColumn(QStringLiteral("Monto"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
@@ -224,10 +224,7 @@ void TestDbGrid::widthSetAfterAddColumnHolds()
     grid->setColumnWidth(0, 123);
     QCOMPARE(grid->columnWidth(0), 123);
 
-    dt->setDatabaseName(t.path());
-    dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
-    dt->setRecordSource(QStringLiteral("SELECT * FROM Proveedores"));
-    dt->Refresh();
+    bindTo(dt, t, QStringLiteral("SELECT * FROM Proveedores"));
     dt->Refresh();
     QCOMPARE(grid->rowCount(), 1);
     QCOMPARE(grid->columnWidth(0), 123);
@@ -264,10 +261,7 @@ void TestDbGrid::numbersStandRight()
     grid->addColumn(QStringLiteral("Grande"), QStringLiteral("Grande"));
     grid->addColumn(QStringLiteral("Monto"), QStringLiteral("Monto"), QStringLiteral("###,###,##0.00"));
     grid->setDataSource(dt);
-    dt->setDatabaseName(t.path());
-    dt->setConnect(QStringLiteral(";PWD=MIRVOSK"));
-    dt->setRecordSource(QStringLiteral("SELECT Provee, Enc, Monto, Fecha, Enc * 1000000000 AS Grande FROM Planilla_Det"));
-    dt->Refresh();
+    bindTo(dt, t, QStringLiteral("SELECT Provee, Enc, Monto, Fecha, Enc * 1000000000 AS Grande FROM Planilla_Det"));
     QCOMPARE(grid->rowCount(), 1);
 
     const QVariant alignment = grid->model()->data(grid->model()->index(0, column), Qt::TextAlignmentRole);

@@ -45,6 +45,16 @@ void makeNotes(const QString& path, int pageSize, const QString& rowsSql)
                   .arg(rowsSql));
 }
 
+// A file of notes in a folder of its own.
+struct NotesFile {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notas.db"));
+    NotesFile(int pageSize, const QString& rowsSql) { makeNotes(path, pageSize, rowsSql); }
+};
+
+// Three short notes: one leaf page holds them.
+const QString kThreeNotes = QStringLiteral("INSERT INTO notas (texto, n) VALUES ('uno', 10), ('dos', 20), ('tres', 30)");
+
 // A table of the file with the notes' columns.
 Table tableOf(const QString& path, const QString& name)
 {
@@ -129,11 +139,9 @@ void TestPageReader::everyPageSize()
 {
     QFETCH(int, pageSize);
     QFETCH(int, headerSays);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notas.db"));
-    makeNotes(path, pageSize,
-              QStringLiteral("WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 300) "
-                             "INSERT INTO notas (texto, n) SELECT 'nota número ' || x, x * 3 FROM i"));
+    const NotesFile file(pageSize, QStringLiteral("WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 300) "
+                                                  "INSERT INTO notas (texto, n) SELECT 'nota número ' || x, x * 3 FROM i"));
+    const QString& path = file.path;
     run(path, QStringLiteral("CREATE TABLE cartas (id INTEGER PRIMARY KEY, texto TEXT, n INTEGER);"
                              "INSERT INTO cartas (texto, n) VALUES (replace(hex(zeroblob(5000)), '0', 'larga '), 7)"));
     const QMap<qint64, QString> notes = rowsInFile(path, QStringLiteral("notas"));
@@ -157,11 +165,9 @@ void TestPageReader::everyPageSize()
 // where the pointers to the cells end.
 void TestPageReader::pagePackedToItsLastByte()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notas.db"));
-    makeNotes(path, 512,
-              QStringLiteral("WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 56) "
-                             "INSERT INTO notas (id, n) SELECT x, x + 1 FROM i"));
+    const NotesFile file(512, QStringLiteral("WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 56) "
+                                             "INSERT INTO notas (id, n) SELECT x, x + 1 FROM i"));
+    const QString& path = file.path;
     QCOMPARE(pageKinds(path), QStringLiteral("leaf|56|0"));
     const QMap<qint64, QString> expected = rowsInFile(path, QStringLiteral("notas"));
     QCOMPARE(notesFromPages(path, tableOf(path, QStringLiteral("notas"))), expected);
@@ -172,11 +178,9 @@ void TestPageReader::pagePackedToItsLastByte()
 // rather than read with the other one's text.
 void TestPageReader::overflowPageClaimedByTwoRowsGoesToOne()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notas.db"));
-    makeNotes(path, 4096,
-              QStringLiteral("INSERT INTO notas (id, texto, n) VALUES (1, replace(hex(zeroblob(3000)), '0', 'a'), 5);"
-                             "INSERT INTO notas (id, texto, n) VALUES (2, replace(hex(zeroblob(3000)), '0', 'b'), 5)"));
+    const NotesFile file(4096, QStringLiteral("INSERT INTO notas (id, texto, n) VALUES (1, replace(hex(zeroblob(3000)), '0', 'a'), 5);"
+                                              "INSERT INTO notas (id, texto, n) VALUES (2, replace(hex(zeroblob(3000)), '0', 'b'), 5)"));
+    const QString& path = file.path;
     QMap<qint64, QString> expected = rowsInFile(path, QStringLiteral("notas"));
     const Table table = tableOf(path, QStringLiteral("notas"));
     const qint64 firstsPages = support::plainQuery(path, QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'notas' "
@@ -197,10 +201,8 @@ void TestPageReader::overflowPageClaimedByTwoRowsGoesToOne()
 // too) read as a row numbered 0 of three values. What is not past the pointers is no row.
 void TestPageReader::cellPointerIntoThePageHeaderIsPassedOver()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notas.db"));
-    makeNotes(path, 4096,
-              QStringLiteral("INSERT INTO notas (texto, n) VALUES ('uno', 10), ('dos', 20), ('tres', 30)"));
+    const NotesFile file(4096, kThreeNotes);
+    const QString& path = file.path;
     const QMap<qint64, QString> expected = rowsInFile(path, QStringLiteral("notas"));
     const Table table = tableOf(path, QStringLiteral("notas"));
     QVERIFY(pageKinds(path).startsWith(QStringLiteral("leaf|3|")));
@@ -227,10 +229,8 @@ void TestPageReader::textThatIsNoUtf8IsNoRow_data()
 void TestPageReader::textThatIsNoUtf8IsNoRow()
 {
     QFETCH(QByteArray, garbled);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notas.db"));
-    makeNotes(path, 4096,
-              QStringLiteral("INSERT INTO notas (texto, n) VALUES ('uno', 10), ('dos', 20), ('tres', 30)"));
+    const NotesFile file(4096, kThreeNotes);
+    const QString& path = file.path;
     QMap<qint64, QString> expected = rowsInFile(path, QStringLiteral("notas"));
     const Table table = tableOf(path, QStringLiteral("notas"));
     const qint64 at = (table.root - 1) * 4096;
