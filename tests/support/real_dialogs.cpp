@@ -60,7 +60,13 @@ void RealDialogs::poll()
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || modal == handled_)
         return;
+    // A user answers a box once it is in front and has the focus: on a busy machine the box can
+    // be visible a while before its activation arrives (a second at the most).
+    if (QApplication::activeWindow() != modal->window() && ++waited_ < 200)
+        return;
+    waited_ = 0;
     const QString before = lastFocus_ ? lastFocus_->objectName() : QString();
+    lastFocus_ = nullptr;
     if (whileOpen_) {
         const auto action = std::move(whileOpen_);
         whileOpen_ = nullptr;

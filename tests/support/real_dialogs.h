@@ -49,7 +49,8 @@ private:
 
     QTimer timer_;
     QPointer<QWidget> handled_;
-    QWidget* lastFocus_ = nullptr;
+    QPointer<QWidget> lastFocus_;
+    int waited_ = 0;                 // polls since the open box showed without the activation
     QList<int> msgAnswers_;
     QStringList inputAnswers_;
     std::function<void()> whileOpen_;
