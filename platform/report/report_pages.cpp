@@ -153,9 +153,59 @@ QTextTable* topLevelTable(QTextDocument& doc, int index)
     return nullptr;
 }
 
+// Every table of the document, those inside other tables' cells included, in document order.
+void collectTables(QTextFrame* frame, std::vector<QTextTable*>& out)
+{
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child))
+            out.push_back(table);
+        collectTables(child, out);
+    }
+}
+
 QRectF cellRect(QTextDocument& doc, QTextTable* table, int row, int column)
 {
     return doc.documentLayout()->blockBoundingRect(table->cellAt(row, column).firstCursorPosition().block());
+}
+
+// Gives the table that opens at `table` in html fixed column widths, as a table format's width
+// constraints would: width="…" on each cell of its first row (the document reads them as it is
+// built, so nothing changes the table once laid out). False when that row has not one cell per
+// width, or a cell of it names a width of its own.
+bool setColumnWidths(QString& html, qsizetype table, const std::vector<qreal>& widths)
+{
+    const qsizetype row = html.indexOf(QLatin1String("<tr"), table, Qt::CaseInsensitive);
+    if (row < 0)
+        return false;
+    qsizetype rowEnd = html.indexOf(QLatin1String("</tr"), row, Qt::CaseInsensitive);
+    qsizetype at = row + 3;
+    size_t cell = 0;
+    while (true) {
+        qsizetype open = -1;
+        for (qsizetype i = html.indexOf(QLatin1Char('<'), at); i >= 0 && (rowEnd < 0 || i < rowEnd);
+             i = html.indexOf(QLatin1Char('<'), i + 1)) {
+            const QStringView name = QStringView(html).mid(i + 1, 2);
+            if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
+                 || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
+                && i + 3 < html.size() && (html.at(i + 3) == QLatin1Char('>') || html.at(i + 3).isSpace())) {
+                open = i;
+                break;
+            }
+        }
+        if (open < 0)
+            break;
+        const qsizetype close = html.indexOf(QLatin1Char('>'), open);
+        if (close < 0 || cell >= widths.size()
+            || QStringView(html).mid(open, close - open).contains(QLatin1String("width"), Qt::CaseInsensitive)
+            || QStringView(html).mid(open, close - open).contains(QLatin1String("colspan"), Qt::CaseInsensitive))
+            return false;
+        const QString attribute = QStringLiteral(" width=\"%1\"").arg(QString::number(widths[cell++], 'g', 17));
+        html.insert(open + 3, attribute);
+        at = close + attribute.size();
+        if (rowEnd >= 0)
+            rowEnd += attribute.size();
+    }
+    return cell == widths.size();
 }
 
 QString blockText(const QTextBlock& block)
@@ -188,20 +238,19 @@ struct ReportPages::Impl {
     int headingRows = 0;              // of the table the pieces share
     std::vector<bool> continues;      // per document: it begins with the table continued
 
-    // A document of the html laid out for the page. prepare, when given, changes it before it
-    // is laid out.
-    std::unique_ptr<QTextDocument> makeDocument(const QString& html,
-                                                const std::function<bool(QTextDocument&)>& prepare = {})
+    // A document of the html laid out for the page. The layout exists (on this device, for this
+    // page) before the text comes in, so that the text is laid out once, as it is inserted: a
+    // layout made afterwards lays the text out once for the screen first, and the layout a page
+    // size starts on a full document goes by growing steps and lays a table out again at each.
+    std::unique_ptr<QTextDocument> makeDocument(const QString& html)
     {
         auto doc = std::make_unique<QTextDocument>();
-        doc->setHtml(html);
-        if (prepare && !prepare(*doc))
-            return nullptr;
-        // Page and device before the layout exists, then one layout of the whole text: the
-        // layout a page size starts goes by growing steps and lays a table out again at each.
-        doc->setPageSize(body);
+        // The cells' borders are the page's rules (drawRules): the document only leaves room
+        // for them. Its own raised borders cost a state change of the painter per cell side.
+        doc->setDefaultStyleSheet(QStringLiteral("table { border-style: none; }"));
         doc->documentLayout()->setPaintDevice(metrics.get());
-        doc->markContentsDirty(0, doc->characterCount());
+        doc->setPageSize(body);
+        QTextCursor(doc.get()).insertHtml(html);
         return doc;
     }
 
@@ -219,6 +268,7 @@ struct ReportPages::Impl {
     }
 
     bool layOutInPieces(const RenderedReport& r, const PagingOptions& options, const std::function<void()>& progress);
+    std::vector<QLineF> ruleLines(int page) const;
 };
 
 ReportPages::ReportPages(const RenderedReport& report, const PagingOptions& options,
@@ -371,14 +421,6 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
     std::vector<qreal> fixed(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c)
         fixed[size_t(c)] = (width[size_t(c)] + padding) / scale;
-    const auto constrain = [&](QTextTable* table) {
-        QTextTableFormat format = table->format();
-        QList<QTextLength> lengths;
-        for (const qreal w : fixed)
-            lengths << QTextLength(QTextLength::FixedLength, w);
-        format.setColumnWidthConstraints(lengths);
-        table->setFormat(format);
-    };
     const auto matches = [&](QTextDocument& doc, QTextTable* table, int row, bool adjust) {
         bool same = true;
         for (int c = 0; c < columns; ++c) {
@@ -394,15 +436,14 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
     };
     bool calibrated = false;
     for (int attempt = 0; attempt < 6 && !calibrated; ++attempt) {
-        auto trial = makeDocument(probeHtml, [&](QTextDocument& doc) {
-            QTextTable* table = topLevelTable(doc, tableIndex);
-            if (table)
-                constrain(table);
-            return table != nullptr;
-        });
-        if (!trial)
+        QString trialHtml = probeHtml;
+        if (!setColumnWidths(trialHtml, tableStart, fixed))
             return false;
-        calibrated = matches(*trial, topLevelTable(*trial, tableIndex), headingRows, true);
+        auto trial = makeDocument(trialHtml);
+        QTextTable* table = topLevelTable(*trial, tableIndex);
+        if (!table)
+            return false;
+        calibrated = matches(*trial, table, headingRows, true);
     }
     if (!calibrated)
         return false;
@@ -422,21 +463,18 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
         QString pieceHtml = first ? prefix.toString() : head.toString();
         if (!first)
             pieceHtml += tableOpen;
+        const qsizetype pieceTable = first ? tableStart : head.size();
         for (qsizetype i = next; i < end; ++i)
             pieceHtml += rowText(i);
         if (last)
             pieceHtml += tail;
         else
             pieceHtml += closeTable;
-        QTextTable* table = nullptr;
-        auto doc = makeDocument(pieceHtml, [&](QTextDocument& d) {
-            table = topLevelTable(d, first ? tableIndex : 0);
-            if (!table || table->rows() < headingRows + int(end - next) || table->columns() != columns)
-                return false;
-            constrain(table);
-            return true;
-        });
-        if (!doc)
+        if (!setColumnWidths(pieceHtml, pieceTable, fixed))
+            return false;
+        auto doc = makeDocument(pieceHtml);
+        QTextTable* table = topLevelTable(*doc, first ? tableIndex : 0);
+        if (!table || table->rows() < headingRows + int(end - next) || table->columns() != columns)
             return false;
         const int docPages = doc->pageCount();
         if (!matches(*doc, table, headingRows, false)
@@ -500,6 +538,118 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
     return true;
 }
 
+// The rules of the bordered tables on a page, in the page's coordinates (the body's top left is
+// 0, 0): a line round every cell, where the document left room for its border, the heading rows
+// a table repeats on top of a continued page included.
+std::vector<QLineF> ReportPages::Impl::ruleLines(int page) const
+{
+    std::vector<QLineF> lines;
+    if (page < 0 || size_t(page) >= pages.size())
+        return lines;
+    const Page& p = pages[size_t(page)];
+    QTextDocument& doc = *documents[size_t(p.document)];
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    const qreal top = p.index * body.height();
+    const qreal bottom = top + body.height();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal scale = kResolution / (screen ? screen->logicalDotsPerInchY() : 96.0);
+    std::vector<QTextTable*> tables;
+    collectTables(doc.rootFrame(), tables);
+    for (QTextTable* table : tables) {
+        const QTextTableFormat format = table->format();
+        if (format.border() <= 0 || table->rows() == 0 || table->columns() == 0)
+            continue;
+        const QRectF frame = layout->frameBoundingRect(table);
+        if (frame.bottom() <= top || frame.top() >= bottom)
+            continue;
+        const qreal inset = (format.border() + format.cellPadding()) * scale;
+        const int rows = table->rows();
+        const int columns = table->columns();
+        const auto contentOf = [&](const QTextTableCell& cell) {
+            return layout->blockBoundingRect(cell.firstCursorPosition().block());
+        };
+        const auto rowTop = [&](int row) { return contentOf(table->cellAt(row, 0)).top() - inset; };
+        const auto rowBottom = [&](int row) {
+            qreal b = 0;
+            for (int c = 0; c < columns;) {
+                const QTextTableCell cell = table->cellAt(row, c);
+                b = std::max(b, layout->blockBoundingRect(cell.lastCursorPosition().block()).bottom());
+                c += std::max(1, cell.columnSpan());
+            }
+            return b + inset;
+        };
+        // Where each column begins, and where the last one ends: from the first cell of each
+        // column that spans no other.
+        std::vector<qreal> edge(size_t(columns) + 1, -1);
+        for (int row = 0; row < rows; ++row) {
+            bool missing = false;
+            for (int c = 0; c < columns;) {
+                const QTextTableCell cell = table->cellAt(row, c);
+                const int span = std::max(1, cell.columnSpan());
+                if (edge[size_t(c)] < 0)
+                    edge[size_t(c)] = contentOf(cell).left() - inset;
+                if (span == 1 && edge[size_t(c) + 1] < 0)
+                    edge[size_t(c) + 1] = contentOf(cell).right() + inset;
+                c += span;
+            }
+            for (const qreal x : edge)
+                missing = missing || x < 0;
+            if (!missing)
+                break;
+        }
+        for (size_t c = 1; c < edge.size(); ++c) {
+            if (edge[c] < 0)
+                edge[c] = c + 1 < edge.size() && edge[c + 1] >= 0 ? edge[c + 1] : frame.right() - inset;
+        }
+        // The rows that begin on this page (rows follow each other down the pages).
+        int first = 0;
+        for (int lo = 0, hi = rows; lo < hi;) {
+            const int mid = (lo + hi) / 2;
+            if (rowTop(mid) < top - 0.5)
+                lo = first = mid + 1;
+            else
+                hi = mid;
+        }
+        int last = first;
+        while (last < rows && rowTop(last) < bottom - 0.5)
+            ++last;
+        if (first == last)
+            continue;
+        // A band of rows: its top and bottom, and the rows whose cell edges it draws.
+        struct Band {
+            qreal top;
+            int from, to;        // rows of the table
+            qreal shift;         // where they are drawn, from where they are
+        };
+        std::vector<Band> bands;
+        const int heading = format.headerRowCount();
+        if (heading > 0 && first >= heading && rowTop(0) < top - 0.5) {
+            // The heading the document repeats on top of this page.
+            const qreal height = rowTop(heading) - rowTop(0);
+            bands.push_back({rowTop(first) - height, 0, heading, rowTop(first) - height - rowTop(0)});
+        }
+        bands.push_back({rowTop(first), first, last, 0});
+        for (const Band& band : bands) {
+            for (int row = band.from; row < band.to; ++row) {
+                const qreal y0 = rowTop(row) + band.shift - top;
+                // A row ends where the next one begins; the last row of the page at its cells' foot.
+                const bool followed = row + 1 < band.to || (band.shift != 0 && row + 1 < rows);
+                const qreal y1 = (followed ? rowTop(row + 1) : rowBottom(row)) + band.shift - top;
+                lines.emplace_back(edge.front(), y0, edge.back(), y0);
+                for (int c = 0; c < columns;) {
+                    const QTextTableCell cell = table->cellAt(row, c);
+                    lines.emplace_back(edge[size_t(c)], y0, edge[size_t(c)], y1);
+                    c += std::max(1, cell.columnSpan());
+                }
+                lines.emplace_back(edge.back(), y0, edge.back(), y1);
+                if (row + 1 == band.to && &band == &bands.back())
+                    lines.emplace_back(edge.front(), y1, edge.back(), y1);
+            }
+        }
+    }
+    return lines;
+}
+
 QString ReportPages::title() const { return d->title; }
 QPageLayout ReportPages::pageLayout() const { return d->layout; }
 int ReportPages::pageCount() const { return int(d->pages.size()); }
@@ -536,6 +686,18 @@ void ReportPages::drawPage(QPainter& painter, int page) const
     painter.translate(0, d->headerHeight - p.index * body.height());
     doc.drawContents(&painter, QRectF(QPointF(0, p.index * body.height()), body));
     painter.restore();
+    const std::vector<QLineF> rules = d->ruleLines(page);
+    if (!rules.empty()) {
+        painter.save();
+        painter.translate(0, d->headerHeight);
+        painter.setClipRect(QRectF(QPointF(0, 0), body));
+        QPen pen(QColor(64, 64, 64));
+        pen.setWidthF(ReportPages::kResolution / 200.0);
+        pen.setCapStyle(Qt::SquareCap);
+        painter.setPen(pen);
+        painter.drawLines(rules.data(), int(rules.size()));
+        painter.restore();
+    }
 
     QTextLayout foot(QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount()), d->footerFont, d->metrics.get());
     foot.beginLayout();
@@ -563,6 +725,12 @@ bool ReportPages::paint(QPagedPaintDevice* device, const std::function<void()>& 
             progress();
     }
     return painter.end();
+}
+
+QList<QLineF> ReportPages::rules(int page) const
+{
+    const std::vector<QLineF> lines = d->ruleLines(page);
+    return QList<QLineF>(lines.begin(), lines.end());
 }
 
 QString ReportPages::pageText(int page) const

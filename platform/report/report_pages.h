@@ -9,8 +9,15 @@
 // piece but its last is final, and the next piece starts with the first row of that last page.
 // The pages come out as one document would have broken them: the same rows on each page, the
 // heading repeated on top, the same stretch of a page's last row.
+//
+// The borders of a table (border="n") are the pages' own rules, drawn after the text: a thin line
+// round every cell where the layout left room for its border, on the heading a table repeats on
+// top of a continued page too. The text layout draws none of them (its raised borders cost the
+// painter a change of state for every side of every cell).
 #include "platform/report/report_template.h"
 
+#include <QLineF>
+#include <QList>
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
@@ -59,6 +66,8 @@ public:
     bool inPieces() const;
     // The texts of the paragraphs that begin on a page, one a line, in order (for the tests).
     QString pageText(int page) const;
+    // The rules of a page, in layout units from the top left of its body (for the tests).
+    QList<QLineF> rules(int page) const;
 
 private:
     struct Impl;

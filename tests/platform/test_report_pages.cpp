@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QSet>
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
@@ -97,6 +98,24 @@ double farApart(const QImage& a, const QImage& b)
     return double(far) / (qint64(a.width()) * a.height());
 }
 
+// The same rules in any order, to half a layout unit.
+bool sameRules(QList<QLineF> a, QList<QLineF> b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto order = [](const QLineF& l, const QLineF& m) {
+        return std::tuple(qRound64(l.y1()), qRound64(l.x1()), qRound64(l.y2()), qRound64(l.x2()))
+            < std::tuple(qRound64(m.y1()), qRound64(m.x1()), qRound64(m.y2()), qRound64(m.x2()));
+    };
+    std::sort(a.begin(), a.end(), order);
+    std::sort(b.begin(), b.end(), order);
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if ((a[i].p1() - b[i].p1()).manhattanLength() > 0.5 || (a[i].p2() - b[i].p2()).manhattanLength() > 0.5)
+            return false;
+    }
+    return true;
+}
+
 QByteArray bytesOf(const QString& path)
 {
     QFile f(path);
@@ -153,7 +172,69 @@ private slots:
             QCOMPARE(cut.pageText(page), one.pageText(page));
             const double apart = farApart(pageImage(cut, page), pageImage(one, page));
             QVERIFY2(apart < 0.001, qPrintable(QStringLiteral("page %1: %2 of the pixels differ").arg(page + 1).arg(apart)));
+            QVERIFY2(sameRules(cut.rules(page), one.rules(page)), qPrintable(QStringLiteral("rules of page %1").arg(page + 1)));
         }
+    }
+
+    // A bordered table is ruled by the pages: a line above every row and below the last one on
+    // the page, the cells' edges (a cell spanning two columns has no edge between them), the
+    // heading again on top of a continued page; a table without border has no rules.
+    void borderedTablesAreRuled()
+    {
+        const report::RenderedReport r = tableReport(rows(90, false), 0, 0);
+        report::PagingOptions whole;
+        whole.piecesFromRows = 1000;
+        const report::ReportPages pages(r, whole);
+        QVERIFY(pages.pageCount() >= 2);
+        QList<qreal> columnEdges;
+        for (int page = 0; page < pages.pageCount(); ++page) {
+            const QList<QLineF> rules = pages.rules(page);
+            QVERIFY(!rules.isEmpty());
+            QSet<qint64> across;       // heights of the horizontal rules
+            QSet<qint64> down;         // places of the vertical ones
+            for (const QLineF& line : rules) {
+                QVERIFY(line.y1() >= -1 && line.y2() <= pages.paintSize().height() + 1);
+                QVERIFY(line.x1() >= -1 && line.x2() <= pages.paintSize().width() + 1);
+                if (line.y1() == line.y2())
+                    across.insert(qRound64(line.y1()));
+                else
+                    down.insert(qRound64(line.x1()));
+            }
+            // Rows that begin on the page: a tax id of the list, the total, and the heading.
+            const QStringList texts = pages.pageText(page).split(QLatin1Char('\n'));
+            const int listed = int(std::count_if(texts.begin(), texts.end(), [](const QString& t) {
+                return t.startsWith(QLatin1String("500"));
+            }));
+            const int total = texts.contains(QStringLiteral("Total")) ? 1 : 0;
+            QCOMPARE(across.size(), listed + total + 1 /* heading */ + 1 /* the last row's foot */);
+            QCOMPARE(down.size(), 4);   // three columns and the right edge
+            QList<qreal> edges;
+            for (const qint64 x : down)
+                edges << qreal(x);
+            std::sort(edges.begin(), edges.end());
+            if (page == 0)
+                columnEdges = edges;
+            QCOMPARE(edges, columnEdges);
+            // On top of a continued page stands the heading's rule, at the top of the body.
+            if (page > 0)
+                QVERIFY2(*std::min_element(across.begin(), across.end()) < pages.paintSize().height() / 20,
+                         qPrintable(QString::number(*std::min_element(across.begin(), across.end()))));
+        }
+        // The total's cell spans the first two columns: no edge between them on its row.
+        const QList<QLineF> last = pages.rules(pages.pageCount() - 1);
+        const qreal foot = std::max_element(last.begin(), last.end(), [](const QLineF& a, const QLineF& b) {
+                               return a.y2() < b.y2();
+                           })->y2();
+        const int edgesOfTheTotal = int(std::count_if(last.begin(), last.end(), [&](const QLineF& l) {
+            return l.x1() == l.x2() && std::abs(l.y2() - foot) < 0.5;
+        }));
+        QCOMPARE(edgesOfTheTotal, 3);
+
+        report::RenderedReport plain = r;
+        plain.html.replace(QStringLiteral("border=\"1\""), QStringLiteral("border=\"0\""));
+        const report::ReportPages unruled(plain, whole);
+        for (int page = 0; page < unruled.pageCount(); ++page)
+            QVERIFY(unruled.rules(page).isEmpty());
     }
 
     // Wherever the table begins on its page (high, low, right at the foot so that it moves on
