@@ -248,6 +248,12 @@ struct ReportPages::Impl {
         // The cells' borders are the page's rules (drawRules): the document only leaves room
         // for them. Its own raised borders cost a state change of the painter per cell side.
         doc->setDefaultStyleSheet(QStringLiteral("table { border-style: none; }"));
+        // Reports are Latin text: the glyphs of the font's own table, without the shaping engine
+        // (the text of a worksheet's rows would otherwise be shaped cell by cell).
+        QFont font = doc->defaultFont();
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        font.setKerning(false);
+        doc->setDefaultFont(font);
         doc->documentLayout()->setPaintDevice(metrics.get());
         doc->setPageSize(body);
         QTextCursor(doc.get()).insertHtml(html);
@@ -284,6 +290,8 @@ ReportPages::ReportPages(const RenderedReport& report, const PagingOptions& opti
     const QRect paintRect = d->metrics->pageLayout().paintRectPixels(kResolution);
     d->paint = paintRect.size();
     d->footerFont = QFont(QFont(kFooterFamily, kFooterPoints), d->metrics.get());
+    d->footerFont.setStyleStrategy(QFont::PreferNoShaping);
+    d->footerFont.setKerning(false);
     d->footer = QFontMetricsF(d->footerFont, d->metrics.get()).height() * 2;
     d->header = report.header;
     if (!d->header.isEmpty())
