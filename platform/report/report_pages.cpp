@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace report {
@@ -237,6 +238,16 @@ struct ReportPages::Impl {
     bool pieces = false;
     int headingRows = 0;              // of the table the pieces share
     std::vector<bool> continues;      // per document: it begins with the table continued
+    // Per document, the table of the run of rows, when the pages draw its cells themselves (a
+    // table whose cells hold text only): the text layout draws a table cell by cell at a cost
+    // several times that of the text.
+    std::vector<QTextTable*> runTables;
+
+    void setRunTable(QTextTable* table)
+    {
+        runTables.resize(documents.size(), nullptr);
+        runTables.back() = table && table->childFrames().isEmpty() ? table : nullptr;
+    }
 
     // A document of the html laid out for the page. The layout exists (on this device, for this
     // page) before the text comes in, so that the text is laid out once, as it is inserted: a
@@ -260,9 +271,13 @@ struct ReportPages::Impl {
         return doc;
     }
 
-    void addWhole(const QString& html)
+    void addWhole(const RenderedReport& r)
     {
-        documents.push_back(makeDocument(html));
+        documents.push_back(makeDocument(r.html));
+        qsizetype start = -1;
+        int index = -1;
+        if (!r.rowStarts.isEmpty() && enclosingTable(r.html, r.rowStarts.first(), &start, &index))
+            setRunTable(topLevelTable(*documents.back(), index));
         const int count = documents.back()->pageCount();
         for (int i = 0; i < count; ++i)
             pages.push_back({int(documents.size()) - 1, i});
@@ -274,7 +289,10 @@ struct ReportPages::Impl {
     }
 
     bool layOutInPieces(const RenderedReport& r, const PagingOptions& options, const std::function<void()>& progress);
-    std::vector<QLineF> ruleLines(int page) const;
+    std::optional<struct TableOnPage> placeTable(QTextDocument& doc, QTextTable* table, int pageIndex) const;
+    std::vector<struct TableOnPage> tablesOn(int page) const;
+    std::vector<QLineF> ruleLines(const std::vector<struct TableOnPage>& tables) const;
+    void drawCells(QPainter& painter, QTextDocument& doc, const struct TableOnPage& placed, qreal pageTop) const;
 };
 
 ReportPages::ReportPages(const RenderedReport& report, const PagingOptions& options,
@@ -305,7 +323,8 @@ ReportPages::ReportPages(const RenderedReport& report, const PagingOptions& opti
     }
     d->documents.clear();
     d->pages.clear();
-    d->addWhole(report.html);
+    d->runTables.clear();
+    d->addWhole(report);
 }
 
 ReportPages::~ReportPages() = default;
@@ -497,6 +516,7 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
         if (last) {
             continues.push_back(!first);
             documents.push_back(std::move(doc));
+            setRunTable(table);
             for (int p = 0; p < docPages; ++p)
                 pages.push_back({index, p});
             return true;
@@ -535,6 +555,7 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
         continuedTop = cellRect(*doc, table, headingRows + int(resume - next), 0).y() - lastPage * pageHeight;
         continues.push_back(!first);
         documents.push_back(std::move(doc));
+        setRunTable(table);
         for (int p = 0; p < lastPage; ++p)
             pages.push_back({index, p});
         // The next piece: as many rows as the pages just made held per page, for the pages aimed at.
@@ -546,116 +567,178 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
     return true;
 }
 
-// The rules of the bordered tables on a page, in the page's coordinates (the body's top left is
-// 0, 0): a line round every cell, where the document left room for its border, the heading rows
-// a table repeats on top of a continued page included.
-std::vector<QLineF> ReportPages::Impl::ruleLines(int page) const
+// Where a table stands on a page: the edges of its columns (where each begins, and where the last
+// one ends) and the rows that show on the page, the heading it repeats on top of a continued page
+// included, in the page's coordinates (the body's top left is 0, 0).
+struct TableOnPage {
+    QTextTable* table = nullptr;
+    qreal border = 0;     // the room each cell keeps for its border, all round
+    std::vector<qreal> edge;
+    struct Row {
+        int row;          // of the table
+        qreal top, bottom;
+        qreal shift;      // from where the document has it to where the page shows it
+        bool closes;      // the last row of the page: its foot is drawn
+    };
+    std::vector<Row> rows;
+};
+
+std::optional<TableOnPage> ReportPages::Impl::placeTable(QTextDocument& doc, QTextTable* table, int pageIndex) const
 {
-    std::vector<QLineF> lines;
-    if (page < 0 || size_t(page) >= pages.size())
-        return lines;
-    const Page& p = pages[size_t(page)];
-    QTextDocument& doc = *documents[size_t(p.document)];
     QAbstractTextDocumentLayout* layout = doc.documentLayout();
-    const qreal top = p.index * body.height();
+    const qreal top = pageIndex * body.height();
     const qreal bottom = top + body.height();
+    const int rows = table->rows();
+    const int columns = table->columns();
+    if (rows == 0 || columns == 0)
+        return std::nullopt;
+    const QRectF frame = layout->frameBoundingRect(table);
+    if (frame.bottom() <= top || frame.top() >= bottom)
+        return std::nullopt;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal scale = kResolution / (screen ? screen->logicalDotsPerInchY() : 96.0);
-    std::vector<QTextTable*> tables;
-    collectTables(doc.rootFrame(), tables);
-    for (QTextTable* table : tables) {
-        const QTextTableFormat format = table->format();
-        if (format.border() <= 0 || table->rows() == 0 || table->columns() == 0)
+    const QTextTableFormat format = table->format();
+    const qreal inset = (format.border() + format.cellPadding()) * scale;
+    const auto contentOf = [&](const QTextTableCell& cell) {
+        return layout->blockBoundingRect(cell.firstCursorPosition().block());
+    };
+    const auto rowTop = [&](int row) { return contentOf(table->cellAt(row, 0)).top() - inset; };
+    const auto rowBottom = [&](int row) {
+        qreal b = 0;
+        for (int c = 0; c < columns;) {
+            const QTextTableCell cell = table->cellAt(row, c);
+            b = std::max(b, layout->blockBoundingRect(cell.lastCursorPosition().block()).bottom());
+            c += std::max(1, cell.columnSpan());
+        }
+        return b + inset;
+    };
+    // The rows that begin on this page (rows follow each other down the pages).
+    int first = 0;
+    for (int lo = 0, hi = rows; lo < hi;) {
+        const int mid = (lo + hi) / 2;
+        if (rowTop(mid) < top - 0.5)
+            lo = first = mid + 1;
+        else
+            hi = mid;
+    }
+    int last = first;
+    while (last < rows && rowTop(last) < bottom - 0.5)
+        ++last;
+    if (first == last)
+        return std::nullopt;
+
+    TableOnPage placed;
+    placed.table = table;
+    placed.border = format.border() * scale;
+    // From the first cell of each column that spans no other.
+    placed.edge.assign(size_t(columns) + 1, -1);
+    std::vector<qreal>& edge = placed.edge;
+    for (int row = 0; row < rows; ++row) {
+        for (int c = 0; c < columns;) {
+            const QTextTableCell cell = table->cellAt(row, c);
+            const int span = std::max(1, cell.columnSpan());
+            if (edge[size_t(c)] < 0)
+                edge[size_t(c)] = contentOf(cell).left() - inset;
+            if (span == 1 && edge[size_t(c) + 1] < 0)
+                edge[size_t(c) + 1] = contentOf(cell).right() + inset;
+            c += span;
+        }
+        if (std::none_of(edge.begin(), edge.end(), [](qreal x) { return x < 0; }))
+            break;
+    }
+    for (size_t c = 1; c < edge.size(); ++c) {
+        if (edge[c] < 0)
+            edge[c] = c + 1 < edge.size() && edge[c + 1] >= 0 ? edge[c + 1] : frame.right() - inset;
+    }
+    const auto addRows = [&](int from, int to, qreal shift, bool closing) {
+        for (int row = from; row < to; ++row) {
+            // A row ends where the next one begins; the last row of the page at its cells' foot.
+            const bool followed = row + 1 < to || (!closing && row + 1 < rows);
+            const qreal y1 = followed ? rowTop(row + 1) : rowBottom(row);
+            placed.rows.push_back({row, rowTop(row) + shift - top, y1 + shift - top, shift, closing && row + 1 == to});
+        }
+    };
+    const int heading = format.headerRowCount();
+    if (heading > 0 && first >= heading && rowTop(0) < top - 0.5) {
+        // The heading the document repeats on top of this page.
+        const qreal height = rowTop(heading) - rowTop(0);
+        addRows(0, heading, rowTop(first) - height - rowTop(0), false);
+    }
+    addRows(first, last, 0, true);
+    return placed;
+}
+
+std::vector<QLineF> ReportPages::Impl::ruleLines(const std::vector<TableOnPage>& tables) const
+{
+    std::vector<QLineF> lines;
+    for (const TableOnPage& placed : tables) {
+        if (placed.table->format().border() <= 0)
             continue;
-        const QRectF frame = layout->frameBoundingRect(table);
-        if (frame.bottom() <= top || frame.top() >= bottom)
-            continue;
-        const qreal inset = (format.border() + format.cellPadding()) * scale;
-        const int rows = table->rows();
-        const int columns = table->columns();
-        const auto contentOf = [&](const QTextTableCell& cell) {
-            return layout->blockBoundingRect(cell.firstCursorPosition().block());
-        };
-        const auto rowTop = [&](int row) { return contentOf(table->cellAt(row, 0)).top() - inset; };
-        const auto rowBottom = [&](int row) {
-            qreal b = 0;
-            for (int c = 0; c < columns;) {
-                const QTextTableCell cell = table->cellAt(row, c);
-                b = std::max(b, layout->blockBoundingRect(cell.lastCursorPosition().block()).bottom());
-                c += std::max(1, cell.columnSpan());
+        const std::vector<qreal>& edge = placed.edge;
+        for (const TableOnPage::Row& r : placed.rows) {
+            lines.emplace_back(edge.front(), r.top, edge.back(), r.top);
+            for (int c = 0; c < int(edge.size()) - 1;) {
+                lines.emplace_back(edge[size_t(c)], r.top, edge[size_t(c)], r.bottom);
+                c += std::max(1, placed.table->cellAt(r.row, c).columnSpan());
             }
-            return b + inset;
-        };
-        // Where each column begins, and where the last one ends: from the first cell of each
-        // column that spans no other.
-        std::vector<qreal> edge(size_t(columns) + 1, -1);
-        for (int row = 0; row < rows; ++row) {
-            bool missing = false;
-            for (int c = 0; c < columns;) {
-                const QTextTableCell cell = table->cellAt(row, c);
-                const int span = std::max(1, cell.columnSpan());
-                if (edge[size_t(c)] < 0)
-                    edge[size_t(c)] = contentOf(cell).left() - inset;
-                if (span == 1 && edge[size_t(c) + 1] < 0)
-                    edge[size_t(c) + 1] = contentOf(cell).right() + inset;
-                c += span;
-            }
-            for (const qreal x : edge)
-                missing = missing || x < 0;
-            if (!missing)
-                break;
-        }
-        for (size_t c = 1; c < edge.size(); ++c) {
-            if (edge[c] < 0)
-                edge[c] = c + 1 < edge.size() && edge[c + 1] >= 0 ? edge[c + 1] : frame.right() - inset;
-        }
-        // The rows that begin on this page (rows follow each other down the pages).
-        int first = 0;
-        for (int lo = 0, hi = rows; lo < hi;) {
-            const int mid = (lo + hi) / 2;
-            if (rowTop(mid) < top - 0.5)
-                lo = first = mid + 1;
-            else
-                hi = mid;
-        }
-        int last = first;
-        while (last < rows && rowTop(last) < bottom - 0.5)
-            ++last;
-        if (first == last)
-            continue;
-        // A band of rows: its top and bottom, and the rows whose cell edges it draws.
-        struct Band {
-            qreal top;
-            int from, to;        // rows of the table
-            qreal shift;         // where they are drawn, from where they are
-        };
-        std::vector<Band> bands;
-        const int heading = format.headerRowCount();
-        if (heading > 0 && first >= heading && rowTop(0) < top - 0.5) {
-            // The heading the document repeats on top of this page.
-            const qreal height = rowTop(heading) - rowTop(0);
-            bands.push_back({rowTop(first) - height, 0, heading, rowTop(first) - height - rowTop(0)});
-        }
-        bands.push_back({rowTop(first), first, last, 0});
-        for (const Band& band : bands) {
-            for (int row = band.from; row < band.to; ++row) {
-                const qreal y0 = rowTop(row) + band.shift - top;
-                // A row ends where the next one begins; the last row of the page at its cells' foot.
-                const bool followed = row + 1 < band.to || (band.shift != 0 && row + 1 < rows);
-                const qreal y1 = (followed ? rowTop(row + 1) : rowBottom(row)) + band.shift - top;
-                lines.emplace_back(edge.front(), y0, edge.back(), y0);
-                for (int c = 0; c < columns;) {
-                    const QTextTableCell cell = table->cellAt(row, c);
-                    lines.emplace_back(edge[size_t(c)], y0, edge[size_t(c)], y1);
-                    c += std::max(1, cell.columnSpan());
-                }
-                lines.emplace_back(edge.back(), y0, edge.back(), y1);
-                if (row + 1 == band.to && &band == &bands.back())
-                    lines.emplace_back(edge.front(), y1, edge.back(), y1);
-            }
+            lines.emplace_back(edge.back(), r.top, edge.back(), r.bottom);
+            if (r.closes)
+                lines.emplace_back(edge.front(), r.bottom, edge.back(), r.bottom);
         }
     }
     return lines;
+}
+
+std::vector<TableOnPage> ReportPages::Impl::tablesOn(int page) const
+{
+    std::vector<TableOnPage> out;
+    if (page < 0 || size_t(page) >= pages.size())
+        return out;
+    const Page& p = pages[size_t(page)];
+    QTextDocument& doc = *documents[size_t(p.document)];
+    std::vector<QTextTable*> tables;
+    collectTables(doc.rootFrame(), tables);
+    for (QTextTable* table : tables) {
+        if (std::optional<TableOnPage> placed = placeTable(doc, table, p.index))
+            out.push_back(std::move(*placed));
+    }
+    return out;
+}
+
+// Draws the cells of a table on a page (the painter at the body's top left): their backgrounds,
+// then their text, as the text layout would.
+void ReportPages::Impl::drawCells(QPainter& painter, QTextDocument& doc, const TableOnPage& placed, qreal pageTop) const
+{
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    const std::vector<qreal>& edge = placed.edge;
+    const int columns = int(edge.size()) - 1;
+    painter.save();
+    painter.setPen(Qt::black);
+    for (const TableOnPage::Row& r : placed.rows) {
+        for (int c = 0; c < columns;) {
+            const QTextTableCell cell = placed.table->cellAt(r.row, c);
+            const int span = std::max(1, cell.columnSpan());
+            const QBrush background = cell.format().background();
+            if (background.style() != Qt::NoBrush) {
+                // Inside the room for the border, as the text layout fills a cell.
+                const QRectF area(edge[size_t(c)], r.top, edge[size_t(std::min(columns, c + span))] - edge[size_t(c)],
+                                  r.bottom - r.top);
+                painter.fillRect(area.adjusted(placed.border, placed.border, -placed.border, -placed.border), background);
+            }
+            const QTextBlock end = cell.lastCursorPosition().block();
+            for (QTextBlock block = cell.firstCursorPosition().block(); block.isValid(); block = block.next()) {
+                const QTextLayout* text = block.layout();
+                if (text && text->lineCount() > 0) {
+                    const QRectF at = layout->blockBoundingRect(block);
+                    text->draw(&painter, at.topLeft() - text->position() + QPointF(0, r.shift - pageTop));
+                }
+                if (block == end)
+                    break;
+            }
+            c += span;
+        }
+    }
+    painter.restore();
 }
 
 QString ReportPages::title() const { return d->title; }
@@ -690,11 +773,33 @@ void ReportPages::drawPage(QPainter& painter, int page) const
         painter.drawLine(QPointF(0, rule), QPointF(body.width(), rule));
         painter.restore();
     }
+    const qreal pageTop = p.index * body.height();
+    const std::vector<TableOnPage> tables = d->tablesOn(page);
+    QTextTable* runTable = size_t(p.document) < d->runTables.size() ? d->runTables[size_t(p.document)] : nullptr;
+    const auto run = std::find_if(tables.begin(), tables.end(), [&](const TableOnPage& t) { return t.table == runTable; });
     painter.save();
-    painter.translate(0, d->headerHeight - p.index * body.height());
-    doc.drawContents(&painter, QRectF(QPointF(0, p.index * body.height()), body));
+    painter.translate(0, d->headerHeight - pageTop);
+    if (run == tables.end()) {
+        doc.drawContents(&painter, QRectF(QPointF(0, pageTop), body));
+    } else {
+        // What stands above and below the run's table on the page, by the text layout; the
+        // table's own cells, here.
+        const qreal from = pageTop + run->rows.front().top;
+        const qreal to = pageTop + run->rows.back().bottom;
+        if (from > pageTop)
+            doc.drawContents(&painter, QRectF(0, pageTop, body.width(), from - pageTop));
+        if (to < pageTop + body.height())
+            doc.drawContents(&painter, QRectF(0, to, body.width(), pageTop + body.height() - to));
+    }
     painter.restore();
-    const std::vector<QLineF> rules = d->ruleLines(page);
+    if (run != tables.end()) {
+        painter.save();
+        painter.translate(0, d->headerHeight);
+        painter.setClipRect(QRectF(QPointF(0, 0), body));
+        d->drawCells(painter, doc, *run, pageTop);
+        painter.restore();
+    }
+    const std::vector<QLineF> rules = d->ruleLines(tables);
     if (!rules.empty()) {
         painter.save();
         painter.translate(0, d->headerHeight);
@@ -737,7 +842,7 @@ bool ReportPages::paint(QPagedPaintDevice* device, const std::function<void()>& 
 
 QList<QLineF> ReportPages::rules(int page) const
 {
-    const std::vector<QLineF> lines = d->ruleLines(page);
+    const std::vector<QLineF> lines = d->ruleLines(d->tablesOn(page));
     return QList<QLineF>(lines.begin(), lines.end());
 }
 

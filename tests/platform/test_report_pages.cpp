@@ -52,8 +52,8 @@ report::RenderedReport tableReport(const QStringList& rows, int paragraphsBefore
 // Rows of one line, or of several where a name is long or holds a line break. With narrow and
 // wide letters, a few names are one long word of wide letters, widest in the rows' own font; the
 // others end in a longer word of narrow letters, which a font whose letters all take one width
-// would measure wider.
-QStringList rows(int count, bool mixedHeights, bool narrowAndWide = false)
+// would measure wider. With paragraphs, some names hold a second paragraph in their cell.
+QStringList rows(int count, bool mixedHeights, bool narrowAndWide = false, bool paragraphs = false)
 {
     QStringList out;
     for (int i = 0; i < count; ++i) {
@@ -64,6 +64,8 @@ QStringList rows(int count, bool mixedHeights, bool narrowAndWide = false)
             name += QStringLiteral(" y compañía de transportes y servicios generales").repeated(1 + i % 3);
         if (mixedHeights && i % 13 == 0)
             name += QStringLiteral("<br/>segunda línea");
+        if (paragraphs && i % 17 == 3)
+            name += QStringLiteral("<p>párrafo aparte</p>");
         out << QStringLiteral("<tr><td>%1</td><td>%2</td><td class=\"n\">%3.50</td></tr>\n")
                    .arg(5000000 + i)
                    .arg(name)
@@ -72,9 +74,9 @@ QStringList rows(int count, bool mixedHeights, bool narrowAndWide = false)
     return out;
 }
 
-QImage pageImage(const report::ReportPages& pages, int page)
+QImage pageImage(const report::ReportPages& pages, int page, qreal dotsPerInch = 40)
 {
-    const qreal scale = 40.0 / report::ReportPages::kResolution;
+    const qreal scale = dotsPerInch / report::ReportPages::kResolution;
     QImage image((pages.paintSize() * scale).toSize(), QImage::Format_Grayscale8);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -83,8 +85,8 @@ QImage pageImage(const report::ReportPages& pages, int page)
     return image;
 }
 
-// The share of pixels that differ by more than half the grey scale.
-double farApart(const QImage& a, const QImage& b)
+// The share of pixels that differ by more than half the grey scale (or by more than `by`).
+double farApart(const QImage& a, const QImage& b, int by = 128)
 {
     if (a.size() != b.size())
         return 1;
@@ -93,7 +95,7 @@ double farApart(const QImage& a, const QImage& b)
         const uchar* p = a.constScanLine(y);
         const uchar* q = b.constScanLine(y);
         for (int x = 0; x < a.width(); ++x)
-            far += std::abs(int(p[x]) - int(q[x])) > 128 ? 1 : 0;
+            far += std::abs(int(p[x]) - int(q[x])) > by ? 1 : 0;
     }
     return double(far) / (qint64(a.width()) * a.height());
 }
@@ -173,6 +175,38 @@ private slots:
             const double apart = farApart(pageImage(cut, page), pageImage(one, page));
             QVERIFY2(apart < 0.001, qPrintable(QStringLiteral("page %1: %2 of the pixels differ").arg(page + 1).arg(apart)));
             QVERIFY2(sameRules(cut.rules(page), one.rules(page)), qPrintable(QStringLiteral("rules of page %1").arg(page + 1)));
+        }
+    }
+
+    // The pages draw the cells of the run's table themselves; they look as the text layout
+    // draws them (backgrounds of the heading, bold, right-aligned amounts, text of any length).
+    void runCellsLookAsTheLayoutDrawsThem_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("mixed");
+        QTest::newRow("one document") << 90 << true;
+        QTest::newRow("pieces") << 400 << false;
+    }
+
+    void runCellsLookAsTheLayoutDrawsThem()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, mixed);
+        const report::RenderedReport r = tableReport(rows(count, mixed, false, mixed), 3, 2);
+        report::RenderedReport unmarked = r;
+        unmarked.rowStarts.clear();   // no run: the text layout draws every cell
+        report::PagingOptions whole;
+        whole.piecesFromRows = 100000;
+        report::PagingOptions pieces;
+        pieces.piecesFromRows = 2;
+        pieces.pagesPerPiece = 2;
+        const report::ReportPages own(r, count > 100 ? pieces : whole);
+        const report::ReportPages layoutDrawn(unmarked, whole);
+        QCOMPARE(own.inPieces(), count > 100);
+        QCOMPARE(own.pageCount(), layoutDrawn.pageCount());
+        for (int page = 0; page < own.pageCount(); ++page) {
+            const double apart = farApart(pageImage(own, page, 150), pageImage(layoutDrawn, page, 150), 16);
+            QVERIFY2(apart < 0.0005, qPrintable(QStringLiteral("page %1: %2 of the pixels differ").arg(page + 1).arg(apart)));
         }
     }
 
