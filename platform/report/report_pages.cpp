@@ -105,6 +105,84 @@ QStringList cellTexts(QStringView row)
     }
 }
 
+// A table row whose cells hold text only: its markup with the cells' contents taken out (rows of
+// one shape differ in their text alone), and each cell's text as the document reads it (blanks
+// run together, none at the start, one kept at the end; &amp; &lt; &gt; &quot; &nbsp; and &#n;
+// read). Nothing for a row with a tag or another entity inside a cell.
+struct PlainRow {
+    QString shape;
+    QStringList cells;
+};
+
+std::optional<PlainRow> plainRow(QStringView row)
+{
+    PlainRow plain;
+    qsizetype at = 0;
+    while (true) {
+        qsizetype open = -1;
+        for (qsizetype i = row.indexOf(QLatin1Char('<'), at); i >= 0; i = row.indexOf(QLatin1Char('<'), i + 1)) {
+            const QStringView name = row.mid(i + 1, 2);
+            if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
+                 || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
+                && i + 3 < row.size() && (row.at(i + 3) == QLatin1Char('>') || row.at(i + 3).isSpace())) {
+                open = i;
+                break;
+            }
+        }
+        if (open < 0)
+            break;
+        const qsizetype from = row.indexOf(QLatin1Char('>'), open);
+        if (from < 0)
+            return std::nullopt;
+        const qsizetype to = row.indexOf(QLatin1Char('<'), from + 1);
+        if (to < 0 || row.mid(to, 3).compare(QLatin1String("</t"), Qt::CaseInsensitive) != 0)
+            return std::nullopt;   // a tag inside the cell
+        QString text;
+        bool blank = false;
+        for (qsizetype i = from + 1; i < to; ++i) {
+            QChar c = row.at(i);
+            if (c == QLatin1Char('&')) {
+                const qsizetype semi = row.indexOf(QLatin1Char(';'), i);
+                const QStringView entity = semi > i ? row.mid(i + 1, semi - i - 1) : QStringView();
+                bool number = false;
+                const int code = entity.startsWith(QLatin1Char('#')) ? entity.mid(1).toInt(&number) : 0;
+                if (entity == QLatin1String("amp"))
+                    c = QLatin1Char('&');
+                else if (entity == QLatin1String("lt"))
+                    c = QLatin1Char('<');
+                else if (entity == QLatin1String("gt"))
+                    c = QLatin1Char('>');
+                else if (entity == QLatin1String("quot"))
+                    c = QLatin1Char('"');
+                else if (entity == QLatin1String("nbsp"))
+                    c = QChar::Nbsp;
+                else if (number && code > 32 && code < 0xD800)
+                    c = QChar(char16_t(code));
+                else
+                    return std::nullopt;
+                i = semi;
+            } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')
+                       || c == QLatin1Char('\f')) {
+                blank = !text.isEmpty();
+                continue;
+            }
+            if (blank)
+                text += QLatin1Char(' ');
+            blank = false;
+            text += c;
+        }
+        if (blank)
+            text += QLatin1Char(' ');
+        plain.cells << text;
+        plain.shape += row.mid(at, from + 1 - at);
+        at = to;
+    }
+    if (plain.cells.isEmpty())
+        return std::nullopt;
+    plain.shape += row.mid(at);
+    return plain;
+}
+
 // Where in html the head of a page ends (the end of the <body> tag), or -1.
 qsizetype bodyOpenEnd(const QString& html, qsizetype before)
 {
@@ -271,12 +349,132 @@ struct ReportPages::Impl {
         return doc;
     }
 
+    // The document of html, whose tableIndex-th table holds from `row` on `parsed` rows of a run
+    // (rows from..to of `more` are their texts with the rows that follow them): the rows that
+    // follow are copied from those (each column from the first of them whose cell has text: its
+    // cell's, its paragraph's and its text's formats) rather than read from markup, which costs
+    // several times more. Nothing when the table is not as said.
+    std::unique_ptr<QTextDocument> makeDocument(const QString& html, int tableIndex, int row, int parsed,
+                                                const std::vector<QStringList>& more, size_t from, size_t to)
+    {
+        auto doc = makeDocument(html);
+        if (from >= to)
+            return doc;
+        QTextTable* table = topLevelTable(*doc, tableIndex);
+        if (!table || parsed < 1 || row + parsed > table->rows())
+            return nullptr;
+        const int columns = table->columns();
+        struct Model {
+            QTextTableCellFormat cell;
+            QTextBlockFormat block;
+            QTextCharFormat blockChar;
+            QTextCharFormat text;
+        };
+        std::vector<Model> model(static_cast<size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            // An empty cell's paragraph may carry the format of the next cell's: a cell with text.
+            int source = row;
+            for (int r = row; r < row + parsed; ++r) {
+                if (table->cellAt(r, c).firstCursorPosition().block().length() > 1) {
+                    source = r;
+                    break;
+                }
+            }
+            const QTextTableCell cell = table->cellAt(source, c);
+            if (cell.row() != source || cell.column() != c || cell.rowSpan() != 1 || cell.columnSpan() != 1
+                || cell.firstCursorPosition().block() != cell.lastCursorPosition().block())
+                return nullptr;
+            const QTextCursor at = cell.firstCursorPosition();
+            Model& m = model[size_t(c)];
+            m.cell = cell.format().toTableCellFormat();
+            m.block = at.blockFormat();
+            m.blockChar = at.blockCharFormat();
+            m.text = m.blockChar;
+            if (at.block().length() > 1) {
+                QTextCursor first = at;
+                first.movePosition(QTextCursor::NextCharacter);
+                m.text = first.charFormat();
+            }
+        }
+        QTextCursor edit(doc.get());
+        edit.beginEditBlock();
+        const int at = row + parsed;
+        table->insertRows(at, int(to - from));
+        for (size_t i = from; i < to; ++i) {
+            const int r = at + int(i - from);
+            for (int c = 0; c < columns; ++c) {
+                const Model& m = model[size_t(c)];
+                QTextTableCell cell = table->cellAt(r, c);
+                cell.setFormat(m.cell);
+                QTextCursor text = cell.firstCursorPosition();
+                text.setBlockFormat(m.block);
+                text.setBlockCharFormat(m.blockChar);
+                text.insertText(more[i].value(c), m.text);
+            }
+        }
+        edit.endEditBlock();
+        return doc;
+    }
+
+    // How many rows of `cells` from `first` on the markup must give, so that each column has a
+    // cell with text among them to copy the others from (at least one, at most up to `end`).
+    static size_t rowsToParse(const std::vector<QStringList>& cells, size_t first, size_t end)
+    {
+        size_t last = first;
+        const qsizetype columns = cells.empty() ? 0 : cells[first].size();
+        for (qsizetype c = 0; c < columns; ++c) {
+            size_t i = first;
+            while (i < end && cells[i].value(c).isEmpty())
+                ++i;
+            if (i < end)
+                last = std::max(last, i);
+        }
+        return last - first + 1;
+    }
+
+    // The cells' texts of the rows of the run, when they are all of the first one's shape and
+    // hold text only (so that they can be copied from the first); else none.
+    static std::vector<QStringList> copyableRows(const RenderedReport& r)
+    {
+        std::vector<QStringList> cells;
+        if (r.rowStarts.size() < 2)
+            return cells;
+        const auto rowText = [&](qsizetype i) {
+            const qsizetype end = i + 1 < r.rowStarts.size() ? r.rowStarts.at(i + 1) : r.rowsEnd;
+            return QStringView(r.html).mid(r.rowStarts.at(i), end - r.rowStarts.at(i));
+        };
+        const std::optional<PlainRow> model = plainRow(rowText(0));
+        if (!model)
+            return cells;
+        cells.reserve(size_t(r.rowStarts.size()));
+        for (qsizetype i = 0; i < r.rowStarts.size(); ++i) {
+            std::optional<PlainRow> plain = plainRow(rowText(i));
+            if (!plain || plain->shape != model->shape)
+                return {};
+            cells.push_back(std::move(plain->cells));
+        }
+        return cells;
+    }
+
     void addWhole(const RenderedReport& r)
     {
-        documents.push_back(makeDocument(r.html));
         qsizetype start = -1;
         int index = -1;
-        if (!r.rowStarts.isEmpty() && enclosingTable(r.html, r.rowStarts.first(), &start, &index))
+        const bool run = !r.rowStarts.isEmpty() && enclosingTable(r.html, r.rowStarts.first(), &start, &index);
+        // A run of rows of one shape: its first row from the markup, the others copied from it.
+        const std::vector<QStringList> cells = run ? copyableRows(r) : std::vector<QStringList>();
+        std::unique_ptr<QTextDocument> doc;
+        if (!cells.empty()) {
+            const size_t parsed = rowsToParse(cells, 0, cells.size());
+            if (parsed < cells.size()) {
+                const QString head = r.html.left(r.rowStarts.at(qsizetype(parsed))) + r.html.mid(r.rowsEnd);
+                const int row = int(QStringView(r.html).mid(start, r.rowStarts.first() - start)
+                                        .count(QLatin1String("<tr"), Qt::CaseInsensitive));
+                doc = makeDocument(head, index, row, int(parsed), cells, parsed, cells.size());
+            }
+        }
+        documents.push_back(doc ? std::move(doc) : makeDocument(r.html));
+        if (run)
             setRunTable(topLevelTable(*documents.back(), index));
         const int count = documents.back()->pageCount();
         for (int i = 0; i < count; ++i)
@@ -476,6 +674,7 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
         return false;
 
     // The pieces.
+    const std::vector<QStringList> copies = copyableRows(r);
     const qreal pageHeight = body.height();
     qsizetype next = 0;
     qsizetype take = std::max(1, options.firstPieceRows);
@@ -491,7 +690,9 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
         if (!first)
             pieceHtml += tableOpen;
         const qsizetype pieceTable = first ? tableStart : head.size();
-        for (qsizetype i = next; i < end; ++i)
+        // Rows of one shape: the piece's first from the markup, the others copied from them.
+        const qsizetype parsed = copies.empty() ? end - next : qsizetype(rowsToParse(copies, size_t(next), size_t(end)));
+        for (qsizetype i = next; i < next + parsed; ++i)
             pieceHtml += rowText(i);
         if (last)
             pieceHtml += tail;
@@ -499,7 +700,10 @@ bool ReportPages::Impl::layOutInPieces(const RenderedReport& r, const PagingOpti
             pieceHtml += closeTable;
         if (!setColumnWidths(pieceHtml, pieceTable, fixed))
             return false;
-        auto doc = makeDocument(pieceHtml);
+        auto doc = makeDocument(pieceHtml, first ? tableIndex : 0, headingRows, int(parsed), copies,
+                                size_t(next + parsed), size_t(end));
+        if (!doc)
+            return false;
         QTextTable* table = topLevelTable(*doc, first ? tableIndex : 0);
         if (!table || table->rows() < headingRows + int(end - next) || table->columns() != columns)
             return false;
@@ -705,8 +909,8 @@ std::vector<TableOnPage> ReportPages::Impl::tablesOn(int page) const
     return out;
 }
 
-// Draws the cells of a table on a page (the painter at the body's top left): their backgrounds,
-// then their text, as the text layout would.
+// Draws the cells of a table on a page (the painter's origin at the document's, the page's body
+// at pageTop): their backgrounds, then their text, as the text layout would.
 void ReportPages::Impl::drawCells(QPainter& painter, QTextDocument& doc, const TableOnPage& placed, qreal pageTop) const
 {
     QAbstractTextDocumentLayout* layout = doc.documentLayout();
@@ -721,7 +925,7 @@ void ReportPages::Impl::drawCells(QPainter& painter, QTextDocument& doc, const T
             const QBrush background = cell.format().background();
             if (background.style() != Qt::NoBrush) {
                 // Inside the room for the border, as the text layout fills a cell.
-                const QRectF area(edge[size_t(c)], r.top, edge[size_t(std::min(columns, c + span))] - edge[size_t(c)],
+                const QRectF area(edge[size_t(c)], r.top + pageTop, edge[size_t(std::min(columns, c + span))] - edge[size_t(c)],
                                   r.bottom - r.top);
                 painter.fillRect(area.adjusted(placed.border, placed.border, -placed.border, -placed.border), background);
             }
@@ -730,7 +934,7 @@ void ReportPages::Impl::drawCells(QPainter& painter, QTextDocument& doc, const T
                 const QTextLayout* text = block.layout();
                 if (text && text->lineCount() > 0) {
                     const QRectF at = layout->blockBoundingRect(block);
-                    text->draw(&painter, at.topLeft() - text->position() + QPointF(0, r.shift - pageTop));
+                    text->draw(&painter, at.topLeft() - text->position() + QPointF(0, r.shift));
                 }
                 if (block == end)
                     break;
@@ -793,9 +997,11 @@ void ReportPages::drawPage(QPainter& painter, int page) const
     }
     painter.restore();
     if (run != tables.end()) {
+        // In the document's own place on the page, as the text layout draws: the same
+        // coordinates round the same way.
         painter.save();
-        painter.translate(0, d->headerHeight);
-        painter.setClipRect(QRectF(QPointF(0, 0), body));
+        painter.translate(0, d->headerHeight - pageTop);
+        painter.setClipRect(QRectF(QPointF(0, pageTop), body));
         d->drawCells(painter, doc, *run, pageTop);
         painter.restore();
     }
