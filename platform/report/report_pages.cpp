@@ -28,6 +28,38 @@ namespace {
 const QString kFooterFamily = QStringLiteral("DejaVu Sans");
 constexpr int kFooterPoints = 7;
 
+// Where the next <td> or <th> tag of a table row's HTML starts from `at` on, or -1.
+qsizetype cellOpen(QStringView row, qsizetype at)
+{
+    for (qsizetype i = row.indexOf(QLatin1Char('<'), at); i >= 0; i = row.indexOf(QLatin1Char('<'), i + 1)) {
+        const QStringView name = row.mid(i + 1, 2);
+        if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
+             || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
+            && i + 3 < row.size() && (row.at(i + 3) == QLatin1Char('>') || row.at(i + 3).isSpace()))
+            return i;
+    }
+    return -1;
+}
+
+// The character an entity's name (between & and ;) stands for: amp, lt, gt, quot, nbsp or a
+// number; a null character for any other.
+QChar entityValue(QStringView entity)
+{
+    if (entity == QLatin1String("amp"))
+        return QLatin1Char('&');
+    if (entity == QLatin1String("lt"))
+        return QLatin1Char('<');
+    if (entity == QLatin1String("gt"))
+        return QLatin1Char('>');
+    if (entity == QLatin1String("quot"))
+        return QLatin1Char('"');
+    if (entity == QLatin1String("nbsp"))
+        return QChar::Nbsp;
+    bool number = false;
+    const int code = entity.startsWith(QLatin1Char('#')) ? entity.mid(1).toInt(&number) : 0;
+    return number && code > 0 && code <= 0xFFFF ? QChar(char16_t(code)) : QChar();
+}
+
 // The plain text of each cell of a table row's HTML (<td> and <th>), tags taken out, the usual
 // entities read and blanks run together as a page shows them.
 QStringList cellTexts(QStringView row)
@@ -35,16 +67,7 @@ QStringList cellTexts(QStringView row)
     QStringList cells;
     qsizetype at = 0;
     while (true) {
-        qsizetype open = -1;
-        for (qsizetype i = row.indexOf(QLatin1Char('<'), at); i >= 0; i = row.indexOf(QLatin1Char('<'), i + 1)) {
-            const QStringView name = row.mid(i + 1, 2);
-            if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
-                 || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
-                && i + 3 < row.size() && (row.at(i + 3) == QLatin1Char('>') || row.at(i + 3).isSpace())) {
-                open = i;
-                break;
-            }
-        }
+        const qsizetype open = cellOpen(row, at);
         if (open < 0)
             return cells;
         const qsizetype from = row.indexOf(QLatin1Char('>'), open);
@@ -71,20 +94,7 @@ QStringList cellTexts(QStringView row)
             if (c == QLatin1Char('&')) {
                 const qsizetype semi = row.indexOf(QLatin1Char(';'), i);
                 if (semi > i && semi - i < 10) {
-                    const QStringView entity = row.mid(i + 1, semi - i - 1);
-                    QChar value;
-                    if (entity == QLatin1String("amp"))
-                        value = QLatin1Char('&');
-                    else if (entity == QLatin1String("lt"))
-                        value = QLatin1Char('<');
-                    else if (entity == QLatin1String("gt"))
-                        value = QLatin1Char('>');
-                    else if (entity == QLatin1String("quot"))
-                        value = QLatin1Char('"');
-                    else if (entity == QLatin1String("nbsp"))
-                        value = QChar::Nbsp;
-                    else if (entity.startsWith(QLatin1Char('#')))
-                        value = QChar(char16_t(entity.mid(1).toInt()));
+                    const QChar value = entityValue(row.mid(i + 1, semi - i - 1));
                     if (!value.isNull()) {
                         c = value;
                         i = semi;
@@ -119,16 +129,7 @@ std::optional<PlainRow> plainRow(QStringView row)
     PlainRow plain;
     qsizetype at = 0;
     while (true) {
-        qsizetype open = -1;
-        for (qsizetype i = row.indexOf(QLatin1Char('<'), at); i >= 0; i = row.indexOf(QLatin1Char('<'), i + 1)) {
-            const QStringView name = row.mid(i + 1, 2);
-            if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
-                 || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
-                && i + 3 < row.size() && (row.at(i + 3) == QLatin1Char('>') || row.at(i + 3).isSpace())) {
-                open = i;
-                break;
-            }
-        }
+        const qsizetype open = cellOpen(row, at);
         if (open < 0)
             break;
         const qsizetype from = row.indexOf(QLatin1Char('>'), open);
@@ -144,21 +145,9 @@ std::optional<PlainRow> plainRow(QStringView row)
             if (c == QLatin1Char('&')) {
                 const qsizetype semi = row.indexOf(QLatin1Char(';'), i);
                 const QStringView entity = semi > i ? row.mid(i + 1, semi - i - 1) : QStringView();
-                bool number = false;
-                const int code = entity.startsWith(QLatin1Char('#')) ? entity.mid(1).toInt(&number) : 0;
-                if (entity == QLatin1String("amp"))
-                    c = QLatin1Char('&');
-                else if (entity == QLatin1String("lt"))
-                    c = QLatin1Char('<');
-                else if (entity == QLatin1String("gt"))
-                    c = QLatin1Char('>');
-                else if (entity == QLatin1String("quot"))
-                    c = QLatin1Char('"');
-                else if (entity == QLatin1String("nbsp"))
-                    c = QChar::Nbsp;
-                else if (number && code > 32 && code < 0xD800)
-                    c = QChar(char16_t(code));
-                else
+                c = entityValue(entity);
+                // A number for a blank or a control, or past the basic plane, may read otherwise.
+                if (c.isNull() || (entity.startsWith(QLatin1Char('#')) && (c.unicode() <= 32 || c.unicode() >= 0xD800)))
                     return std::nullopt;
                 i = semi;
             } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')
@@ -260,18 +249,8 @@ bool setColumnWidths(QString& html, qsizetype table, const std::vector<qreal>& w
     qsizetype at = row + 3;
     size_t cell = 0;
     while (true) {
-        qsizetype open = -1;
-        for (qsizetype i = html.indexOf(QLatin1Char('<'), at); i >= 0 && (rowEnd < 0 || i < rowEnd);
-             i = html.indexOf(QLatin1Char('<'), i + 1)) {
-            const QStringView name = QStringView(html).mid(i + 1, 2);
-            if ((name.compare(QLatin1String("td"), Qt::CaseInsensitive) == 0
-                 || name.compare(QLatin1String("th"), Qt::CaseInsensitive) == 0)
-                && i + 3 < html.size() && (html.at(i + 3) == QLatin1Char('>') || html.at(i + 3).isSpace())) {
-                open = i;
-                break;
-            }
-        }
-        if (open < 0)
+        const qsizetype open = cellOpen(html, at);
+        if (open < 0 || (rowEnd >= 0 && open >= rowEnd))
             break;
         const qsizetype close = html.indexOf(QLatin1Char('>'), open);
         if (close < 0 || cell >= widths.size()
