@@ -36,6 +36,12 @@ const QString kNoType = QStringLiteral(" Debe seleccionar un Tipo de Documento v
 const QString kNoExpense = QStringLiteral(" Debe seleccionar un Tipo de Gasto válido...");
 const QString kNumeric = QStringLiteral(" Debe ingresar un cantidad numérica...");
 
+// The refusal of a guard on entering a field: its message, and the focus to the field named.
+void refuse(QWidget* field, const QString& text, const QString& title = QString())
+{
+    ui::Refuse(field, text, ui::vbInformation, title);
+}
+
 void info(const QString& text, const QString& title = QString())
 {
     ui::MsgBox(text, ui::vbInformation, title);
@@ -565,8 +571,7 @@ void frmPlanillas::EncProveedor()
 void frmPlanillas::cmbProvee_GotFocus()
 {
     if (cmbContrib->BoundText().isEmpty()) {
-        info(kNoTaxpayer);
-        SetFocus(cmbContrib);
+        refuse(cmbContrib, kNoTaxpayer);
         return;
     }
     if (txtNombre->text().isEmpty()) {
@@ -637,8 +642,7 @@ void frmPlanillas::cmbTipo_GotFocus()
 {
     if (cmbProvee->BoundText().isEmpty()) {
         if (cmbProvee->Text().trimmed().isEmpty()) {
-            info(kNoSupplier);
-            SetFocus(cmbProvee);
+            refuse(cmbProvee, kNoSupplier);
             return;
         }
     }
@@ -775,13 +779,11 @@ bool frmPlanillas::isFuelExpense() const
 bool frmPlanillas::guardSupplierAndType()
 {
     if (cmbProvee->BoundText().isEmpty()) {
-        info(kNoSupplier);
-        SetFocus(cmbProvee);
+        refuse(cmbProvee, kNoSupplier);
         return false;
     }
     if (cmbTipo->currentText().isEmpty()) {
-        info(kNoType, kZal);
-        SetFocus(cmbTipo);
+        refuse(cmbTipo, kNoType, kZal);
         return false;
     }
     return true;
@@ -792,13 +794,11 @@ bool frmPlanillas::guardThroughDate()
     if (!guardSupplierAndType())
         return false;
     if (txtDoc->text().isEmpty()) {
-        info(QStringLiteral(" Debe ingresar un No. Documento válido..."), kZal);
-        SetFocus(txtDoc);
+        refuse(txtDoc, QStringLiteral(" Debe ingresar un No. Documento válido..."), kZal);
         return false;
     }
     if (!dateInPeriod(txtFecha->Text(), Biblio::gPeriodoDel, Biblio::gPeriodoAl)) {
-        ui::MsgBox(rangeMessage(Biblio::gPeriodoDel, Biblio::gPeriodoAl), ui::vbInformation);
-        SetFocus(txtFecha);
+        refuse(txtFecha, rangeMessage(Biblio::gPeriodoDel, Biblio::gPeriodoAl));
         return false;
     }
     return true;
@@ -847,8 +847,7 @@ void frmPlanillas::txtCantidad_GotFocus()
     if (!guardThroughDate())
         return;
     if (cmbGasto->BoundText().isEmpty()) {
-        info(kNoExpense, kZal);
-        SetFocus(cmbGasto);
+        refuse(cmbGasto, kNoExpense, kZal);
         return;
     }
     // Where Enter does not lead on to the price, the fuel boxes show on entering the amount.

@@ -170,8 +170,30 @@ DialogService* setDialogService(DialogService* service)
     return previous;
 }
 
+namespace {
+
+int& quietNotices()
+{
+    static int depth = 0;
+    return depth;
+}
+
+} // namespace
+
+QuietNotices::QuietNotices()
+{
+    ++quietNotices();
+}
+
+QuietNotices::~QuietNotices()
+{
+    --quietNotices();
+}
+
 int MsgBox(const QString& prompt, int style, const QString& title, int helpContext)
 {
+    if (quietNotices() > 0 && buttonSetOf(style) == vbOKOnly && iconOf(style) != vbCritical)
+        return vbOK;
     return dialogs().msgBox(prompt, style, title, helpContext);
 }
 

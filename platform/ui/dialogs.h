@@ -101,6 +101,18 @@ QString OpenFile(const OpenFileOptions& options);
 QString SaveFile(const OpenFileOptions& options);
 QString BrowseFolder(const QString& prompt, const QString& startFolder = {});
 
+// While one of these lives, MsgBox shows no notice (a box with only an OK button and no
+// critical icon: it tells, it asks nothing) and returns vbOK at once, as if the user had answered
+// it. Questions, and run-time errors, are still shown. The focus router holds one while a field
+// is only passed through on the way to where a leaving handler sent the focus.
+class QuietNotices {
+public:
+    QuietNotices();
+    ~QuietNotices();
+    QuietNotices(const QuietNotices&) = delete;
+    QuietNotices& operator=(const QuietNotices&) = delete;
+};
+
 // What the Help button of a message box does: the handler gets the box's help context.
 // The box stays open. Without a handler the button does nothing.
 void setHelpHandler(std::function<void(int context)> handler);

@@ -27,6 +27,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
+#include <optional>
 
 namespace ui {
 
@@ -38,7 +39,10 @@ namespace {
 struct FocusState {
     int depth = 0;
     bool draining = false;
+    int passing = 0;   // handlers of a field passed through are running: their moves are dropped
     QList<QPointer<QWidget>> queue;
+    // The refusals given in this user action: prompt and the field they sent the focus to.
+    QList<QPair<QString, QPointer<QWidget>>> refusals;
 };
 
 FocusState& focusState()
@@ -193,16 +197,25 @@ QString textOf(int keyAscii)
 
 } // namespace
 
+// The outermost scope is one user action (a key, a click, a focus change and every focus move
+// that follows from it): the notices it shows are remembered for its length only.
+// The outermost scope is one user action (a key, a click, a focus change and every focus move
+// that follows from it): the refusals it gives are remembered for its length only.
 HandlerScope::HandlerScope()
 {
-    ++focusState().depth;
+    FocusState& s = focusState();
+    if (s.depth++ == 0 && !s.draining)
+        s.refusals.clear();
 }
 
 HandlerScope::~HandlerScope()
 {
     FocusState& s = focusState();
-    if (--s.depth == 0 && !s.draining && !s.queue.isEmpty())
+    if (--s.depth != 0 || s.draining)
+        return;
+    if (!s.queue.isEmpty())
         drainFocusQueue();
+    s.refusals.clear();
 }
 
 void runHandler(const std::function<void()>& fn)
@@ -224,9 +237,24 @@ void SetFocus(QWidget* widget)
     if (!widget)
         return;
     FocusState& s = focusState();
+    // A field passed through on the way to where a leaving handler sent the focus sends it
+    // nowhere else.
+    if (s.passing > 0)
+        return;
     s.queue.append(widget);
     if (s.depth == 0 && !s.draining)
         drainFocusQueue();
+}
+
+void Refuse(QWidget* field, const QString& prompt, int style, const QString& title)
+{
+    FocusState& s = focusState();
+    const auto refusal = qMakePair(prompt, QPointer<QWidget>(field));
+    if (!s.refusals.contains(refusal)) {
+        s.refusals.append(refusal);
+        MsgBox(prompt, style, title);
+    }
+    SetFocus(field);
 }
 
 void setFocusTrace(std::function<void(QWidget*, bool)> trace)
@@ -413,13 +441,33 @@ public:
             runHandler(handler);
     }
 
+    // The GotFocus or LostFocus of a field a focus move enters or leaves. A field only passed
+    // through gives no notice, and the focus moves it asks for are dropped.
+    void callFocus(const std::function<void()>& handler, bool passing) const
+    {
+        if (!enabled || !handler)
+            return;
+        struct Passing {
+            explicit Passing(bool on) : on(on) { focusState().passing += on; }
+            ~Passing() { focusState().passing -= on; }
+            const bool on;
+        } passingScope(passing);
+        std::optional<QuietNotices> quiet;
+        if (passing)
+            quiet.emplace();
+        runHandler(handler);
+    }
+
     // The focus has moved to control, a control of this form. Leaving a field and entering
     // another are what the form hears of it: a window losing and getting back the activation,
     // and a combo opening or closing its own list, leave the field as it was, so they run
     // nothing, however many focus events Qt sends for them. The two handlers run in one scope:
-    // the moves they ask for are made once both have run. The field arrived at is entered even
-    // when the field left sends the focus elsewhere: it has the focus until that move is made,
-    // and is then left like any other (A left, B entered, B left, C entered, each once).
+    // the moves they ask for are made once both have run.
+    // When the field left sends the focus elsewhere, the field arrived at is passed through: it
+    // has the focus until that move is made, so it is entered and then left like any other
+    // (A left, B entered, B left, C entered, each once), but quietly: the field the leaving
+    // handler chose wins over the one clicked, so B's guards show no notice and move the focus
+    // nowhere; what else its handlers do (state they reset, a lookup) is done.
     void fieldEntered(QWidget* control)
     {
         // The field the focus is in already, or the one being entered: a message box of the
@@ -428,26 +476,31 @@ public:
             return;
         const QPointer<QWidget> left = field_;
         const bool wasEntered = entered_;
+        const bool leftInPassing = passing_;
         field_ = control;
         entered_ = false;
+        passing_ = false;
         HandlerScope scope;
+        const QList<QPointer<QWidget>>& queue = focusState().queue;
+        const qsizetype queued = queue.size();
         if (left && wasEntered) {
             if (focusTrace())
                 focusTrace()(left, false);
             const auto it = routes_.constFind(left.data());
             if (it != routes_.constEnd())
-                call(it->lostFocus);
+                callFocus(it->lostFocus, leftInPassing);
         }
         // A message box of the leaving handler may have handed the focus to another field when it
         // closed: that one has been entered instead.
         if (field_ != control)
             return;
         entered_ = true;
+        passing_ = queue.size() > queued && queue.last() != control;
         if (focusTrace())
             focusTrace()(control, true);
         const auto it = routes_.constFind(control);
         if (it != routes_.constEnd())
-            call(it->gotFocus);
+            callFocus(it->gotFocus, passing_);
     }
 
     QWidget* field() const { return field_; }
@@ -490,6 +543,8 @@ protected:
         switch (event->type()) {
         case QEvent::KeyPress:
             return routeKey(watched, static_cast<QKeyEvent*>(event));
+        case QEvent::MouseButtonPress:
+            return pressOverruled(watched);
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick: {
             const auto it = routes_.constFind(watched);
@@ -508,6 +563,21 @@ protected:
     }
 
 private:
+    // Qt gives a control the focus before it hands it the press. When the handlers that ran for
+    // it (the field left, or the control's own guard) sent the focus to another field of the
+    // form, that field wins: the press does nothing more (it opens no list, presses no button).
+    bool pressOverruled(QObject* watched) const
+    {
+        if (!routes_.contains(watched))
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (!widget->isEnabled() || !(widget->focusPolicy() & Qt::ClickFocus))
+            return false;
+        // The field the handlers left the focus in (Qt may not have it yet: after a message box
+        // the window gets the activation back later).
+        return field_ && field_ != widget && !widget->isAncestorOf(field_);
+    }
+
     bool routeKey(QObject* watched, QKeyEvent* event)
     {
         if (replaying_)
@@ -554,6 +624,7 @@ private:
     bool replaying_ = false;
     QPointer<QWidget> field_;   // the control the form's focus is in
     bool entered_ = false;      // its GotFocus has run (not yet while the field before is being left)
+    bool passing_ = false;      // it was entered only on the way to where a leaving handler sent the focus
 };
 
 } // namespace detail

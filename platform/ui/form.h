@@ -46,7 +46,11 @@
 //   redirects the focus therefore never runs inside itself. At most kFocusCascadeLimit moves are
 //   made in a row; the rest of a runaway cascade is dropped with a warning.
 //   A move asked for by the LostFocus of the field left waits for the field arrived at: that one
-//   is entered and then left for the move (A lost, B got, B lost, C got, each once).
+//   is entered and then left for the move (A lost, B got, B lost, C got, each once). B is only
+//   passed through: the field the leaving handler chose wins over the one clicked, so B's
+//   handlers run with their notices unshown (ui::QuietNotices) and their focus moves dropped,
+//   and the click that brought the focus to B does nothing more (it opens no list, presses no
+//   button). The same holds for a press on a control whose own guard sent the focus elsewhere.
 //   Outside any handler SetFocus moves the focus at once.
 //   Tests that call a handler directly can wrap the call in runHandler() to get the same order as
 //   a real event.
@@ -164,6 +168,11 @@ void runHandler(const std::function<void()>& fn);
 
 // Requests a focus move (Form::SetFocus calls this).
 void SetFocus(QWidget* widget);
+
+// A guard's refusal: the message box, then the focus to the field that wants mending. Within one
+// user action the same refusal (the same prompt sending the focus to the same field) is shown
+// once: a chain of guards that comes to it again only moves the focus.
+void Refuse(QWidget* field, const QString& prompt, int style, const QString& title = {});
 
 // The form that is active now (null when none).
 Form* activeForm();

@@ -180,6 +180,10 @@ private slots:
     void entryGridKeepsItsToolTip();
     void leavingHandlersEnterTheFieldClickedFirst_data();
     void leavingHandlersEnterTheFieldClickedFirst();
+    void leavingHandlersEndWhereTheyLead_data();
+    void leavingHandlersEndWhereTheyLead();
+    void guardOfTheListClickedWinsOverTheClick_data();
+    void guardOfTheListClickedWinsOverTheClick();
 };
 
 void TestFormsRealWindow::everyComboOpensWithNoHandler_data()
@@ -586,6 +590,179 @@ void TestFormsRealWindow::leavingHandlersEnterTheFieldClickedFirst()
         // Entering the number asked for its Enter again: entering the date runs it (and its lookup).
         QVERIFY(!f->DocConfirmado);
     }
+}
+
+void TestFormsRealWindow::leavingHandlersEndWhereTheyLead_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("left");      // how the form stands before: see the test
+    QTest::addColumn<QString>("into");      // the field clicked, or "Tab"
+    QTest::addColumn<QString>("end");       // where the focus ends, in the form and in Qt
+    QTest::addColumn<QStringList>("shown"); // the message boxes shown, in order
+    const QStringList none;
+    const QStringList numeric{QStringLiteral(" Debe ingresar un cantidad numérica...")};
+    const auto row = [](const char* form, const char* left, const char* into, const char* end, const QStringList& shown) {
+        QTest::addRow("%s %s into %s", form, left, into)
+            << QString::fromLatin1(form) << QString::fromLatin1(left) << QString::fromLatin1(into)
+            << QString::fromLatin1(end) << shown;
+    };
+    // The fields clicked have guards or redirects of their own: the number and the expense type
+    // check the fields before them, the date confirms an unconfirmed number, the price works the
+    // total out and the total and the expense type send the focus on. None of that may show a
+    // notice or win over the field the leaving handler chose.
+    row("frmPlanillas", "expense", "txtDoc", "txtCantidad", none);
+    row("frmPlanillas", "expense, number unconfirmed", "txtFecha", "txtCantidad", none);
+    row("frmPlanillas", "fuel expense", "txtUnitario", "txtCantidad", none);
+    row("frmPlanillas", "fuel expense", "txtCalculos", "txtCantidad", none);
+    row("frmPlanillas", "fuel amount", "txtCalculos", "txtUnitario", none);
+    row("frmPlanillas", "fuel amount", "txtDoc", "txtUnitario", none);
+    row("frmPlanillas", "fuel amount", "cmbGasto", "txtUnitario", none);
+    row("frmPlanillas", "fuel amount, number unconfirmed", "txtFecha", "txtUnitario", none);
+    // An empty price says so once, however it is left, and keeps the focus.
+    row("frmPlanillas", "empty price", "Tab", "txtUnitario", numeric);
+    row("frmPlanillas", "empty price", "cmbGasto", "txtUnitario", numeric);
+    row("frmPlanillas", "empty price", "txtCalculos", "txtUnitario", numeric);
+    row("frmPlanillas", "empty price", "cmbGasto arrow", "txtUnitario", numeric);
+    row("frmPlanillas", "fuel amount", "cmbGasto arrow", "txtUnitario", none);
+    row("frmPlanillas", "price", "txtCalculos", "cmdGrabar", none);
+    row("frmPlanillas", "price", "cmbGasto", "cmdGrabar", none);
+    row("frmPlanillas", "total", "txtUnitario", "cmdGrabar", none);
+    row("frmPlanillas", "total", "txtFecha", "cmdGrabar", none);
+    // A name chosen without its tax id: the type has not been chosen yet, which the number, the
+    // date and the expense type would each say.
+    row("frmPlanillas", "name only", "txtDoc", "cmbTipo", none);
+    row("frmPlanillas", "name only", "txtFecha", "cmbTipo", none);
+    row("frmPlanillas", "name only", "cmbGasto", "cmbTipo", none);
+    for (const char* form : {"frmIngresos", "frmImpRep"}) {
+        row(form, "price", "txtDoc", "cmdGrabar", none);
+        row(form, "price", "cmbGasto", "cmdGrabar", none);
+        row(form, "price, number unconfirmed", "txtFecha", "cmdGrabar", none);
+        row(form, "name only", "txtDoc", "cmbTipo", none);
+        row(form, "name only", "txtFecha", "cmbTipo", none);
+    }
+}
+
+void TestFormsRealWindow::leavingHandlersEndWhereTheyLead()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, left);
+    QFETCH(QString, into);
+    QFETCH(QString, end);
+    QFETCH(QStringList, shown);
+    Program p;
+    frmPlanillas* f = form == QLatin1String("frmPlanillas") ? p.open<frmPlanillas>(p.menu.mn00201)
+                    : form == QLatin1String("frmIngresos") ? static_cast<frmPlanillas*>(p.show<frmIngresos>())
+                                                           : p.show<frmImpRep>();
+    const bool entryForm = form == QLatin1String("frmPlanillas");
+    const auto stand = [&](QWidget* w) {
+        ui::SetFocus(w);
+        QTRY_COMPARE(f->focusedField(), w);
+    };
+    const auto has = [&](const char* part) { return left.contains(QLatin1String(part)); };
+    if (has("name only")) {
+        pickTaxpayer(*f, p.ws.nitA);
+        stand(f->cmbNProvee);
+        ui::runHandler([&] { f->cmbNProvee->setBoundText(p.ws.prov1); });
+    } else {
+        typeUpToTheDate(p, f);
+        const bool fuel = !has("expense") || has("fuel");
+        ui::runHandler([&] { f->cmbGasto->setBoundText(fuel ? QStringLiteral("24") : QStringLiteral("1")); });
+        // The setting up goes only through fields whose leaving sends the focus nowhere else, or
+        // to the next field it stands in.
+        if (fuel) {
+            for (QWidget* w : {static_cast<QWidget*>(f->lblUnitario), static_cast<QWidget*>(f->txtUnitario),
+                               static_cast<QWidget*>(f->lblTotal), static_cast<QWidget*>(f->txtCalculos)})
+                w->setVisible(true);
+            ui::runHandler([&] { f->txtCantidad->setText(QStringLiteral("100.00")); });
+        }
+        if (has("expense")) {
+            stand(f->cmbGasto);
+        } else {
+            stand(f->txtCantidad);
+            if (has("price") || has("total")) {
+                stand(f->txtUnitario);
+                if (!has("empty"))
+                    ui::runHandler([&] { f->txtUnitario->setText(QStringLiteral("30.00")); });
+            }
+            if (has("total")) {
+                stand(f->cmdGrabar);   // leaving the price works the total out and moves on
+                stand(f->txtCalculos);
+            }
+        }
+        // The number entered again but not confirmed: the date box would confirm it.
+        if (has("unconfirmed"))
+            f->DocConfirmado = false;
+    }
+    p.settle();
+    QWidget* from = f->focusedField();
+    QVERIFY(from);
+
+    if (into == QLatin1String("Tab")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    } else if (into.endsWith(QLatin1String(" arrow"))) {
+        auto* combo = f->findChild<QComboBox*>(into.section(u' ', 0, 0));
+        QVERIFY(combo && combo->isVisible());
+        QTest::mouseClick(combo, Qt::LeftButton, {}, support::comboArrow(combo));
+    } else {
+        auto* target = f->findChild<QWidget*>(into);
+        QVERIFY(target && target->isVisible());
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, target->height() / 2));
+    }
+    QTRY_VERIFY(p.trace.size() >= 4);
+    QTest::qWait(60);
+    QCOMPARE(f->focusedField()->objectName(), end);
+    QWidget* qtFocus = QApplication::focusWidget();
+    QVERIFY(qtFocus);
+    QWidget* expected = f->findChild<QWidget*>(end);
+    QVERIFY2(qtFocus == expected || expected->isAncestorOf(qtFocus), qPrintable(qtFocus->objectName()));
+    QCOMPARE(p.real.shown(), shown);
+    // The field left is left once, the field arrived at is entered and left once, and the end is
+    // entered last.
+    QCOMPARE(p.trace.first(), from->objectName() + u'-');
+    QCOMPARE(p.trace.last(), end + u'+');
+    const QString clicked = into.section(u' ', 0, 0);
+    if (clicked != QLatin1String("Tab") && clicked != end) {
+        QCOMPARE(p.trace.count(clicked + u'+'), 1);
+        QCOMPARE(p.trace.count(clicked + u'-'), 1);
+    }
+    // A list the click would have opened stays closed: the field the handler chose has the focus.
+    for (QComboBox* combo : f->findChildren<QComboBox*>())
+        QVERIFY2(!combo->view()->isVisible(), qPrintable(combo->objectName()));
+}
+
+void TestFormsRealWindow::guardOfTheListClickedWinsOverTheClick_data()
+{
+    QTest::addColumn<QString>("combo");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("end");
+    QTest::newRow("type list, no supplier")
+        << "cmbTipo" << " Debe seleccionar un proveedor válido..." << "cmbProvee";
+    QTest::newRow("expense list, no number")
+        << "cmbGasto" << " Debe ingresar un No. Documento válido..." << "txtDoc";
+}
+
+void TestFormsRealWindow::guardOfTheListClickedWinsOverTheClick()
+{
+    QFETCH(QString, combo);
+    QFETCH(QString, message);
+    QFETCH(QString, end);
+    Program p;
+    auto* f = p.open<frmPlanillas>(p.menu.mn00201);
+    pickTaxpayer(*f, p.ws.nitA);
+    if (combo == QLatin1String("cmbGasto")) {
+        ui::runHandler([&] { f->cmbProvee->setText(p.ws.prov1); });
+        enter([&](int& k) { f->cmbProvee_KeyPress(k); });
+        pickType(*f, 7);
+    }
+    p.settle();
+    // A click on the arrow: the guard says why once, and the list stays closed.
+    auto* c = f->findChild<QComboBox*>(combo);
+    QTest::mouseClick(c, Qt::LeftButton, {}, support::comboArrow(c));
+    QTRY_COMPARE(f->focusedField()->objectName(), end);
+    QTest::qWait(60);
+    QCOMPARE(f->focusedField()->objectName(), end);
+    QCOMPARE(p.real.shown(), QStringList{message});
+    QVERIFY(!c->view()->isVisible());
 }
 
 QTEST_MAIN(TestFormsRealWindow)

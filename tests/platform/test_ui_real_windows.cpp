@@ -95,6 +95,7 @@ private slots:
     void comboListIsNotLeavingTheField();
     void focusMovedAfterAMessageBoxRunsItsEntry();
     void leavingHandlerMovesOnFromTheFieldArrivedAt();
+    void boxOfTheLeavingHandlerHandsTheFocusElsewhere();
     void windowComingBackRunsNothing();
     void contextMenuIsNotLeavingTheField();
     void focusMoveToAFieldThatCannotTakeItRunsNothing_data();
@@ -203,21 +204,50 @@ void TestUiRealWindows::leavingHandlerMovesOnFromTheFieldArrivedAt()
     QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtA+"}));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
 
-    // The field arrived at sends the focus on as well: both moves are made, in the order asked.
+    // The field arrived at has a guard of its own: on the way to where the leaving handler sends
+    // the focus it is entered and left, but quietly. Its notice is not shown and its move is not
+    // made; what else it does is done, and a question it asks is still asked.
+    support::RealDialogs real;
     w.f.onLostFocus(w.f.txtA, [&] {
         w.f.log << QStringLiteral("txtA-");
         w.f.SetFocus(w.f.txtC);
     });
-    w.f.onEnter[QStringLiteral("txtB")] = [&] { w.f.SetFocus(w.f.cmdOk); };
+    int answered = 0;
+    w.f.onEnter[QStringLiteral("txtB")] = [&] {
+        ui::MsgBox(QStringLiteral(" Falta el tipo"), ui::vbInformation);
+        ui::MsgBox(QStringLiteral(" Otro aviso"));
+        w.f.SetFocus(w.f.cmdOk);
+        answered = ui::MsgBox(QStringLiteral(" Desea crearlo??"), ui::vbYesNo | ui::vbQuestion);
+        w.f.log << QStringLiteral("txtB-end");
+    };
+    ui::SetFocus(w.f.txtA);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
+    w.f.log.clear();
+    real.answerMsgBox(ui::vbNo);
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
+    QTest::qWait(50);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-end", "txtB-", "txtC+"}));
+    QCOMPARE(real.shown(), QStringList{QStringLiteral(" Desea crearlo??")});
+    QCOMPARE(answered, ui::vbNo);
+    QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtC));
+    // Entered the usual way, the same field says all of it and moves on.
+    real.clear();
+    real.answerMsgBox(ui::vbOK).answerMsgBox(ui::vbOK).answerMsgBox(ui::vbYes);
+    w.f.onLostFocus(w.f.txtA, [&] { w.f.log << QStringLiteral("txtA-"); });
+    ui::SetFocus(w.f.txtA);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtA));
     w.f.log.clear();
     QTest::mouseClick(w.f.txtB, Qt::LeftButton);
-    QCOMPARE(w.f.log, (QStringList{"txtA-", "txtB+", "txtB-", "txtC+", "txtC-", "cmdOk+"}));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.cmdOk));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.cmdOk));
+    QCOMPARE(real.shown(), (QStringList{QStringLiteral(" Falta el tipo"), QStringLiteral(" Otro aviso"),
+                                        QStringLiteral(" Desea crearlo??")}));
+    QCOMPARE(answered, ui::vbYes);
+    w.f.onEnter.remove(QStringLiteral("txtB"));
+    real.clear();
 
     // Real message boxes in the leaving handler: when the first closes, the focus comes back to
     // B while the handler is still running; B is entered once, after it, and left once for C.
-    support::RealDialogs real;
-    w.f.onEnter.remove(QStringLiteral("txtB"));
     w.f.onLostFocus(w.f.txtA, [&] {
         w.f.log << QStringLiteral("txtA-");
         ui::MsgBox(QStringLiteral(" Aviso"), ui::vbInformation);
@@ -236,6 +266,31 @@ void TestUiRealWindows::leavingHandlerMovesOnFromTheFieldArrivedAt()
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
     QTest::qWait(50);
     QCOMPARE(w.f.log, (QStringList{"txtA-", "txtA-end", "txtB+", "txtB-", "txtC+"}));
+    QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtC));
+}
+
+void TestUiRealWindows::boxOfTheLeavingHandlerHandsTheFocusElsewhere()
+{
+    Window w;
+    support::RealDialogs real;
+    // Leaving A says something and sends the focus to C. The box, when it closes, hands the focus
+    // to the plain combo (the window's focus went there meanwhile): that field is entered in
+    // place of B, which the user clicked, and is then left for C. B is never entered.
+    w.f.onLostFocus(w.f.txtA, [&] {
+        w.f.log << QStringLiteral("txtA-");
+        ui::MsgBox(QStringLiteral(" Aviso"), ui::vbInformation);
+        w.main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.main));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.cmbPlain));
+        w.f.log << QStringLiteral("txtA-end");
+        w.f.SetFocus(w.f.txtC);
+    });
+    real.whileOpen([&] { w.f.cmbPlain->setFocus(); });
+    QTest::mouseClick(w.f.txtB, Qt::LeftButton);
+    QCOMPARE(real.shown(), QStringList{QStringLiteral(" Aviso")});
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f.txtC));
+    QTest::qWait(50);
+    QCOMPARE(w.f.log, (QStringList{"txtA-", "cmbPlain+", "txtA-end", "cmbPlain-", "txtC+"}));
     QCOMPARE(w.f.focusedField(), static_cast<QWidget*>(w.f.txtC));
 }
 
