@@ -23,6 +23,8 @@ const QString kRefusal =
     QStringLiteral("Imposible iniciar sesión del Sistema de Ingresos debe configurar una base de datos válida...  ");
 const QString kDamaged = QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!");
 const QString kBusy = QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
+const QString kRunning =
+    QStringLiteral(" ZAL ya se está ejecutando, pero su ventana no responde... Imposible iniciar otra copia del programa!!!");
 // How long start-up waits for a file another program holds.
 constexpr int kBusyWaitMs = 3000;
 constexpr int kBusyPauseMs = 250;
@@ -123,11 +125,16 @@ void BaseDatosPorDefecto()
 
 void Main()
 {
-    // 1. One copy at a time: a second one asks the running copy to restore its window and ends.
+    // 1. One copy at a time: a second one asks the running copy to restore its window and ends;
+    // when that copy does not answer, its window may never show, and the user is told why
+    // nothing opens.
     if (!guard()) {
         guard() = std::make_unique<sys::SingleInstance>(instanceName());
         if (!guard()->tryBecomePrimary()) {
+            const bool restored = guard()->restoreTaken();
             guard().reset();
+            if (!restored)
+                ui::MsgBox(kRunning, ui::vbExclamation, kTitle);
             sys::End();
         }
     }

@@ -164,7 +164,9 @@ frmISR::frmISR(QWidget* parent)
     scrollLines_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollLines_->setWidget(lines);
     l.layoutMain->insertWidget(at, scrollLines_, 1);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    // The form's base goes on receiving focus changes while it is destroyed: the destructor cuts
+    // this one off first.
+    scrollToFocus_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && scrollLines_->widget()->isAncestorOf(now))
             scrollLines_->ensureWidgetVisible(now);
     });
@@ -233,7 +235,10 @@ frmISR::frmISR(QWidget* parent)
     }
 }
 
-frmISR::~frmISR() = default;
+frmISR::~frmISR()
+{
+    disconnect(scrollToFocus_);
+}
 
 ui::MaskedBox* frmISR::casilla(int number) const
 {

@@ -149,6 +149,7 @@ private:
     std::unique_ptr<Ui::frmISR> layout_;
     std::unique_ptr<report::ReportControl> report_;
     QScrollArea* scrollLines_ = nullptr;   // the return's lines, scrolled on a short window
+    QMetaObject::Connection scrollToFocus_;   // scrolls the box that takes the focus into view
     QHash<QWidget*, std::function<void(int&)>> enterHandlers_;
     QString nitCargado_;
     bool refusedOnEntry_ = false;     // the save button's entering check has just refused a box

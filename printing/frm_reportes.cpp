@@ -87,7 +87,9 @@ void frmReportes::takeNewSupplier()
 
 void frmReportes::reloadShown()
 {
-    if (!taxpayerShown())
+    // The worksheet in the grid is read again, whatever the taxpayer box holds by now: a tax id
+    // typed there without Enter shows nothing of its own, and the print is of the rows shown.
+    if (loadedTaxpayer().isEmpty())
         return;
     txtTotfac->setText(QString());
     txtEKO->setText(QString());

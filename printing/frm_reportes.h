@@ -4,9 +4,9 @@
 // document type and per fuel, and printed on "rep001.rpt" with every figure, the credit in words
 // and the security date. It writes no table.
 //
-// Only the worksheet found for the taxpayer in the box prints, and it is read again before the
-// print and whenever the form is activated, so documents changed meanwhile in the entry form
-// print with their present figures.
+// The worksheet shown prints: the one the last Enter in the taxpayer box found (a tax id typed
+// there since without Enter changes nothing). It is read again before the print and whenever the
+// form is activated, so documents changed meanwhile print with their present figures.
 #include "worksheet/frm_planillas.h"
 
 class frmReportes : public frmPlanillas {

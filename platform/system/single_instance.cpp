@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QWidget>
 #include <memory>
+#include <unistd.h>
 
 namespace sys {
 namespace {
@@ -34,21 +35,9 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::defaultName()
 {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("USERNAME");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("LOGNAME");
-    QString safe;
-    for (QChar c : user) {
-        if ((c.isLetterOrNumber() && c.unicode() < 128) || c == QLatin1Char('-') || c == QLatin1Char('_'))
-            safe += c;
-        else
-            safe += QLatin1Char('_');
-    }
-    if (safe.isEmpty())
-        safe = QStringLiteral("usuario");
-    return QStringLiteral("zal-eko-") + safe;
+    // The user's id, not a login name from the environment: a copy started without USER (or with
+    // another name in it) still finds the user's running copy, and never another user's.
+    return QStringLiteral("zal-eko-") + QString::number(::getuid());
 }
 
 bool SingleInstance::tryBecomePrimary()
@@ -61,7 +50,7 @@ bool SingleInstance::tryBecomePrimary()
     lock->setStaleLockTime(0);   // only a lock whose copy is gone is taken over, however old
     if (!lock->tryLock(0)) {
         if (lock->error() == QLockFile::LockFailedError) {
-            askRunningCopy();
+            restoreTaken_ = askRunningCopy();
             return false;
         }
         // The lock file cannot be made at all (an unwritable temporary folder): the guard cannot
@@ -89,7 +78,7 @@ bool SingleInstance::tryBecomePrimary()
     return true;
 }
 
-void SingleInstance::askRunningCopy()
+bool SingleInstance::askRunningCopy()
 {
     // The running copy may have taken the lock a moment ago and not be listening yet.
     QElapsedTimer waited;
@@ -101,13 +90,20 @@ void SingleInstance::askRunningCopy()
             socket.write(kRestoreRequest);
             socket.flush();
             socket.waitForBytesWritten(kConnectTimeoutMs);
-            // Wait until the running copy has taken the request (it answers, or simply hangs up).
-            socket.waitForReadyRead(kAnswerTimeoutMs);
+            // Wait until the running copy has taken the request: it answers, then hangs up.
+            QByteArray answer;
+            QElapsedTimer answering;
+            answering.start();
+            while (!answer.contains(kTaken) && answering.elapsed() < kAnswerTimeoutMs
+                   && socket.waitForReadyRead(int(kAnswerTimeoutMs - answering.elapsed())))
+                answer += socket.readAll();
+            answer += socket.readAll();
             socket.disconnectFromServer();
-            return;
+            return answer.contains(kTaken);
         }
         QThread::msleep(kRetryMs);
     }
+    return false;
 }
 
 bool SingleInstance::isPrimary() const

@@ -14,6 +14,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
+#include <atomic>
 #include <mutex>
 #include <sqlite3.h>
 #include <thread>
@@ -29,6 +31,36 @@ const QString kAskConfigure = QStringLiteral("La Configuración de Bases de Dato
 const QString kRefusal = QStringLiteral("Imposible iniciar sesión del Sistema de Ingresos debe configurar una base de datos válida...  ");
 const QString kDamaged = QStringLiteral("Su base de datos fue totalmente dañada... Imposible iniciar el programa!!!");
 const QString kBusy = QStringLiteral("Su base de datos está siendo usada por otro programa... Imposible iniciar el programa!!!");
+const QString kRunning =
+    QStringLiteral(" ZAL ya se está ejecutando, pero su ventana no responde... Imposible iniciar otra copia del programa!!!");
+
+// The running copy of the program, on a thread of its own so that it answers while Main waits.
+class RunningCopy {
+public:
+    explicit RunningCopy(const QString& name) : copy_(new sys::SingleInstance(name))
+    {
+        copy_->moveToThread(&thread_);
+        thread_.start();
+        QMetaObject::invokeMethod(copy_, [this] {
+            primary_ = copy_->tryBecomePrimary();
+            QObject::connect(copy_, &sys::SingleInstance::restoreRequested, copy_, [this] { ++requests_; });
+        }, Qt::BlockingQueuedConnection);
+    }
+    ~RunningCopy()
+    {
+        QMetaObject::invokeMethod(copy_, [this] { delete copy_; }, Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+    bool primary() const { return primary_; }
+    int requests() const { return requests_; }
+
+private:
+    QThread thread_;
+    sys::SingleInstance* copy_;
+    bool primary_ = false;
+    std::atomic<int> requests_{0};
+};
 
 // Overwrites the first page of each table or index.
 void damageTable(const QString& path, const QStringList& tables)
@@ -151,6 +183,7 @@ private slots:
     void fileHeldThroughoutIsReportedBusy();
     void storedPeriodLoadsWithoutTheDialog();
     void secondStartEndsSilently();
+    void secondStartSaysSoWhenTheRunningCopyDoesNotAnswer();
 };
 
 void TestMainStartup::defaultFileFoundWithoutAnyDialog()
@@ -281,11 +314,32 @@ void TestMainStartup::storedPeriodLoadsWithoutTheDialog()
 void TestMainStartup::secondStartEndsSilently()
 {
     const QString name = QStringLiteral("zal-test-second-%1").arg(QCoreApplication::applicationPid());
-    sys::SingleInstance running(name);
+    RunningCopy running(name);
+    QVERIFY(running.primary());
+    Biblio::setSingleInstanceName(name);
+    support::ScriptedDialogs dialogs;   // no message at all: the running copy shows its window
+    QVERIFY(runMain());
+    QVERIFY(!MDIMenu::instance());
+    QCOMPARE(running.requests(), 1);
+    Biblio::setSingleInstanceName(QStringLiteral("zal-test-main-%1").arg(QCoreApplication::applicationPid()));
+}
+
+// A running copy that holds the lock but does not answer (hung, or busy for longer than the
+// second start waits) will not show its window: the second start says why nothing opens.
+void TestMainStartup::secondStartSaysSoWhenTheRunningCopyDoesNotAnswer()
+{
+    const QString name = QStringLiteral("zal-test-silent-%1").arg(QCoreApplication::applicationPid());
+    sys::SingleInstance running(name);   // on this thread: it cannot answer while Main waits
     QVERIFY(running.tryBecomePrimary());
     Biblio::setSingleInstanceName(name);
-    support::ScriptedDialogs dialogs;   // no message at all
-    QVERIFY(runMain());
+    {
+        support::ScriptedDialogs dialogs;
+        dialogs.expectMsgBox(kRunning, ui::vbOK);
+        QVERIFY(runMain());
+        QCOMPARE(dialogs.calls().size(), 1);
+        QCOMPARE(dialogs.calls().first().style, ui::vbExclamation);
+        QCOMPARE(dialogs.calls().first().title, QStringLiteral(" ZAL"));
+    }
     QVERIFY(!MDIMenu::instance());
     Biblio::setSingleInstanceName(QStringLiteral("zal-test-main-%1").arg(QCoreApplication::applicationPid()));
 }

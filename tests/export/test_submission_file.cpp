@@ -132,7 +132,7 @@ void TestSubmissionFile::windows1252_data()
     QTest::newRow("ascii") << "Libros 12" << QByteArray("Libros 12");
     QTest::newRow("o acute is one byte") << QStringLiteral("Aviación") << QByteArray("Aviaci\xf3n");
     QTest::newRow("n tilde, capital") << QStringLiteral("ÑñÁ") << QByteArray("\xd1\xf1\xc1");
-    QTest::newRow("euro and quotes") << QStringLiteral("€“”") << QByteArray("\x80\x93\x94");
+    QTest::newRow("signs and quotes of 0x80 to 0x9f") << QStringLiteral("€“”") << QByteArray("\x80\x93\x94");
     QTest::newRow("outside the code page") << QStringLiteral("Ωx") << QByteArray("?x");
     QTest::newRow("a character beyond 16 bits is one ?") << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
     QTest::newRow("C1 control") << QString(QChar(0x81)) << QByteArray("?");

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollArea>
@@ -155,6 +156,7 @@ private slots:
     void menuOpensOnceAndClosingUnlocks();
     void shortWindowKeepsTheFormInRoomAndScrollsToTheFocus();
     void openedAgainKeepsItsSize();
+    void destroyedWhileTheFocusMovesOn();
     void closingKeepsTheFlagWhileAWorksheetIsOpen_data();
     void closingKeepsTheFlagWhileAWorksheetIsOpen();
     void activationRefreshesListAndTakesPendingSupplier();
@@ -637,6 +639,41 @@ void TestFrmIsr::openedAgainKeepsItsSize()
     f = MDIMenu::findForm<frmISR>();
     QVERIFY(f->isLoaded());
     QCOMPARE(f->size(), first);
+}
+
+// The form is destroyed with the focus in one of its boxes, inside a main window: on the way out
+// its base hands the form's window back to the main window, and the focus moves on to the window
+// that held the form. That focus change reaches the application while the form's base is being
+// destroyed, when nothing of the form's own may run any more (a build with the undefined-behaviour
+// sanitizer stops on it).
+void TestFrmIsr::destroyedWhileTheFocusMovesOn()
+{
+    Fixture fx;
+    support::ScriptedDialogs dialogs;
+    struct MainArea {
+        ~MainArea() { ui::setMainMdiArea(nullptr); }
+    } restoreArea;
+    QMainWindow main;
+    auto* area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    main.resize(1000, 700);
+    ui::setMainMdiArea(area);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    area->addSubWindow(new QLineEdit)->show();
+    auto f = std::make_unique<frmISR>();
+    f->Show();
+    QWidget* window = f->subWindow();
+    QVERIFY(window);
+    load(*f, QStringLiteral("12345679"));
+    f->casilla26->setFocus();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->casilla26));
+
+    QList<QWidget*> focused;
+    const auto watch = connect(qApp, &QApplication::focusChanged, this, [&](QWidget*, QWidget* now) { focused << now; });
+    f.reset();
+    disconnect(watch);
+    QVERIFY2(focused.contains(window), "the focus did not move on while the form went");
 }
 
 void TestFrmIsr::menuOpensOnceAndClosingUnlocks()

@@ -10,10 +10,10 @@ using income_tax::Casillas;
 namespace {
 
 // "16=120000;22=4800" → {{16, "120000"}, {22, "4800"}}; a box given as "16=" is empty.
-Casillas parse(const QString& spec)
+Casillas parse(const QString& text)
 {
     Casillas boxes;
-    for (const QString& part : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const int eq = part.indexOf(QLatin1Char('='));
         boxes[part.left(eq).toInt()] = part.mid(eq + 1);
     }

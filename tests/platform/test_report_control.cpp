@@ -294,6 +294,14 @@ private slots:
         QTest::newRow("the same rows twice")
             << "<table>{{#copia}}<tr><td>{{NoDoc}}</td></tr>{{/copia}}</table>"
                "<table>{{#filas}}<tr><td>{{NoDoc}}</td></tr>{{/filas}}</table>" << 0;
+        // Rows that show nothing of their own, beside a third row just like them: the run of two
+        // is found at two places, one row apart, and which two rows are the list's cannot be told.
+        QTest::newRow("two rows alike, then a third like them")
+            << "<p>{{#copia}}{{NoDoc}} {{/copia}}</p>"
+               "<table>{{#filas}}<tr><td>igual</td></tr>{{/filas}}<tr><td>igual</td></tr></table>" << 0;
+        QTest::newRow("a row, then two rows like it")
+            << "<p>{{#copia}}{{NoDoc}} {{/copia}}</p>"
+               "<table><tr><td>igual</td></tr>{{#filas}}<tr><td>igual</td></tr>{{/filas}}</table>" << 0;
     }
 
     // The rendered page says where the rows of its longest list sit only when they are exactly

@@ -24,6 +24,8 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <unistd.h>
 
 using namespace sys;
 
@@ -76,7 +78,10 @@ private slots:
     // Single instance
     void secondCopyAsksFirstToRestore();
     void restoreRequestOnTheWire();
+    void secondCopyOfACopyThatDoesNotAnswer();
     void staleSocketIsTakenOver();
+    void nameIsPerUserWhateverTheEnvironment_data();
+    void nameIsPerUserWhateverTheEnvironment();
     void restoreWindowShowsMinimized();
 
     // Help viewer
@@ -265,6 +270,7 @@ void TestSystem::secondCopyAsksFirstToRestore()
     // own while this thread serves the first.
     std::atomic<int> secondResult{-1};
     std::atomic<bool> restoredBeforeEnd{false};
+    std::atomic<bool> secondTaken{false};
     std::atomic<qint64> secondMs{-1};
     std::unique_ptr<QThread> thread(QThread::create([&] {
         QElapsedTimer timer;
@@ -272,6 +278,7 @@ void TestSystem::secondCopyAsksFirstToRestore()
         SingleInstance second(name);
         secondResult = second.tryBecomePrimary() ? 1 : 0;
         restoredBeforeEnd = restored.load();
+        secondTaken = second.restoreTaken();
         secondMs = timer.elapsed();
     }));
     thread->start();
@@ -279,6 +286,7 @@ void TestSystem::secondCopyAsksFirstToRestore()
     QTRY_VERIFY(thread->isFinished());
     QCOMPARE(secondResult.load(), 0);
     QVERIFY(restoredBeforeEnd.load());
+    QVERIFY(secondTaken.load());
     // It ended on the first copy's answer, not on its waiting limit.
     QVERIFY2(secondMs.load() < 2500, qPrintable(QString::number(secondMs.load())));
     QVERIFY(first.isPrimary());
@@ -315,6 +323,21 @@ void TestSystem::restoreRequestOnTheWire()
     QTRY_VERIFY(client.bytesAvailable() > 0 || client.state() == QLocalSocket::UnconnectedState);
 }
 
+// A running copy that holds the lock but does not serve its socket (hung, or busy for longer
+// than the second copy waits): the second copy does not run, and knows its request was not taken.
+void TestSystem::secondCopyOfACopyThatDoesNotAnswer()
+{
+    const QString name = uniqueSocketName();
+    SingleInstance first(name);
+    QVERIFY(first.tryBecomePrimary());
+    QSignalSpy restore(&first, &SingleInstance::restoreRequested);
+    SingleInstance second(name);   // on this thread: the first cannot answer while it waits
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(!second.isPrimary());
+    QVERIFY(!second.restoreTaken());
+    QCOMPARE(restore.count(), 0);
+}
+
 void TestSystem::staleSocketIsTakenOver()
 {
     const QString name = uniqueSocketName();
@@ -335,6 +358,43 @@ void TestSystem::staleSocketIsTakenOver()
 
     QVERIFY(SingleInstance::defaultName().startsWith(QStringLiteral("zal-eko-")));
     QVERIFY(!SingleInstance::defaultName().contains(QLatin1Char('/')));
+}
+
+void TestSystem::nameIsPerUserWhateverTheEnvironment_data()
+{
+    QTest::addColumn<QStringList>("environment");   // NAME=value, the others unset
+    QTest::newRow("no login name at all") << QStringList{};
+    QTest::newRow("USER") << QStringList{QStringLiteral("USER=ana")};
+    QTest::newRow("another USER") << QStringList{QStringLiteral("USER=bruno"), QStringLiteral("LOGNAME=bruno")};
+    QTest::newRow("LOGNAME only") << QStringList{QStringLiteral("LOGNAME=carla")};
+    QTest::newRow("USERNAME only") << QStringList{QStringLiteral("USERNAME=dora")};
+}
+
+// The guard's name is the user's, whatever the environment says: a copy started without USER or
+// with another name in it meets the user's running copy, and a name shared by every user (which
+// would let another user's copy keep this one from starting) never comes up.
+void TestSystem::nameIsPerUserWhateverTheEnvironment()
+{
+    QFETCH(QStringList, environment);
+    const char* const variables[] = {"USER", "USERNAME", "LOGNAME"};
+    QHash<QByteArray, std::optional<QByteArray>> saved;
+    for (const char* v : variables) {
+        saved.insert(v, qEnvironmentVariableIsSet(v) ? std::optional<QByteArray>(qgetenv(v)) : std::nullopt);
+        qunsetenv(v);
+    }
+    const QString withoutNames = SingleInstance::defaultName();
+    for (const QString& setting : environment)
+        qputenv(setting.section(QLatin1Char('='), 0, 0).toLatin1(), setting.section(QLatin1Char('='), 1).toUtf8());
+    const QString name = SingleInstance::defaultName();
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+        if (it.value())
+            qputenv(it.key().constData(), *it.value());
+        else
+            qunsetenv(it.key().constData());
+    }
+    QCOMPARE(name, withoutNames);
+    QVERIFY2(name.endsWith(QLatin1Char('-') + QString::number(::getuid())), qPrintable(name));
+    QVERIFY(!name.contains(QLatin1Char('/')));
 }
 
 void TestSystem::restoreWindowShowsMinimized()

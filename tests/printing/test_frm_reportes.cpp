@@ -437,6 +437,36 @@ private slots:
         QVERIFY(!f.rptImprime.logLines().contains(QStringLiteral("Action=0")));
     }
 
+    // A tax id typed in the box but not confirmed leaves the worksheet shown in place, and that
+    // worksheet is the one read again: a document changed in the file meanwhile prints, and shows
+    // on activation, with its present figures.
+    void theWorksheetShownIsReadAgainWhileAnotherTaxIdIsTyped()
+    {
+        Env env;
+        support::RecordingPresenter shown;
+        frmReportes f;
+        f.Load();
+        enterTaxpayer(f, kAna);
+        QCOMPARE(f.txtEKO->text(), QStringLiteral("640.61"));
+        ui::runHandler([&] { f.cmbContrib->setText(kCarla); });
+        env.base.db.exec(QStringLiteral("UPDATE Planilla_Det SET Monto = 2000 WHERE Enc = 1 AND NoDoc = '100';"));
+        QVERIFY(print(f, shown));
+        QCOMPARE(f.rptImprime.selectionFormula(), QStringLiteral("{Planilla_Enc.No} = 1"));
+        QCOMPARE(f.rptImprime.formulas(12), QStringLiteral("sumaTipo0 = '2,000.0000'"));
+        QCOMPARE(f.rptImprime.formulas(19), QStringLiteral("sumaTotalCredito = '714.2840'"));
+        QCOMPARE(f.rptImprime.formulas(20), QStringLiteral("sumaGasSup = '2,000.0000'"));
+        QCOMPARE(f.rptImprime.formulas(47), QStringLiteral("SumaTotal = '2,100.00'"));
+        QCOMPARE(f.rptImprime.formulas(10), QStringLiteral("CRD = '747.75'"));
+        QCOMPARE(f.txtTotfac->text(), QStringLiteral("2,850.25"));
+        QCOMPARE(f.cmbContrib->Text(), kCarla);   // the typed text stays as it was
+
+        env.base.db.exec(QStringLiteral("UPDATE Planilla_Det SET Monto = 3000 WHERE Enc = 1 AND NoDoc = '100';"));
+        ui::runHandler([&] { f.Form_Activate(); });
+        QCOMPARE(f.txtTotfac->text(), QStringLiteral("3,850.25"));
+        QCOMPARE(f.txtEKO->text(), QStringLiteral("854.89"));
+        QCOMPARE(f.breakdown.sumaTipo0, QStringLiteral("3,000.0000"));
+    }
+
     void switchingAwayAndBackKeepsTheWorksheet()
     {
         Env env;
