@@ -230,40 +230,41 @@ QList<Row> leafRows(const File& file, qint64 number, std::vector<char>& claimed)
 
 bool valueFits(const Value& v, const Column& c)
 {
+    if (v.kind == Value::Null)
+        return c.kind == Column::Key || !c.notNull;
     switch (c.kind) {
     case Column::Key:
-        return v.kind == Value::Null;
+        return false;
     case Column::Text:
-        return v.kind == Value::Null
-            || (v.kind == Value::Text && (c.size <= 0 || QString::fromUtf8(v.bytes).size() <= c.size));
+        return v.kind == Value::Text && (c.size <= 0 || QString::fromUtf8(v.bytes).size() <= c.size);
     case Column::Number:
-        return v.kind == Value::Null || v.kind == Value::Integer || v.kind == Value::Real;
+        return v.kind == Value::Integer || v.kind == Value::Real;
     case Column::Any:
         return true;
     }
     return false;
 }
 
-bool rowFits(const Row& row, const Table& table)
-{
-    if (row.values.size() != table.columns.size())
-        return false;
-    for (int i = 0; i < row.values.size(); ++i)
-        if (!valueFits(row.values.at(i), table.columns.at(i)))
-            return false;
-    return !table.fits || table.fits(row);
-}
-
-// A row of a page reached from the table's first page: values missing at its end are Null (the
-// row was written before those columns were added).
+// A row of a page reached from the table's first page may lack values at its end: it was written
+// before those columns were added, and the engine gives their defaults.
 bool ownRowFits(const Row& row, const Table& table)
 {
     if (row.values.size() > table.columns.size())
         return false;
+    for (int i = 0; i < row.values.size(); ++i)
+        if (!valueFits(row.values.at(i), table.columns.at(i)))
+            return false;
+    if (!table.fits)
+        return true;
     Row whole = row;
     while (whole.values.size() < table.columns.size())
         whole.values.append(Value());
-    return rowFits(whole, table);
+    return table.fits(whole);
+}
+
+bool rowFits(const Row& row, const Table& table)
+{
+    return row.values.size() == table.columns.size() && ownRowFits(row, table);
 }
 
 } // namespace

@@ -6,10 +6,11 @@
 //
 // A table's rows are taken from the pages reached from its first page through its inner pages;
 // a page of rows that no table reaches is given to the one table whose rows it holds (the number
-// of values and the kind of each: a text, a number, the key kept as Null), and left out when its
-// rows fit no table or more than one. A page reached from a table's first page that holds rows of
-// another shape (a page put where another belongs, by a copy gone wrong) is not the table's: it
-// goes with the pages no table reaches. Every page is read at most once, whatever the pages claim.
+// of values and the kind of each: a text, a number, the key kept as Null, a Null only where the
+// table allows one), and left out when its rows fit no table or more than one. A page reached
+// from a table's first page that holds rows of another shape (a page put where another belongs,
+// by a copy gone wrong) is not the table's: it goes with the pages no table reaches. Every page
+// is read at most once, whatever the pages claim.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -42,6 +43,7 @@ struct Column {
     };
     Kind kind = Any;
     int size = 0;
+    bool notNull = false;   // the table allows no Null in it
 };
 
 struct Table {

@@ -130,13 +130,14 @@ public:
         struct Col {
             QString name, type;
             bool key = false;
+            bool notNull = false;
         };
         QList<Col> cols;
         int keys = 0;
         {
             Statement st(target, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table)));
             while (st.step()) {
-                cols << Col{st.rawValue(1).toString(), st.rawValue(2).toString(), st.rawValue(5).toInt() > 0};
+                cols << Col{st.rawValue(1).toString(), st.rawValue(2).toString(), st.rawValue(5).toInt() > 0, st.rawValue(3).toInt() != 0};
                 keys += cols.last().key;
             }
         }
@@ -162,6 +163,7 @@ public:
                     shape.kind = pages::Column::Number;
                     break;
                 }
+                shape.notNull = c.notNull;
                 valueColumns_ << i;
                 names << quoteName(c.name);
                 marks << QStringLiteral("?");
@@ -294,7 +296,9 @@ struct TableSize {
     qint64 highest = 0;            // the highest number known to be in use
 };
 
-TableSize sizeOf(Connection& source, Budget& budget, const QString& table)
+// strayed: a page of another table's rows stands in the place of one of the table's; what the
+// table reads as itself then tells of those rows, and only its indexes tell of its own.
+TableSize sizeOf(Connection& source, Budget& budget, const QString& table, bool strayed)
 {
     TableSize size;
     budget.renew();
@@ -310,7 +314,9 @@ TableSize sizeOf(Connection& source, Budget& budget, const QString& table)
             indexes << st.rawValue(0).toString();
     } catch (const DbError&) {
     }
-    QStringList ways{QString()};
+    QStringList ways;
+    if (!strayed)
+        ways << QString();
     for (const QString& index : indexes)
         ways << QStringLiteral(" INDEXED BY %1").arg(quoteName(index));
     for (const QString& way : ways) {
@@ -660,7 +666,7 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QSt
             for (Salvaged& t : tables) {
                 t.copy->setStrays(strays.value(t.table));
                 if (schemaRead) {
-                    t.size = sizeOf(source, budget, t.table);
+                    t.size = sizeOf(source, budget, t.table, strays.contains(t.table));
                     t.whole = salvageTable(source, budget, t.table, *t.copy, t.size, pageCount);
                     t.seen = t.copy->seen;
                     // A scan that ends early without an error (a broken page that reads as an

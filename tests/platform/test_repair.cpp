@@ -121,6 +121,7 @@ private slots:
     void brokenSchemaPage();
     void pageOfAnotherTableWhereTheMarksWere_data();
     void pageOfAnotherTableWhereTheMarksWere();
+    void pageThatWentElsewhereAndWasLostIsToldWhole();
     void damagedFileWithAnotherProgramsMarks_data();
     void damagedFileWithAnotherProgramsMarks();
 };
@@ -402,6 +403,9 @@ void TestRepair::pageOfAnotherTableWhereTheMarksWere_data()
     const QString worksheetPage = QStringLiteral("name = 'Planilla_Det' AND pagetype = 'leaf'");
     QTest::newRow("the marks' page and a worksheet page swapped") << true << worksheetPage;
     QTest::newRow("the marks' page and the taxpayers' first page swapped") << true << QStringLiteral("name = 'Contribuyentes' AND path = '/'");
+    // The expense types' rows are of the suppliers' kinds but for the supplier's tax id, which
+    // no supplier is without.
+    QTest::newRow("the marks' page and the expense types' page swapped") << true << QStringLiteral("name = 'Gastos'");
     QTest::newRow("a worksheet page written over the marks' page") << false << worksheetPage;
 }
 
@@ -442,6 +446,22 @@ void TestRepair::pageOfAnotherTableWhereTheMarksWere()
                  qPrintable(QStringLiteral("%1: %2 of %3 kept, %4 altered, %5 invented, %6 junk")
                                 .arg(table).arg(o.kept).arg(o.original).arg(o.altered).arg(o.invented).arg(o.junk)));
     }
+}
+
+// The expense types' page went where the marks' page was and was then lost. The engine reads the
+// marks as the expense types: their number tells nothing of how many expense types there were.
+void TestRepair::pageThatWentElsewhereAndWasLostIsToldWhole()
+{
+    support::TestDatabase t;
+    const qint64 marks = scalar(t.path(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'zal_sistema'"));
+    support::corpus::swapPages(t.path(), marks, scalar(t.path(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Gastos'")));
+    breakPage(t.path(), marks, '\0');
+
+    QList<RepairLoss> losses;
+    QCOMPARE(support::dbErrorOf([&] { repairDatabase(t.path(), &losses, kConnect); }), 0);
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), 0);
+    QCOMPARE(scalar(t.path(), QStringLiteral("SELECT count(*) FROM Gastos")), 0);
+    QCOMPARE(lossOf(losses, QStringLiteral("Gastos")), 31);
 }
 
 void TestRepair::damagedFileWithAnotherProgramsMarks_data()
