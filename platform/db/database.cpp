@@ -793,6 +793,12 @@ Database Database::open(const QString& path, const QString& connect, bool exclus
             raise(err::UnrecognizedFormat, path);
         format = conn->scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'formato'")).toString();
         password = conn->scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'clave'")).toString();
+        // A page of another table's rows in the place of the marks' page (a copy gone wrong) reads
+        // as no marks, or marks of no format; the marks' table then disagrees with its own index,
+        // which the quick check does not look at. Such a file is damaged, not another program's.
+        if (format != QLatin1String(kFileFormat)
+            && conn->scalar(QStringLiteral("PRAGMA integrity_check(zal_sistema)")).toString() != QLatin1String("ok"))
+            raise(err::Corrupt, path);
     } catch (const DbError& e) {
         if (e.number() == err::Locked)
             raise(err::FileInUse, path);

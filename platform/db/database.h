@@ -195,10 +195,13 @@ struct RepairLoss {
 // the engine and, where the engine cannot reach a page any more, from the pages themselves; a
 // row with nothing but its number is no row and is left out. The repair ends on any file. losses,
 // when given, receives one entry per table that lost rows. Automatic numbers go on above every
-// number still held or referred to. A file that is not a ZAL database is left as it is (3343); a
-// missing file is 3024; a file whose tables cannot be read at all is 3049. When the file's own
-// format and password marks are what was lost, they are written again with the password of
-// connect (";pwd=…"); without one such a file cannot be mended (3049).
+// number still held or referred to. A page of one table's rows found where another table's page
+// belongs (a copy gone wrong) gives its rows to the table whose rows they are. A file that is not
+// a ZAL database, or whose marks name another format or (with connect) another password, is left
+// as it is (3343); a missing file is 3024; a file whose tables cannot be read at all is 3049. When
+// the file's own format and password marks are what was lost, they are written again with the
+// password of connect (";pwd=…"); without one such a file cannot be mended (3049). Rows read as
+// marks that are none are left out and reported as the losses of zal_sistema.
 QString repairDatabase(const QString& path, QList<RepairLoss>* losses = nullptr, const QString& connect = QString());
 
 // Removes what a repair that was stopped half-way (the program killed, the power cut) left beside

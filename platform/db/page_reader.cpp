@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -229,28 +230,41 @@ QList<Row> leafRows(const File& file, qint64 number, std::vector<char>& claimed)
 
 bool valueFits(const Value& v, const Column& c)
 {
+    if (v.kind == Value::Null)
+        return c.kind == Column::Key || !c.notNull;
     switch (c.kind) {
     case Column::Key:
-        return v.kind == Value::Null;
+        return false;
     case Column::Text:
-        return v.kind == Value::Null
-            || (v.kind == Value::Text && (c.size <= 0 || QString::fromUtf8(v.bytes).size() <= c.size));
+        return v.kind == Value::Text && (c.size <= 0 || QString::fromUtf8(v.bytes).size() <= c.size);
     case Column::Number:
-        return v.kind == Value::Null || v.kind == Value::Integer || v.kind == Value::Real;
+        return v.kind == Value::Integer || v.kind == Value::Real;
     case Column::Any:
         return true;
     }
     return false;
 }
 
-bool rowFits(const Row& row, const Table& table)
+// A row of a page reached from the table's first page may lack values at its end: it was written
+// before those columns were added, and the engine gives their defaults.
+bool ownRowFits(const Row& row, const Table& table)
 {
-    if (row.values.size() != table.columns.size())
+    if (row.values.size() > table.columns.size())
         return false;
     for (int i = 0; i < row.values.size(); ++i)
         if (!valueFits(row.values.at(i), table.columns.at(i)))
             return false;
-    return !table.fits || table.fits(row);
+    if (!table.fits)
+        return true;
+    Row whole = row;
+    while (whole.values.size() < table.columns.size())
+        whole.values.append(Value());
+    return table.fits(whole);
+}
+
+bool rowFits(const Row& row, const Table& table)
+{
+    return row.values.size() == table.columns.size() && ownRowFits(row, table);
 }
 
 } // namespace
@@ -269,7 +283,7 @@ QString textOf(const Value& value)
     }
 }
 
-QHash<QString, QList<Row>> readTables(const QString& path, const QList<Table>& tables)
+QHash<QString, QList<Row>> readTables(const QString& path, const QList<Table>& tables, QHash<QString, QSet<qint64>>* strays)
 {
     QHash<QString, QList<Row>> out;
     const File file(path);
@@ -307,21 +321,37 @@ QHash<QString, QList<Row>> readTables(const QString& path, const QList<Table>& t
             }
         }
     }
+    // The pages whose rows are looked for a table of their own.
+    QList<QList<Row>> loose;
     for (auto it = owner.cbegin(); it != owner.cend(); ++it) {
         const Table& table = tables.at(it.value());
-        for (const Row& row : leafRows(file, it.key(), claimed))
+        const QList<Row> rows = leafRows(file, it.key(), claimed);
+        const auto fitting = std::count_if(rows.cbegin(), rows.cend(), [&](const Row& row) { return ownRowFits(row, table); });
+        if (fitting * 2 < rows.size()) {
+            // Most of its rows are of another shape: another table's page in the place of one of this one's.
+            if (strays) {
+                QSet<qint64>& numbers = (*strays)[table.name];
+                for (const Row& row : rows)
+                    numbers.insert(row.rowid);
+            }
+            loose << rows;
+            continue;
+        }
+        for (const Row& row : rows)
             if (row.values.size() <= table.columns.size())
                 out[table.name] << row;
     }
-
-    // Pages of rows that no table reaches: to the one table all but a few of their rows fit.
     for (qint64 number = 1; number <= file.pages(); ++number) {
         if (claimed[size_t(number)] || file.kind(number) != kTableLeaf)
             continue;
         claimed[size_t(number)] = 1;
         const QList<Row> rows = leafRows(file, number, claimed);
-        if (rows.isEmpty())
-            continue;
+        if (!rows.isEmpty())
+            loose << rows;
+    }
+
+    // Each such page to the one table all but a few of its rows fit.
+    for (const QList<Row>& rows : loose) {
         int best = -1, bestFits = 0, secondFits = 0;
         for (int t = 0; t < tables.size(); ++t) {
             int fits = 0;

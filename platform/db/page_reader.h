@@ -6,11 +6,15 @@
 //
 // A table's rows are taken from the pages reached from its first page through its inner pages;
 // a page of rows that no table reaches is given to the one table whose rows it holds (the number
-// of values and the kind of each: a text, a number, the key kept as Null), and left out when its
-// rows fit no table or more than one. Every page is read at most once, whatever the pages claim.
+// of values and the kind of each: a text, a number, the key kept as Null, a Null only where the
+// table allows one), and left out when its rows fit no table or more than one. A page reached
+// from a table's first page that holds rows of another shape (a page put where another belongs,
+// by a copy gone wrong) is not the table's: it goes with the pages no table reaches. Every page
+// is read at most once, whatever the pages claim.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -39,6 +43,7 @@ struct Column {
     };
     Kind kind = Any;
     int size = 0;
+    bool notNull = false;   // the table allows no Null in it
 };
 
 struct Table {
@@ -50,8 +55,11 @@ struct Table {
 };
 
 // The rows of each table, by name. tables are the tables to look for; a table whose first page is
-// not known gets only rows of pages that no other table reaches.
-QHash<QString, QList<Row>> readTables(const QString& path, const QList<Table>& tables);
+// not known gets only rows of pages that no other table reaches. strays, when given, receives the
+// numbers of the rows of the pages reached from a table's first page that are not the table's,
+// under the table's name: the engine reads those rows as the table's.
+QHash<QString, QList<Row>> readTables(const QString& path, const QList<Table>& tables,
+                                      QHash<QString, QSet<qint64>>* strays = nullptr);
 
 // The definitions of the table of tables ("type", "name", "tbl_name", "rootpage", "sql") found on
 // its pages when its first page is broken: rows of pages that look like it.

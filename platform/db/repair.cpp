@@ -130,13 +130,14 @@ public:
         struct Col {
             QString name, type;
             bool key = false;
+            bool notNull = false;
         };
         QList<Col> cols;
         int keys = 0;
         {
             Statement st(target, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table)));
             while (st.step()) {
-                cols << Col{st.rawValue(1).toString(), st.rawValue(2).toString(), st.rawValue(5).toInt() > 0};
+                cols << Col{st.rawValue(1).toString(), st.rawValue(2).toString(), st.rawValue(5).toInt() > 0, st.rawValue(3).toInt() != 0};
                 keys += cols.last().key;
             }
         }
@@ -162,6 +163,7 @@ public:
                     shape.kind = pages::Column::Number;
                     break;
                 }
+                shape.notNull = c.notNull;
                 valueColumns_ << i;
                 names << quoteName(c.name);
                 marks << QStringLiteral("?");
@@ -184,11 +186,22 @@ public:
     // Rows above the table's counter were never handed out: a broken page made them up.
     void setCeiling(qint64 ceiling) { ceiling_ = ceiling; }
 
+    // The numbers of the rows of another table's page that stands in the place of one of this
+    // table's: what the engine reads under them is not kept (the table's own row of that number,
+    // if any, comes from its page).
+    void setStrays(const QSet<qint64>& numbers) { strays_ = numbers; }
+    // The rows of such pages the engine read as this table's.
+    qint64 strayed() const { return strayed_.size(); }
+
     // The row the statement stands on (as selectList gives it).
     void add(sqlite3_stmt* read)
     {
         ++seen;
         const qint64 rowid = sqlite3_column_int64(read, 0);
+        if (strays_.contains(rowid)) {
+            strayed_.insert(rowid);
+            return;
+        }
         bool empty = true;
         for (int i = 1; i <= valueColumns_.size(); ++i)
             empty = empty && sqlite3_column_type(read, i) == SQLITE_NULL;
@@ -272,6 +285,8 @@ private:
     QString columnList_;
     std::unique_ptr<Statement> insert_;
     qint64 ceiling_ = 0;
+    QSet<qint64> strays_;
+    QSet<qint64> strayed_;
 };
 
 // What the damaged file still tells of a table's size.
@@ -281,7 +296,9 @@ struct TableSize {
     qint64 highest = 0;            // the highest number known to be in use
 };
 
-TableSize sizeOf(Connection& source, Budget& budget, const QString& table)
+// strayed: a page of another table's rows stands in the place of one of the table's; what the
+// table reads as itself then tells of those rows, and only its indexes tell of its own.
+TableSize sizeOf(Connection& source, Budget& budget, const QString& table, bool strayed)
 {
     TableSize size;
     budget.renew();
@@ -297,7 +314,9 @@ TableSize sizeOf(Connection& source, Budget& budget, const QString& table)
             indexes << st.rawValue(0).toString();
     } catch (const DbError&) {
     }
-    QStringList ways{QString()};
+    QStringList ways;
+    if (!strayed)
+        ways << QString();
     for (const QString& index : indexes)
         ways << QStringLiteral(" INDEXED BY %1").arg(quoteName(index));
     for (const QString& way : ways) {
@@ -466,17 +485,17 @@ const Object& tableObject(const QList<Object>& objects, const QString& table)
     return none;
 }
 
-// The marks and the suppliers have rows of the same kinds: a page of rows that no table reaches
-// holds the marks only when its keys are the marks' own.
+// The keys of the file's marks in zal_sistema: its format and its password.
+const QStringList kMarkKeys{QStringLiteral("formato"), QStringLiteral("clave")};
+
+// The marks and the suppliers have rows of the same kinds: a page of rows holds the marks only
+// when its keys are the marks' own.
 std::function<bool(const pages::Row&)> marksTest(const QString& table)
 {
     const bool marks = table == QLatin1String("zal_sistema");
     if (!marks && table != QLatin1String("Proveedores"))
         return {};
-    return [marks](const pages::Row& row) {
-        const QString key = pages::textOf(row.values.value(0));
-        return (key == QLatin1String("formato") || key == QLatin1String("clave")) == marks;
-    };
+    return [marks](const pages::Row& row) { return kMarkKeys.contains(pages::textOf(row.values.value(0))) == marks; };
 }
 
 qint64 sequenceRoot(Connection& source, Budget& budget, bool schemaRead)
@@ -629,32 +648,39 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QSt
                 Salvaged t;
                 t.table = o.name;
                 t.copy = std::make_unique<TableCopy>(target, o.name);
+                tables.push_back(std::move(t));
+            }
+            // The rows on the pages themselves, for what the engine cannot read. They also tell
+            // which rows the engine would read of a table from a page of another table's rows put
+            // in the place of one of its own: those rows are not the table's.
+            QList<pages::Table> shapes;
+            QStringList names;
+            for (const Salvaged& t : tables) {
+                const Object& o = tableObject(objects, t.table);
+                shapes << pages::Table{o.name, o.root, t.copy->shape(), marksTest(o.name)};
+                names << t.table;
+            }
+            shapes << sequenceShape(sequenceRoot(source, budget, schemaRead), names);
+            QHash<QString, QSet<qint64>> strays;
+            const QHash<QString, QList<pages::Row>> onPages = pages::readTables(path, shapes, &strays);
+            for (Salvaged& t : tables) {
+                t.copy->setStrays(strays.value(t.table));
                 if (schemaRead) {
-                    t.size = sizeOf(source, budget, o.name);
-                    t.whole = salvageTable(source, budget, o.name, *t.copy, t.size, pageCount);
+                    t.size = sizeOf(source, budget, t.table, strays.contains(t.table));
+                    t.whole = salvageTable(source, budget, t.table, *t.copy, t.size, pageCount);
                     t.seen = t.copy->seen;
                     // A scan that ends early without an error (a broken page that reads as an
-                    // empty one) is caught by an index that still holds more rows.
-                    if (t.size.count && *t.size.count > t.seen)
+                    // empty one) is caught by an index that still holds more rows; a page of
+                    // another table's rows stands where one of the table's own should be.
+                    if ((t.size.count && *t.size.count > t.seen) || strays.contains(t.table))
                         t.whole = false;
                 }
-                tables.push_back(std::move(t));
             }
             // What the engine could not read of a table is looked for on the pages themselves.
             QHash<QString, qint64> counters;   // the counters found on the pages
             const bool anyDamaged = std::any_of(tables.cbegin(), tables.cend(), [](const Salvaged& t) { return !t.whole; });
             if (anyDamaged) {
-                QList<pages::Table> shapes;
-                QStringList names;
-                for (const Salvaged& t : tables)
-                    names << t.table;
-                for (size_t i = 0; i < tables.size(); ++i) {
-                    const Object& o = tableObject(objects, tables[i].table);
-                    shapes << pages::Table{o.name, o.root, tables[i].copy->shape(), marksTest(o.name)};
-                }
-                shapes << sequenceShape(sequenceRoot(source, budget, schemaRead), names);
-                const QHash<QString, QList<pages::Row>> rows = pages::readTables(path, shapes);
-                for (const pages::Row& r : rows.value(QStringLiteral("sqlite_sequence")))
+                for (const pages::Row& r : onPages.value(QStringLiteral("sqlite_sequence")))
                     counters[pages::textOf(r.values.at(0))] = std::max(counters.value(pages::textOf(r.values.at(0))), r.values.at(1).integer);
                 for (Salvaged& t : tables) {
                     if (t.whole)
@@ -666,7 +692,7 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QSt
                     // Rows numbered above the table's counter were never handed out.
                     if (t.size.counter > 0)
                         t.copy->setCeiling(std::max({t.size.counter, t.size.highest, t.copy->highest}));
-                    for (const pages::Row& r : rows.value(t.table))
+                    for (const pages::Row& r : onPages.value(t.table))
                         t.copy->add(r);
                 }
             }
@@ -710,22 +736,33 @@ QString repairDatabase(const QString& path, QList<RepairLoss>* losses, const QSt
                     }
                 }
             }
-            if (target.scalar(QStringLiteral("SELECT count(*) FROM zal_sistema")).toLongLong() == 0) {
-                // The file's marks went with a broken page while its tables still say whose it is:
-                // they are written again, so the rows that were read are not thrown away with them.
-                // Without its table of tables, only the marks themselves can say so.
-                const QString password = passwordOf(connect);
-                if (password.isNull() || !ours) {
-                    notOurs = !ours;
+            // The marks. Rows of their table that are none (read from a page of another table's
+            // rows) are left out, and told among what was lost.
+            const Salvaged& marks = *std::find_if(tables.cbegin(), tables.cend(),
+                                                  [](const Salvaged& t) { return t.table == QLatin1String("zal_sistema"); });
+            const qint64 dropped = marks.copy->strayed()
+                + target.exec(QStringLiteral("DELETE FROM zal_sistema WHERE clave IS NULL OR clave NOT IN (?, ?) OR typeof(valor) <> 'text'"),
+                              {kMarkKeys.at(0), kMarkKeys.at(1)});
+            const QVariant format = target.scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'formato'"));
+            const QVariant stored = target.scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'clave'"));
+            const QString password = passwordOf(connect);
+            // Marks of another format or password are another program's file; without its table
+            // of tables, only the marks themselves can say the file is the program's.
+            notOurs = (!format.isNull() && format.toString() != QLatin1String(kFileFormat))
+                || (!stored.isNull() && !password.isNull() && stored.toString() != password) || (!ours && format.isNull());
+            if (notOurs)
+                raise(err::Corrupt, path);
+            if (dropped > 0)
+                lost << RepairLoss{marks.table, dropped, target.scalar(QStringLiteral("SELECT count(*) FROM zal_sistema")).toLongLong(), true};
+            if (format.isNull() || stored.isNull()) {
+                // Marks that went with a broken page, while the file still says whose it is, are
+                // written again, so the rows that were read are not thrown away with them.
+                if (password.isNull())
                     raise(err::Corrupt, path);
-                }
-                target.exec(QStringLiteral("INSERT INTO zal_sistema (clave, valor) VALUES ('formato', ?), ('clave', ?)"),
-                            {QString::fromLatin1(kFileFormat), password});
-            } else if (!ours) {
-                notOurs = target.scalar(QStringLiteral("SELECT valor FROM zal_sistema WHERE clave = 'formato'")).toString()
-                    != QLatin1String(kFileFormat);
-                if (notOurs)
-                    raise(err::Corrupt, path);
+                if (format.isNull())
+                    target.exec(QStringLiteral("INSERT INTO zal_sistema (clave, valor) VALUES ('formato', ?)"), {QString::fromLatin1(kFileFormat)});
+                if (stored.isNull())
+                    target.exec(QStringLiteral("INSERT INTO zal_sistema (clave, valor) VALUES ('clave', ?)"), {password});
             }
             target.execScript(QStringLiteral("COMMIT;"));
             if (target.scalar(QStringLiteral("PRAGMA integrity_check(1)")).toString() != QLatin1String("ok"))

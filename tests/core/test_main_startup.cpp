@@ -9,6 +9,7 @@
 #include "platform/system/end.h"
 #include "platform/system/settings.h"
 #include "platform/system/single_instance.h"
+#include "support/damage_corpus.h"
 #include "support/scripted_dialogs.h"
 #include "support/support.h"
 
@@ -175,6 +176,8 @@ private slots:
     void fileTheRepairCannotSave();
     void repairThatLostRowsSaysSoAfterStartUp_data();
     void repairThatLostRowsSaysSoAfterStartUp();
+    void pageOfAnotherTableWhereTheMarksWereIsMended_data();
+    void pageOfAnotherTableWhereTheMarksWereIsMended();
     void leftoversOfAnInterruptedRepairAreRemoved_data();
     void leftoversOfAnInterruptedRepairAreRemoved();
     void fileThatIsNotDamagedIsNeverRewritten_data();
@@ -381,6 +384,49 @@ void TestMainStartup::repairThatLostRowsSaysSoAfterStartUp()
     QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
     QCOMPARE(Biblio::gPeriodo, QStringLiteral("4"));   // start-up went on to the end
     QVERIFY(QFile::exists(t.path() + QStringLiteral(".bak")));
+}
+
+void TestMainStartup::pageOfAnotherTableWhereTheMarksWereIsMended_data()
+{
+    QTest::addColumn<QString>("other");   // the page swapped with the marks' page, as the page statistics tell it
+    QTest::newRow("a worksheet page") << QStringLiteral("name = 'Planilla_Det' AND pagetype = 'leaf'");
+    QTest::newRow("the taxpayers' first page") << QStringLiteral("name = 'Contribuyentes' AND path = '/'");
+}
+
+// The marks' page and a page of another table changed places: the rows read as marks are no
+// marks. The file is repaired, start-up goes on with it, and the notice names what was left out.
+void TestMainStartup::pageOfAnotherTableWhereTheMarksWereIsMended()
+{
+    QFETCH(QString, other);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eko.mdb"));
+    support::corpus::buildWorksheetFile(path, 30, 30, 7u);
+    const QList<qint64> pages = support::corpus::pagesOf(path, other);
+    QVERIFY(!pages.isEmpty());
+    support::corpus::swapPages(path, support::corpus::pagesOf(path, QStringLiteral("name = 'zal_sistema'")).value(0),
+                               pages.at(pages.size() / 2));
+    const QString readAsMarks = support::plainQuery(path, QStringLiteral("SELECT count(*) FROM zal_sistema NOT INDEXED"));
+    store(QStringLiteral("DataBase"), path);
+    store(QStringLiteral("DefaultPer"), QStringLiteral("5"));
+    support::ScriptedDialogs dialogs;
+    dialogs.expectMsgBox(QStringLiteral("Su base de datos estaba dañada y fue reparada, pero no se pudo recuperar todo:\n"
+                                        "  - hasta %1 filas de la tabla zal_sistema\n"
+                                        "El archivo original, sin cambios, se guardó en:\n%2.bak")
+                             .arg(readAsMarks, path),
+                         ui::vbOK);
+    QVERIFY(!runMain());
+    QCOMPARE(dialogs.calls().size(), 1);
+    QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
+    QCOMPARE(Biblio::gPeriodo, QStringLiteral("5"));
+    // The next start opens the mended file as it is, without a word.
+    MDIMenu::instance()->Unload();
+    delete MDIMenu::instance();
+    support::ScriptedDialogs quiet;
+    QVERIFY(!runMain());
+    QVERIFY(quiet.calls().isEmpty());
+    QVERIFY(MDIMenu::instance() && MDIMenu::instance()->isVisible());
+    QCOMPARE(support::plainQuery(path, QStringLiteral("SELECT clave, valor FROM zal_sistema ORDER BY clave")),
+             QStringLiteral("clave|MIRVOSK\nformato|ZAL EKO"));
 }
 
 void TestMainStartup::leftoversOfAnInterruptedRepairAreRemoved_data()

@@ -3,10 +3,12 @@
 // referred to, and a damaged original is backed up once however often it is repaired.
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
+#include "support/damage_corpus.h"
 #include "support/support.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -117,6 +119,11 @@ private slots:
     void fileSwappedInIsCheckedAgain();
     void brokenSchemaPage_data();
     void brokenSchemaPage();
+    void pageOfAnotherTableWhereTheMarksWere_data();
+    void pageOfAnotherTableWhereTheMarksWere();
+    void pageThatWentElsewhereAndWasLostIsToldWhole();
+    void damagedFileWithAnotherProgramsMarks_data();
+    void damagedFileWithAnotherProgramsMarks();
 };
 
 void TestRepair::brokenPageLosesOnlyItsRows_data()
@@ -387,6 +394,97 @@ void TestRepair::brokenSchemaPage()
     // Without the table of tables, nothing tells how many suppliers or periods there were.
     for (const RepairLoss& l : losses)
         QVERIFY2(!l.counted || l.rows == 0, qPrintable(l.table));
+}
+
+void TestRepair::pageOfAnotherTableWhereTheMarksWere_data()
+{
+    QTest::addColumn<bool>("swap");      // the two pages change places; otherwise the other is copied over the marks
+    QTest::addColumn<QString>("other");  // the other page (the middle one of those), as the page statistics tell it
+    const QString worksheetPage = QStringLiteral("name = 'Planilla_Det' AND pagetype = 'leaf'");
+    QTest::newRow("the marks' page and a worksheet page swapped") << true << worksheetPage;
+    QTest::newRow("the marks' page and the taxpayers' first page swapped") << true << QStringLiteral("name = 'Contribuyentes' AND path = '/'");
+    // The expense types' rows are of the suppliers' kinds but for the supplier's tax id, which
+    // no supplier is without.
+    QTest::newRow("the marks' page and the expense types' page swapped") << true << QStringLiteral("name = 'Gastos'");
+    QTest::newRow("a worksheet page written over the marks' page") << false << worksheetPage;
+}
+
+// A copy gone wrong put a page of another table's rows where the file's marks were: the engine
+// reads that table's rows as marks. They are not kept as marks (the report says so), the marks are
+// the file's own again, and every row of the other tables is back in its own table.
+void TestRepair::pageOfAnotherTableWhereTheMarksWere()
+{
+    QFETCH(bool, swap);
+    QFETCH(QString, other);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eko.mdb"));
+    support::corpus::buildWorksheetFile(path, 30, 30, 7u);
+    const auto before = support::corpus::readRows(path);
+    const qint64 marks = scalar(path, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'zal_sistema'"));
+    const QList<qint64> pages = support::corpus::pagesOf(path, other);
+    QVERIFY(!pages.isEmpty());
+    const qint64 page = pages.at(pages.size() / 2);
+    if (swap)
+        support::corpus::swapPages(path, marks, page);
+    else
+        support::corpus::copyPage(path, page, marks);
+    const qint64 readAsMarks = scalar(path, QStringLiteral("SELECT count(*) FROM zal_sistema NOT INDEXED"));
+    QVERIFY(readAsMarks > 2);
+
+    QList<RepairLoss> losses;
+    QCOMPARE(support::dbErrorOf([&] { repairDatabase(path, &losses, kConnect); }), 0);
+    QCOMPARE(support::dbErrorOf([&] { Database::open(path, kConnect); }), 0);
+    QCOMPARE(support::plainQuery(path, QStringLiteral("SELECT clave, valor FROM zal_sistema ORDER BY clave")),
+             QStringLiteral("clave|MIRVOSK\nformato|ZAL EKO"));
+    QCOMPARE(lossOf(losses, QStringLiteral("zal_sistema")), readAsMarks);
+    QCOMPARE(losses.size(), 1);
+    const auto after = support::corpus::readRows(path);
+    const auto outcomes = support::corpus::compare(before, after);
+    for (const QString& table : support::corpus::userTables()) {
+        const support::corpus::TableOutcome o = outcomes.value(table);
+        QVERIFY2(o.kept == o.original && after.value(table).size() == o.original,
+                 qPrintable(QStringLiteral("%1: %2 of %3 kept, %4 altered, %5 invented, %6 junk")
+                                .arg(table).arg(o.kept).arg(o.original).arg(o.altered).arg(o.invented).arg(o.junk)));
+    }
+}
+
+// The expense types' page went where the marks' page was and was then lost. The engine reads the
+// marks as the expense types: their number tells nothing of how many expense types there were.
+void TestRepair::pageThatWentElsewhereAndWasLostIsToldWhole()
+{
+    support::TestDatabase t;
+    const qint64 marks = scalar(t.path(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'zal_sistema'"));
+    support::corpus::swapPages(t.path(), marks, scalar(t.path(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Gastos'")));
+    breakPage(t.path(), marks, '\0');
+
+    QList<RepairLoss> losses;
+    QCOMPARE(support::dbErrorOf([&] { repairDatabase(t.path(), &losses, kConnect); }), 0);
+    QCOMPARE(support::dbErrorOf([&] { Database::open(t.path(), kConnect); }), 0);
+    QCOMPARE(scalar(t.path(), QStringLiteral("SELECT count(*) FROM Gastos")), 0);
+    QCOMPARE(lossOf(losses, QStringLiteral("Gastos")), 31);
+}
+
+void TestRepair::damagedFileWithAnotherProgramsMarks_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("another format") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRO' WHERE clave = 'formato'");
+    QTest::newRow("another password") << QStringLiteral("UPDATE zal_sistema SET valor = 'OTRA' WHERE clave = 'clave'");
+}
+
+// Marks of another format or password say the file is not the program's, damaged or not: it is
+// left exactly as it was.
+void TestRepair::damagedFileWithAnotherProgramsMarks()
+{
+    QFETCH(QString, sql);
+    support::TestDatabase t;
+    fillWorksheets(t);
+    t.exec(sql);
+    breakPage(t.path(), scalar(t.path(), QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Planilla_Det' AND pagetype = 'leaf' "
+                                                       "ORDER BY path LIMIT 1 OFFSET 2")), '\0');
+    const QByteArray bytes = bytesOf(t.path());
+    QCOMPARE(support::dbErrorOf([&] { repairDatabase(t.path(), nullptr, kConnect); }), int(err::UnrecognizedFormat));
+    QCOMPARE(bytesOf(t.path()), bytes);
+    QCOMPARE(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 QTEST_MAIN(TestRepair)

@@ -147,6 +147,25 @@ void spoilPage(QByteArray& bytes, qint64 page, QRandomGenerator& rng, bool zero,
     fill(bytes, start + rng.bounded(quint32(kPage - length)), length, zero ? nullptr : &rng);
 }
 
+void openPages(QFile& f)
+{
+    if (!f.open(QIODevice::ReadWrite))
+        throw std::runtime_error("cannot open " + f.fileName().toStdString());
+}
+
+QByteArray readPage(QFile& f, qint64 page)
+{
+    f.seek((page - 1) * kPage);
+    return f.read(kPage);
+}
+
+void writePage(QFile& f, qint64 page, const QByteArray& bytes)
+{
+    f.seek((page - 1) * kPage);
+    if (bytes.size() != kPage || f.write(bytes) != kPage)
+        throw std::runtime_error("cannot write page " + std::to_string(page));
+}
+
 QString pageList(const QList<qint64>& pages)
 {
     QStringList out;
@@ -315,14 +334,10 @@ QList<Damage> damages(const QString& originalPath, int count, quint32 seed)
         return f.readAll();
     }();
     const qint64 pages = original.size() / kPage;
-    Raw db(originalPath, SQLITE_OPEN_READONLY);
-    auto pagesOf = [&](const QString& where) {
-        return db.numbers(QStringLiteral("SELECT pageno FROM dbstat WHERE %1 ORDER BY pageno").arg(where));
-    };
-    const QList<qint64> inner = pagesOf(QStringLiteral("name = 'Planilla_Det' AND pagetype = 'internal'"));
-    const QList<qint64> marks = pagesOf(QStringLiteral("name IN ('zal_sistema', 'sqlite_autoindex_zal_sistema_1')"));
-    const QList<qint64> sequence = pagesOf(QStringLiteral("name = 'sqlite_sequence'"));
-    const QList<qint64> indexes = pagesOf(QStringLiteral("name IN (SELECT name FROM sqlite_master WHERE type = 'index')"));
+    const QList<qint64> inner = pagesOf(originalPath, QStringLiteral("name = 'Planilla_Det' AND pagetype = 'internal'"));
+    const QList<qint64> marks = pagesOf(originalPath, QStringLiteral("name IN ('zal_sistema', 'sqlite_autoindex_zal_sistema_1')"));
+    const QList<qint64> sequence = pagesOf(originalPath, QStringLiteral("name = 'sqlite_sequence'"));
+    const QList<qint64> indexes = pagesOf(originalPath, QStringLiteral("name IN (SELECT name FROM sqlite_master WHERE type = 'index')"));
     if (inner.isEmpty() || marks.isEmpty() || sequence.isEmpty() || indexes.isEmpty())
         throw std::runtime_error("corpus original too small");
 
@@ -422,6 +437,29 @@ QList<Damage> damages(const QString& originalPath, int count, quint32 seed)
         out << d;
     }
     return out;
+}
+
+QList<qint64> pagesOf(const QString& path, const QString& where)
+{
+    const Raw db(path, SQLITE_OPEN_READONLY);
+    return db.numbers(QStringLiteral("SELECT pageno FROM dbstat WHERE %1 ORDER BY pageno").arg(where));
+}
+
+void swapPages(const QString& path, qint64 a, qint64 b)
+{
+    QFile f(path);
+    openPages(f);
+    const QByteArray first = readPage(f, a);
+    const QByteArray second = readPage(f, b);
+    writePage(f, a, second);
+    writePage(f, b, first);
+}
+
+void copyPage(const QString& path, qint64 from, qint64 to)
+{
+    QFile f(path);
+    openPages(f);
+    writePage(f, to, readPage(f, from));
 }
 
 bool isJunkRow(qint64 rowid, const QStringList& values)

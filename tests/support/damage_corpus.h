@@ -49,6 +49,15 @@ struct TableOutcome {
 };
 QMap<QString, TableOutcome> compare(const QMap<QString, Rows>& original, const QMap<QString, Rows>& repaired);
 
+// The pages of a file that SQLite's page statistics list for a condition on them ("name =
+// 'Planilla_Det' AND pagetype = 'leaf'"), in the order of the pages.
+QList<qint64> pagesOf(const QString& path, const QString& where);
+
+// A copy gone wrong: the pages a and b of the file change places, or page from is written over
+// page to as well.
+void swapPages(const QString& path, qint64 a, qint64 b);
+void copyPage(const QString& path, qint64 from, qint64 to);
+
 // True for a row that has nothing but its key: a number below 1, or every value Null (values as
 // readRows gives them).
 bool isJunkRow(qint64 rowid, const QStringList& values);
