@@ -132,6 +132,16 @@ struct Program {
         return f;
     }
 
+    // The entry form from its menu, or one of the older forms by its name.
+    frmPlanillas* entryForm(const QString& name)
+    {
+        if (name == QLatin1String("frmIngresos"))
+            return show<frmIngresos>();
+        if (name == QLatin1String("frmImpRep"))
+            return show<frmImpRep>();
+        return open<frmPlanillas>(menu.mn00201);
+    }
+
     // Lets the focus and the activation settle, then forgets what happened so far.
     void settle()
     {
@@ -140,6 +150,13 @@ struct Program {
         real.clear();
     }
 };
+
+// Puts the focus in a field of the form as a handler would, and waits until the form has heard it.
+void standIn(ui::Form* f, QWidget* w)
+{
+    ui::SetFocus(w);
+    QTRY_COMPARE(f->focusedField(), w);
+}
 
 // The entry form (or an older one) with taxpayer A, supplier 1, "Factura" A 104 and a date: every
 // guard up to the expense type passes.
@@ -403,9 +420,7 @@ void TestFormsRealWindow::gridDoubleClickLoadsTheRowClicked()
 {
     QFETCH(QString, form);
     Program p;
-    frmPlanillas* f = form == QLatin1String("frmPlanillas") ? p.open<frmPlanillas>(p.menu.mn00201)
-                    : form == QLatin1String("frmIngresos") ? static_cast<frmPlanillas*>(p.show<frmIngresos>())
-                                                           : p.show<frmImpRep>();
+    frmPlanillas* f = p.entryForm(form);
     pickTaxpayer(*f, p.ws.nitA);
     p.settle();
     QCOMPARE(f->grdDetalle->rowCount(), 3);
@@ -545,13 +560,8 @@ void TestFormsRealWindow::leavingHandlersEnterTheFieldClickedFirst()
     QFETCH(QString, clicked);
     QFETCH(QStringList, trace);
     Program p;
-    frmPlanillas* f = form == QLatin1String("frmPlanillas") ? p.open<frmPlanillas>(p.menu.mn00201)
-                    : form == QLatin1String("frmIngresos") ? static_cast<frmPlanillas*>(p.show<frmIngresos>())
-                                                           : p.show<frmImpRep>();
-    const auto stand = [&](QWidget* w) {
-        ui::SetFocus(w);
-        QTRY_COMPARE(f->focusedField(), w);
-    };
+    frmPlanillas* f = p.entryForm(form);
+    const auto stand = [&](QWidget* w) { standIn(f, w); };
     if (left == QLatin1String("cmbNProvee")) {
         pickTaxpayer(*f, p.ws.nitA);
         stand(f->cmbNProvee);
@@ -650,14 +660,9 @@ void TestFormsRealWindow::leavingHandlersEndWhereTheyLead()
     QFETCH(QString, end);
     QFETCH(QStringList, shown);
     Program p;
-    frmPlanillas* f = form == QLatin1String("frmPlanillas") ? p.open<frmPlanillas>(p.menu.mn00201)
-                    : form == QLatin1String("frmIngresos") ? static_cast<frmPlanillas*>(p.show<frmIngresos>())
-                                                           : p.show<frmImpRep>();
+    frmPlanillas* f = p.entryForm(form);
     const bool entryForm = form == QLatin1String("frmPlanillas");
-    const auto stand = [&](QWidget* w) {
-        ui::SetFocus(w);
-        QTRY_COMPARE(f->focusedField(), w);
-    };
+    const auto stand = [&](QWidget* w) { standIn(f, w); };
     const auto has = [&](const char* part) { return left.contains(QLatin1String(part)); };
     if (has("name only")) {
         pickTaxpayer(*f, p.ws.nitA);
