@@ -455,6 +455,27 @@ void TestDatabase::findsOverManyRowsFindWhatEveryRowEvaluatedFinds_data()
     QTest::newRow("a date against a number") << "[Fecha] = 37101";
     QTest::newRow("no row") << "[Provee] = 'zzz'";
     QTest::newRow("not an equality") << "[Provee] Is Null Or [Monto] > 3";
+    // Every other operator, alone and beside equalities: no lookup by equal values answers them.
+    QTest::newRow("<>") << "[Enc] <> 3";
+    QTest::newRow("<") << "[Enc] < 3";
+    QTest::newRow(">") << "[Enc] > 3";
+    QTest::newRow("<=") << "[Enc] <= 3";
+    QTest::newRow(">=") << "[Enc] >= 3";
+    QTest::newRow("<> of texts") << "[Provee] <> 'a3k'";
+    QTest::newRow("< of texts, the literal first") << "'a3k' < [Provee]";
+    QTest::newRow("> of a date and a number") << "[Fecha] > 37102";
+    QTest::newRow("Like") << "[Provee] Like 'a3*'";
+    QTest::newRow("Not Like") << "[Provee] Not Like 'a3*'";
+    QTest::newRow("Between") << "[Enc] Between 2 And 4";
+    QTest::newRow("Is Null") << "[Provee] Is Null";
+    QTest::newRow("Is Not Null beside an equality") << "[Enc] = 2 And [Provee] Is Not Null";
+    QTest::newRow("= And <>") << "[Tipo] = '1' And [Enc] <> 3";
+    QTest::newRow("< And =") << "[Monto] < 3 And [Enc] = 2";
+    QTest::newRow("= And > And =") << "[Enc] = 2 And [Monto] > 1.5 And [Tipo] = '2'";
+    QTest::newRow(">= And <=") << "[Enc] >= 2 And [Enc] <= 4";
+    QTest::newRow("= Or =") << "[Enc] = 2 Or [Enc] = 5";
+    QTest::newRow("Not =") << "Not [Enc] = 3";
+    QTest::newRow("= inside parentheses with Or") << "([Enc] = 2 Or [Tipo] = '2') And [Monto] = 3";
 }
 
 // Finds over enough rows to be answered by a lookup of the rows whose values can match find the
