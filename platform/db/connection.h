@@ -68,6 +68,12 @@ public:
     const QList<ColumnDef>& columns(const QString& table);  // table must exist
     // True when an index on upper(column) of the table serves equality on that column.
     bool isKeyedColumn(const QString& table, const QString& column);
+    // What this connection knows of the definitions (the lists above, the translations, the
+    // statements kept prepared and the names of their columns) holds until they change: through
+    // this connection, which calls schemaChanged, or through another one (another SQLite tool).
+    // followSchema drops it all when the file's schema cookie moved since it was last read; the
+    // readers call it before they use what is known.
+    void followSchema();
     void schemaChanged()
     {
         columnCache_.clear();
@@ -104,6 +110,7 @@ private:
     QStringList tables_;
     QHash<QString, QList<ColumnDef>> columnCache_;
     std::optional<QSet<QString>> keyed_;     // "table.column" in lower case, read once
+    qint64 schemaCookie_ = -1;               // PRAGMA schema_version when followSchema last read it
     static constexpr size_t kPreparedLimit = 32;
     static constexpr qsizetype kPreparedTextLimit = 16384;
     std::vector<std::pair<QString, sqlite3_stmt*>> prepared_;   // oldest first

@@ -455,6 +455,18 @@ QVariant Connection::scalar(const QString& sql, const QVariantList& values)
     return QVariant();
 }
 
+void Connection::followSchema()
+{
+    const qint64 cookie = scalar(QStringLiteral("PRAGMA schema_version")).toLongLong();
+    if (cookie != schemaCookie_) {
+        schemaChanged();
+        // SQLite reads the definitions again only when a statement that reads a table finds them
+        // changed; one prepared before that would be prepared under the old ones.
+        tableNames();
+        schemaCookie_ = cookie;
+    }
+}
+
 QStringList Connection::tableNames()
 {
     if (tables_.isEmpty()) {
@@ -836,6 +848,7 @@ void Database::execute(const QString& sql)
 {
     if (!isOpen())
         raise(err::InvalidOperation);
+    conn_->followSchema();
     const QString translated = conn_->translate(sql);
     Statement st(*conn_, translated, sql);
     if (sqlite3_stmt_readonly(st.get()) && sqlite3_column_count(st.get()) > 0)
@@ -857,6 +870,7 @@ QStringList Database::tableNames() const
 {
     if (!isOpen())
         raise(err::InvalidOperation);
+    conn_->followSchema();
     return conn_->tableNames();
 }
 

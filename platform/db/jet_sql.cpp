@@ -136,6 +136,18 @@ QString quoteLiteral(const QString& text)
 
 // ---------------------------------------------------------------- translation
 
+QString asciiKeySql(const QString& operand)
+{
+    return QStringLiteral("upper(replace(replace(%1, char(383), 's'), char(8490), 'k'))").arg(operand);
+}
+
+QString keyLookupSql(const QString& key, const QString& other)
+{
+    return QStringLiteral("(upper(%1) = %3 OR (%1 GLOB '*[^ -~]*' AND length(%1) = length(%2)))")
+        .arg(key, other, asciiKeySql(other));
+}
+
+
 namespace {
 
 QString quoteName(const QString& name)
@@ -487,14 +499,13 @@ private:
     }
 
     // a = b where a or b is a column that the file indexes by its upper-case text, and the other
-    // a text column or a text literal, written upper(a) = upper(b) so that the index serves it.
-    // Built-in upper() folds ASCII letters only, so this finds exactly the pairs equal ignoring
-    // ASCII case: every one of them is equal for the collation too, and the only pairs lost are
-    // texts that differ in the case of a non-ASCII letter (or hold one, such as the Kelvin sign,
-    // that folds to an ASCII letter); a literal with such a character is left as written. Tax
-    // ids, the keys indexed so, are kept as upper-case digits and letters, so no pair of them is
-    // lost. Neither side may carry a COLLATE: the comparison must be the plain one of the index.
-    // Returns one past b, or -1 when i starts no such comparison.
+    // a text column or a text literal: the comparison as written (the collation), and beside it
+    // for each keyed side what finds its rows through the file's indexes (keyLookupSql). The
+    // collation alone decides which rows pair; the lookups only name every row it can pair, so
+    // that SQLite reaches them through the index on upper() and, for keys outside printable
+    // ASCII, through the small "..._unicode" index. Neither side may carry a COLLATE: the
+    // comparison must be the column's own. Returns one past b, or -1 when i starts no such
+    // comparison.
     int keyedComparison(int i, int end, QString* out)
     {
         if (ddl_ || !schema_.isKeyedColumn)
@@ -541,13 +552,6 @@ private:
         }
         const bool aText = t_[aBegin].kind == Kind::String;
         const bool bText = t_[bBegin].kind == Kind::String;
-        // A literal outside printable ASCII is compared as written: its matches can differ from
-        // it in the case of a letter upper() does not fold.
-        const auto printableAscii = [](const QString& text) {
-            return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
-        };
-        if ((aText && !printableAscii(t_[aBegin].value)) || (bText && !printableAscii(t_[bBegin].value)))
-            return -1;
         const bool aKeyed = !aText && columnIs(aBegin, aEnd, schema_.isKeyedColumn);
         const bool bKeyed = !bText && columnIs(bBegin, bEnd, schema_.isKeyedColumn);
         const auto textSide = [&](bool literal, int b, int e) {
@@ -555,14 +559,15 @@ private:
         };
         if (!((aKeyed && textSide(bText, bBegin, bEnd)) || (bKeyed && textSide(aText, aBegin, aEnd))))
             return -1;
-        const auto side = [&](bool literal, int b, int e) {
-            return QStringLiteral("upper(%1)").arg(literal ? quoteLiteral(t_[b].value) : range(b, e));
-        };
-        out->append(side(aText, aBegin, aEnd));
-        out->append(range(aStop, eq));
-        out->append(QLatin1Char('='));
-        out->append(range(eq + 1, bStart));
-        out->append(side(bText, bBegin, bEnd));
+        const auto operand = [&](bool literal, int b, int e) { return literal ? quoteLiteral(t_[b].value) : range(b, e); };
+        const QString a = operand(aText, aBegin, aEnd);
+        const QString b = operand(bText, bBegin, bEnd);
+        QString comparison = QStringLiteral("(%1 = %2 COLLATE %3").arg(a, b, QLatin1String(kCollation));
+        if (aKeyed)
+            comparison += QStringLiteral(" AND ") + keyLookupSql(a, b);
+        if (bKeyed)
+            comparison += QStringLiteral(" AND ") + keyLookupSql(b, a);
+        out->append(comparison + QLatin1Char(')'));
         return bStop;
     }
 

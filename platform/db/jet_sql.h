@@ -45,8 +45,8 @@ struct SchemaInfo {
 //    dd/MM/yyyy. Operands are primaries (names, literals, calls, parenthesised groups) joined by
 //    arithmetic operators, which bind tighter than &;
 //  - a = b, where a or b is a keyed column (per SchemaInfo) and the other a text column or a text
-//    literal, becomes upper(a) = upper(b), without the collation, so that the index on the
-//    upper-case key serves joins and lookups (the same rows for texts that differ in ASCII case);
+//    literal, becomes (a = b COLLATE NOCASE AND keyLookupSql(a, b)), with keyLookupSql(b, a) as
+//    well when b is keyed too: the same rows as a = b, reached through the indexes of the keys;
 //  - DISTINCTROW dropped; SET Table.Column = … written SET Column = …; DELETE * FROM / DELETE t.* FROM
 //    written DELETE FROM;
 //  - #m/d/yyyy [h:mm[:ss] [AM|PM]]# date literals as day serials; True = -1, False = 0; Mod as %;
@@ -64,6 +64,18 @@ struct SchemaInfo {
 // Throws DbError(3075) when the text cannot be read (an unclosed quote, bracket or date literal,
 // or a date literal that is no date).
 QString translate(const QString& jetSql, const SchemaInfo& schema = {});
+
+// What upper() of a text of printable ASCII equal to x (for the collation) is: x with the only two
+// letters outside ASCII that the collation takes for ASCII ones (U+017F, the long s, and U+212A,
+// the Kelvin sign) written as those, in upper case. An SQL expression of SQLite's own functions.
+QString asciiKeySql(const QString& x);
+
+// A condition that every row whose key column key equals other for the collation meets, and that
+// SQLite answers through the file's two indexes of such a key: a key of printable ASCII by the
+// index on upper(key) (upper(key) = asciiKeySql(other)), any other by the "..._unicode" index of
+// the keys outside printable ASCII, on length(key) (case folding keeps the number of characters).
+// It is no comparison by itself: other rows meet it too.
+QString keyLookupSql(const QString& key, const QString& other);
 
 // Registers on a connection the collation (as NOCASE and as the legacy ZALCI) and the functions Jet SQL calls: IIf, Choose, Mid,
 // Left, Right, Len, Val, UCase, LCase, Trim, LTrim, RTrim, CStr, CDbl, CLng, CInt, Int, Fix, Nz,

@@ -98,6 +98,7 @@ struct Recordset::Impl {
     QList<int> deletedAt;           // positions of the deleted rows, ascending
     mutable QHash<QString, int> nameIndex;   // field names as asked for -> field index
     std::unique_ptr<Statement> prepared;     // sql, prepared by build() and not yet run
+    QStringList resultColumns;               // columnsOf(sql) when the fields were read
     std::pair<qint64, qint64> loadedStamp{-1, -1};   // fileStamp() when the rows were read
     int maxRows = -1;                        // rows read at most; all when negative
     bool noMatch = false;
@@ -240,6 +241,7 @@ struct Recordset::Impl {
 
     void build()
     {
+        conn->followSchema();
         QString translated;
         parameters.clear();
         if (looksLikeSql(source)) {
@@ -297,6 +299,17 @@ struct Recordset::Impl {
                 }
             }
         }
+        resultColumns = columnsOf(*prepared);
+    }
+
+    // The name and declared type of each result column of a statement.
+    static QStringList columnsOf(const Statement& st)
+    {
+        QStringList out;
+        for (int i = 0; i < st.columnCount(); ++i)
+            out << QString::fromUtf8(sqlite3_column_name(st.get(), i)) + QLatin1Char(' ')
+                       + QString::fromUtf8(sqlite3_column_decltype(st.get(), i));
+        return out;
     }
 
     void load()
@@ -309,10 +322,19 @@ struct Recordset::Impl {
         std::unique_ptr<Statement> statement = std::move(prepared);
         if (!statement)
             statement = std::make_unique<Statement>(*conn, sql);
+        bool more = (statement->bind(parameters), statement->step());
+        // The definitions changed since the fields were read (another connection rebuilt a
+        // table): SQLite prepared the statement again for them as it ran, and its columns are no
+        // longer the fields. The fields are read again, and the rows under them.
+        if (columnsOf(*statement) != resultColumns) {
+            statement.reset();
+            build();
+            statement = std::move(prepared);
+            more = (statement->bind(parameters), statement->step());
+        }
         Statement& st = *statement;
-        st.bind(parameters);
         const int n = st.columnCount();
-        while ((maxRows < 0 || rows.size() < maxRows) && st.step())
+        for (; more; more = (maxRows < 0 || rows.size() < maxRows) && st.step())
             rows << readRow(st, n);
         ++rowsVersion;
         live = int(rows.size());

@@ -181,6 +181,7 @@ TableDef Database::tableDef(const QString& name) const
 {
     if (!isOpen())
         raise(err::InvalidOperation);
+    conn_->followSchema();
     const QString real = conn_->canonicalTable(name);
     if (real.isEmpty())
         raise(err::ItemNotFound);
@@ -189,6 +190,7 @@ TableDef Database::tableDef(const QString& name) const
 
 QList<FieldDef> TableDef::fields() const
 {
+    conn_->followSchema();
     QList<FieldDef> out;
     int position = 1;
     for (const ColumnDef& c : conn_->columns(name_)) {

@@ -10,12 +10,17 @@
 -- error 3022).
 -- A BINARY index cannot serve a NOCASE comparison, so the tax ids are indexed by upper(column):
 -- SQLite's own upper(), which folds ASCII letters only and is the same in every SQLite tool (the
--- program registers no upper() of its own). Joins and lookups on a tax id compare
--- upper(a) = upper(b), which the program writes for them, and find the rows equal ignoring ASCII
--- case. Keys with a character outside printable ASCII are few (tax ids are upper-case digits and
+-- program registers no upper() of its own, and no index here calls a function of the program).
+-- Keys with a character outside printable ASCII are few (tax ids are upper-case digits and
 -- letters) and have a small index each ("..._unicode", the rows whose key is not printable
--- ASCII), so that the triggers stay exact for them: such a key can equal another ignoring case
--- without their upper() being equal ("Ñ" and "ñ"; "K", the Kelvin sign, and "k").
+-- ASCII, by their number of characters, which case folding keeps). Every key equal to a text
+-- ignoring case is reached through one of the two: a key of printable ASCII has the upper() of
+-- that text, once its long s (U+017F) and Kelvin sign (U+212A) are written "s" and "k" (the only
+-- letters outside ASCII that fold to ASCII ones); any other key is in its "..._unicode" index
+-- with the text's length. Joins and lookups on a tax id, as the program writes them, and the
+-- triggers at the end look keys up so and compare them as the column compares (NOCASE): on the
+-- program's connections they pair exactly the keys its comparison calls equal ("Ñ" and "ñ"; "K",
+-- the Kelvin sign, and "k").
 
 CREATE TABLE zal_sistema (
   clave TEXT PRIMARY KEY,
@@ -41,7 +46,7 @@ CREATE TABLE Contribuyentes (
   NomPat TEXT(85) COLLATE NOCASE CONSTRAINT len_NomPat CHECK (length(NomPat) <= 85)
 );
 CREATE INDEX Contribuyentes_Nit ON Contribuyentes (upper(Nit));
-CREATE INDEX Contribuyentes_Nit_unicode ON Contribuyentes (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
+CREATE INDEX Contribuyentes_Nit_unicode ON Contribuyentes (length(Nit)) WHERE Nit GLOB '*[^ -~]*';
 
 CREATE TABLE Proveedores (
   Nit TEXT(14) COLLATE NOCASE NOT NULL CONSTRAINT len_Nit CHECK (length(Nit) <= 14),
@@ -49,7 +54,7 @@ CREATE TABLE Proveedores (
   PRIMARY KEY (Nit COLLATE BINARY)
 );
 CREATE INDEX Proveedores_Nit ON Proveedores (upper(Nit));
-CREATE INDEX Proveedores_Nit_unicode ON Proveedores (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
+CREATE INDEX Proveedores_Nit_unicode ON Proveedores (length(Nit)) WHERE Nit GLOB '*[^ -~]*';
 
 CREATE TABLE Gastos (
   Codigo INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -85,7 +90,7 @@ CREATE TABLE Planilla_Det (
 );
 CREATE INDEX Planilla_Det_Enc ON Planilla_Det (Enc);
 CREATE INDEX Planilla_Det_Provee ON Planilla_Det (upper(Provee));
-CREATE INDEX Planilla_Det_Provee_unicode ON Planilla_Det (Provee COLLATE BINARY) WHERE Provee GLOB '*[^ -~]*';
+CREATE INDEX Planilla_Det_Provee_unicode ON Planilla_Det (length(Provee)) WHERE Provee GLOB '*[^ -~]*';
 CREATE INDEX Planilla_Det_Gasto ON Planilla_Det (Gasto);
 
 CREATE TABLE ISR (
@@ -109,7 +114,7 @@ CREATE TABLE ISR (
   PRIMARY KEY (Nit COLLATE BINARY)
 );
 CREATE INDEX ISR_Nit ON ISR (upper(Nit));
-CREATE INDEX ISR_Nit_unicode ON ISR (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
+CREATE INDEX ISR_Nit_unicode ON ISR (length(Nit)) WHERE Nit GLOB '*[^ -~]*';
 
 -- Rows that worksheets still refer to cannot be deleted (engine error 3200); inserting a worksheet
 -- row that refers to nothing is allowed.
@@ -117,13 +122,12 @@ CREATE TRIGGER ref_Contribuyentes BEFORE DELETE ON Contribuyentes
 WHEN EXISTS (SELECT 1 FROM Planilla_Enc WHERE Planilla_Enc.Contribuyente = OLD."No")
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Enc'); END;
 
--- A supplier's documents, found by the index on upper(Provee); a key with a character outside
--- printable ASCII is compared as the column compares (NOCASE), as are the documents whose key has
--- one, which the small "..._unicode" index lists.
+-- A supplier's documents: those whose key is printable ASCII by the index on upper(Provee), the
+-- others by the small "..._unicode" index, compared as the column compares (NOCASE).
 CREATE TRIGGER ref_Proveedores BEFORE DELETE ON Proveedores
-WHEN EXISTS (SELECT 1 FROM Planilla_Det WHERE upper(Planilla_Det.Provee) = upper(OLD.Nit))
-  OR EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee GLOB '*[^ -~]*' AND Planilla_Det.Provee = OLD.Nit)
-  OR (OLD.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit))
+WHEN EXISTS (SELECT 1 FROM Planilla_Det WHERE upper(Planilla_Det.Provee) = upper(replace(replace(OLD.Nit, char(383), 's'), char(8490), 'k')))
+  OR EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee GLOB '*[^ -~]*'
+             AND length(Planilla_Det.Provee) = length(OLD.Nit) AND Planilla_Det.Provee = OLD.Nit)
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 
 CREATE TRIGGER ref_Gastos BEFORE DELETE ON Gastos
@@ -132,53 +136,53 @@ BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 
 CREATE TRIGGER ref_Proveedores_Nit BEFORE UPDATE OF Nit ON Proveedores
 WHEN NEW.Nit IS NOT OLD.Nit
-  AND (EXISTS (SELECT 1 FROM Planilla_Det WHERE upper(Planilla_Det.Provee) = upper(OLD.Nit))
-    OR EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee GLOB '*[^ -~]*' AND Planilla_Det.Provee = OLD.Nit)
-    OR (OLD.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee = OLD.Nit)))
+  AND (EXISTS (SELECT 1 FROM Planilla_Det WHERE upper(Planilla_Det.Provee) = upper(replace(replace(OLD.Nit, char(383), 's'), char(8490), 'k')))
+    OR EXISTS (SELECT 1 FROM Planilla_Det WHERE Planilla_Det.Provee GLOB '*[^ -~]*'
+               AND length(Planilla_Det.Provee) = length(OLD.Nit) AND Planilla_Det.Provee = OLD.Nit))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3200 Planilla_Det'); END;
 
 -- Tax ids are unique ignoring letter case: no other row has the same key ignoring case, found by
--- the index on upper(Nit), by the "..._unicode" index among the keys with a character outside
--- printable ASCII, and for such a key itself by the column's own comparison (NOCASE).
+-- the index on upper(Nit) among the keys of printable ASCII, and by the "..._unicode" index and
+-- the column's own comparison (NOCASE) among the others.
 
 CREATE TRIGGER uniq_Contribuyentes_Nit_ins AFTER INSERT ON Contribuyentes
 WHEN NEW.Nit IS NOT NULL
-  AND (EXISTS (SELECT 1 FROM Contribuyentes WHERE upper(Contribuyentes.Nit) = upper(NEW.Nit) AND Contribuyentes.rowid <> NEW.rowid)
-    OR EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit GLOB '*[^ -~]*' AND Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)
-    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)))
+  AND (EXISTS (SELECT 1 FROM Contribuyentes WHERE upper(Contribuyentes.Nit) = upper(replace(replace(NEW.Nit, char(383), 's'), char(8490), 'k')) AND Contribuyentes.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit GLOB '*[^ -~]*' AND length(Contribuyentes.Nit) = length(NEW.Nit)
+               AND Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Contribuyentes'); END;
 
 CREATE TRIGGER uniq_Contribuyentes_Nit_upd AFTER UPDATE OF Nit ON Contribuyentes
 WHEN NEW.Nit IS NOT NULL
-  AND (EXISTS (SELECT 1 FROM Contribuyentes WHERE upper(Contribuyentes.Nit) = upper(NEW.Nit) AND Contribuyentes.rowid <> NEW.rowid)
-    OR EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit GLOB '*[^ -~]*' AND Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)
-    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid)))
+  AND (EXISTS (SELECT 1 FROM Contribuyentes WHERE upper(Contribuyentes.Nit) = upper(replace(replace(NEW.Nit, char(383), 's'), char(8490), 'k')) AND Contribuyentes.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Contribuyentes WHERE Contribuyentes.Nit GLOB '*[^ -~]*' AND length(Contribuyentes.Nit) = length(NEW.Nit)
+               AND Contribuyentes.Nit = NEW.Nit AND Contribuyentes.rowid <> NEW.rowid))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Contribuyentes'); END;
 
 CREATE TRIGGER uniq_Proveedores_Nit_ins AFTER INSERT ON Proveedores
 WHEN NEW.Nit IS NOT NULL
-  AND (EXISTS (SELECT 1 FROM Proveedores WHERE upper(Proveedores.Nit) = upper(NEW.Nit) AND Proveedores.rowid <> NEW.rowid)
-    OR EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit GLOB '*[^ -~]*' AND Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)
-    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)))
+  AND (EXISTS (SELECT 1 FROM Proveedores WHERE upper(Proveedores.Nit) = upper(replace(replace(NEW.Nit, char(383), 's'), char(8490), 'k')) AND Proveedores.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit GLOB '*[^ -~]*' AND length(Proveedores.Nit) = length(NEW.Nit)
+               AND Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
 
 CREATE TRIGGER uniq_Proveedores_Nit_upd AFTER UPDATE OF Nit ON Proveedores
 WHEN NEW.Nit IS NOT NULL
-  AND (EXISTS (SELECT 1 FROM Proveedores WHERE upper(Proveedores.Nit) = upper(NEW.Nit) AND Proveedores.rowid <> NEW.rowid)
-    OR EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit GLOB '*[^ -~]*' AND Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)
-    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid)))
+  AND (EXISTS (SELECT 1 FROM Proveedores WHERE upper(Proveedores.Nit) = upper(replace(replace(NEW.Nit, char(383), 's'), char(8490), 'k')) AND Proveedores.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM Proveedores WHERE Proveedores.Nit GLOB '*[^ -~]*' AND length(Proveedores.Nit) = length(NEW.Nit)
+               AND Proveedores.Nit = NEW.Nit AND Proveedores.rowid <> NEW.rowid))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 Proveedores'); END;
 
 CREATE TRIGGER uniq_ISR_Nit_ins AFTER INSERT ON ISR
 WHEN NEW.Nit IS NOT NULL
-  AND (EXISTS (SELECT 1 FROM ISR WHERE upper(ISR.Nit) = upper(NEW.Nit) AND ISR.rowid <> NEW.rowid)
-    OR EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit GLOB '*[^ -~]*' AND ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)
-    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)))
+  AND (EXISTS (SELECT 1 FROM ISR WHERE upper(ISR.Nit) = upper(replace(replace(NEW.Nit, char(383), 's'), char(8490), 'k')) AND ISR.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit GLOB '*[^ -~]*' AND length(ISR.Nit) = length(NEW.Nit)
+               AND ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 ISR'); END;
 
 CREATE TRIGGER uniq_ISR_Nit_upd AFTER UPDATE OF Nit ON ISR
 WHEN NEW.Nit IS NOT NULL
-  AND (EXISTS (SELECT 1 FROM ISR WHERE upper(ISR.Nit) = upper(NEW.Nit) AND ISR.rowid <> NEW.rowid)
-    OR EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit GLOB '*[^ -~]*' AND ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)
-    OR (NEW.Nit GLOB '*[^ -~]*' AND EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid)))
+  AND (EXISTS (SELECT 1 FROM ISR WHERE upper(ISR.Nit) = upper(replace(replace(NEW.Nit, char(383), 's'), char(8490), 'k')) AND ISR.rowid <> NEW.rowid)
+    OR EXISTS (SELECT 1 FROM ISR WHERE ISR.Nit GLOB '*[^ -~]*' AND length(ISR.Nit) = length(NEW.Nit)
+               AND ISR.Nit = NEW.Nit AND ISR.rowid <> NEW.rowid))
 BEGIN SELECT RAISE(ABORT, 'ZAL-3022 ISR'); END;

@@ -1,15 +1,18 @@
 // The queries the program runs on a worksheet file reach every row they join or look up through
 // an index, whatever the size of the catalogues: each text, as the program writes it, goes
 // through the program's own translation on a file with thousands of suppliers, and SQLite's plan
-// for it may scan no table for a key. Tax ids stored in another letter case still join.
+// for it may scan no table for a key. Tax ids stored in another letter case still join, and
+// every query pairs exactly the tax ids that the program's own comparison calls equal.
 #include "alternate_forms/taxpayer_print.h"
 #include "core/biblio.h"
 #include "export/export_run.h"
 #include "platform/db/connection.h"
 #include "platform/db/database.h"
+#include "platform/db/jet_sql.h"
 #include "platform/report/report_template.h"
 #include "printing/frm_report01.h"
 #include "support/support.h"
+#include "worksheet/engine.h"
 #include "worksheet/store.h"
 
 #include <QDir>
@@ -63,6 +66,8 @@ private slots:
     void everyKeyReachedByAnIndex_data();
     void everyKeyReachedByAnIndex();
     void taxIdsInOtherCaseStillJoin();
+    void taxIdsPairAsTheProgramCompares_data();
+    void taxIdsPairAsTheProgramCompares();
 
 private:
     support::TestDatabase file_;
@@ -168,6 +173,94 @@ void TestQueryPlans::taxIdsInOtherCaseStillJoin()
         QVERIFY2(rendered->toPlainText().contains(QStringLiteral("Ferretería La Tolvanesa")), qPrintable(file));
         QVERIFY2(rendered->toPlainText().contains(QLatin1String("Proveedor ")), qPrintable(file));
     }
+}
+
+void TestQueryPlans::taxIdsPairAsTheProgramCompares_data()
+{
+    QTest::addColumn<QString>("catalogue");   // the supplier's tax id in Proveedores
+    QTest::addColumn<QString>("document");    // the same supplier as a document names it
+    QTest::addColumn<bool>("paired");
+
+    QTest::newRow("ASCII case") << "123K" << "123k" << true;
+    QTest::newRow("ñ named Ñ") << "ñandu-1" << "ÑANDU-1" << true;
+    QTest::newRow("Ñ named ñ") << "ÑANDU-1" << "ñandu-1" << true;
+    QTest::newRow("é named É") << "éZ7" << "ÉZ7" << true;
+    QTest::newRow("É named é") << "ÉZ7" << "éz7" << true;
+    QTest::newRow("Kelvin sign named k") << "\u212Ax-5" << "kx-5" << true;
+    QTest::newRow("k named with the Kelvin sign") << "kx-5" << "\u212AX-5" << true;
+    QTest::newRow("long s named S") << "\u017F9" << "S9" << true;
+    QTest::newRow("mixed") << "Ñ7\u212A" << "ñ7K" << true;
+    QTest::newRow("capital sharp s named ß") << "\u1E9E4" << "ß4" << true;
+    QTest::newRow("final sigma named Σ") << "\u03C22" << "\u03A32" << true;
+    QTest::newRow("ohm sign named ω") << "\u21263" << "\u03C93" << true;
+    // Not equal ignoring case: another letter, a letter that folds to two, no simple folding.
+    QTest::newRow("ß is not ss") << "ß4" << "SS4" << false;
+    QTest::newRow("accent is not case") << "Ñ1" << "N1" << false;
+    QTest::newRow("İ is not i") << "\u01304" << "i4" << false;
+    QTest::newRow("ı is not I") << "\u01314" << "I4" << false;
+    QTest::newRow("other length") << "ñ1" << "ñ1 " << false;
+}
+
+void TestQueryPlans::taxIdsPairAsTheProgramCompares()
+{
+    QFETCH(QString, catalogue);
+    QFETCH(QString, document);
+    QFETCH(bool, paired);
+    QCOMPARE(db::jet::compareText(catalogue, document) == 0, paired);   // what the program's comparison says
+
+    // Taxpayer 7's worksheet 7 of period 3 holds one document of the supplier, and one of a
+    // supplier of the catalogue's own spelling; the catalogue holds many more suppliers.
+    support::TestDatabase t;
+    t.exec(QStringLiteral(R"(
+        WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 80)
+        INSERT INTO Proveedores (Nit, Nombre) SELECT (5000000 + k) || 'K', 'Proveedor ' || k FROM n;
+        INSERT INTO Contribuyentes ("No", Nit, Nombre) VALUES (7, '1000007K', 'Contribuyente de Tolvania');
+        INSERT INTO Planilla_Enc ("No", Contribuyente, Periodo) VALUES (7, 7, 3);
+        INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto)
+        VALUES (7, '5000001K', '1', NULL, '1', 37100, 1, 10);
+    )"));
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES (%1, 'Ferretería Tolvana');"
+                          "INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto) "
+                          "VALUES (7, %2, '1', NULL, '2', 37101, 1, 100)")
+               .arg(db::quoteLiteral(catalogue), db::quoteLiteral(document)));
+    const QString supplier = QStringLiteral("Ferretería Tolvana");
+    db::Database d = db::Database::open(t.path(), kConnect);
+
+    // The entry form's grid (an inner join) and the total it shows.
+    {
+        db::Recordset grid = d.openRecordset(worksheet::detailQuery(worksheet::Variant::entryForm(), QVariant(7)));
+        QStringList names;
+        for (; !grid.eof(); grid.moveNext())
+            names << grid.field(QStringLiteral("Nombre")).toString();
+        QCOMPARE(names.contains(supplier), paired);
+        QCOMPARE(grid.recordCount(), paired ? 2 : 1);
+        QCOMPARE(worksheet::sumRecordset(worksheet::Variant::entryForm(), grid).total(), paired ? 110.0 : 10.0);
+    }
+    // The worksheet print and the statistics by supplier (outer joins): the document names its
+    // supplier or none.
+    for (const auto& [file, query, selection, name] :
+         {std::tuple{"rep001.rpt", "detalle", kByHeader, "Nombre"}, std::tuple{"rep004.rpt", "grupos", kByTaxpayer, "Grupo"}}) {
+        const QString sql = templateQuery(QLatin1String(file), QLatin1String(query), selection);
+        db::Recordset rows = d.openRecordset(sql, db::RecordsetType::Snapshot);
+        QStringList names;
+        for (; !rows.eof(); rows.moveNext())
+            names << rows.field(QLatin1String(name)).toString();
+        QCOMPARE(rows.recordCount(), 2);
+        QVERIFY2(names.contains(supplier) == paired, qPrintable(QLatin1String(file) + QLatin1Char(' ') + names.join(QLatin1Char(','))));
+    }
+    // A lookup by the document's spelling, in SQL and as the catalogue form finds it.
+    const QString criteria = QStringLiteral("[Nit] = ") + db::quoteLiteral(document);
+    QCOMPARE(d.openRecordset(QStringLiteral("SELECT Nombre FROM Proveedores WHERE ") + criteria).recordCount(), paired ? 1 : 0);
+    db::Recordset catalogueRows = d.openRecordset(QStringLiteral("Proveedores"));
+    catalogueRows.findFirst(criteria);
+    QCOMPARE(!catalogueRows.noMatch(), paired);
+    // The document's spelling is taken, and the supplier is referred to by the document.
+    QCOMPARE(support::dbErrorOf([&] {
+                 d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES (%1, 'Otro')").arg(db::quoteLiteral(document)));
+             }),
+             paired ? 3022 : 0);
+    QCOMPARE(support::dbErrorOf([&] { d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nombre = 'Ferretería Tolvana'")); }),
+             paired ? 3200 : 0);
 }
 
 QTEST_MAIN(TestQueryPlans)

@@ -85,6 +85,8 @@ private slots:
     void numbersComparedWithBecomeParameters_data();
     void numbersComparedWithBecomeParameters();
     void requerySeesEveryChangeOfTheFile();
+    void readsFollowATableRebuiltByAnotherConnection_data();
+    void readsFollowATableRebuiltByAnotherConnection();
     void snapshotIsReadOnlyAndDynasetSeesOnlyItsRows();
     void joinedDynasetWritesItsDetailTable();
 
@@ -141,6 +143,56 @@ void TestDatabase::requerySeesEveryChangeOfTheFile()
     d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nit = '2'"));
     rs.requery();
     QCOMPARE(nits(), (QStringList{"1", "3"}));
+}
+
+void TestDatabase::readsFollowATableRebuiltByAnotherConnection_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("requery");
+    for (const bool requery : {false, true}) {
+        const char* how = requery ? ", read again by a requery" : ", opened again";
+        QTest::newRow(qPrintable(QStringLiteral("the table%1").arg(QLatin1String(how)))) << "Periodos" << requery;
+        QTest::newRow(qPrintable(QStringLiteral("a query of all its columns%1").arg(QLatin1String(how))))
+            << "SELECT * FROM Periodos WHERE [No] >= 3 ORDER BY [No]" << requery;
+    }
+}
+
+// A statement this connection keeps prepared, and what it knows of the table, follow a table that
+// another connection (another SQLite tool) rebuilt with its columns in another order: every value
+// is read under its own name and as its own type.
+void TestDatabase::readsFollowATableRebuiltByAnotherConnection()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, requery);
+    support::TestDatabase t;
+    Database d = Database::open(t.path(), kConnect);
+    const auto period3 = [](Recordset& rs) {
+        rs.findFirst(QStringLiteral("[No] = 3"));
+        QVERIFY(!rs.noMatch());
+        QCOMPARE(rs.field(QStringLiteral("No")), QVariant(3));
+        QCOMPARE(rs.field(QStringLiteral("Del")), QVariant(QDate(2001, 7, 1)));
+        QCOMPARE(rs.field(QStringLiteral("Al")), QVariant(QDate(2002, 6, 30)));
+        QCOMPARE(rs.field(QStringLiteral("Coeficiente")), QVariant(0.107142));
+        QCOMPARE(rs.fieldInfo(rs.fieldIndex(QStringLiteral("No"))).type, FieldType::Long);
+        QCOMPARE(rs.fieldInfo(rs.fieldIndex(QStringLiteral("Del"))).type, FieldType::DateTime);
+    };
+    Recordset first = d.openRecordset(source);
+    period3(first);
+    QCOMPARE(first.fieldInfo(0).name, QStringLiteral("No"));
+    t.exec(QStringLiteral(R"(
+        CREATE TABLE Periodos_nuevo (Coeficiente DOUBLE, Al DATETIME, Del DATETIME, "No" LONG NOT NULL PRIMARY KEY);
+        INSERT INTO Periodos_nuevo SELECT Coeficiente, Al, Del, "No" FROM Periodos;
+        DROP TABLE Periodos;
+        ALTER TABLE Periodos_nuevo RENAME TO Periodos;
+    )"));
+    Recordset again = first;
+    if (requery)
+        first.requery();
+    else
+        again = d.openRecordset(source);
+    period3(again);
+    QCOMPARE(again.fieldInfo(0).name, QStringLiteral("Coeficiente"));
+    QCOMPARE(d.tableDef(QStringLiteral("Periodos")).field(QStringLiteral("No")).ordinalPosition, 4);
 }
 
 void TestDatabase::openRefusesWhatIsNotOurs_data()
@@ -455,6 +507,27 @@ void TestDatabase::findsOverManyRowsFindWhatEveryRowEvaluatedFinds_data()
     QTest::newRow("a date against a number") << "[Fecha] = 37101";
     QTest::newRow("no row") << "[Provee] = 'zzz'";
     QTest::newRow("not an equality") << "[Provee] Is Null Or [Monto] > 3";
+    // Every other operator, alone and beside equalities: no lookup by equal values answers them.
+    QTest::newRow("<>") << "[Enc] <> 3";
+    QTest::newRow("<") << "[Enc] < 3";
+    QTest::newRow(">") << "[Enc] > 3";
+    QTest::newRow("<=") << "[Enc] <= 3";
+    QTest::newRow(">=") << "[Enc] >= 3";
+    QTest::newRow("<> of texts") << "[Provee] <> 'a3k'";
+    QTest::newRow("< of texts, the literal first") << "'a3k' < [Provee]";
+    QTest::newRow("> of a date and a number") << "[Fecha] > 37102";
+    QTest::newRow("Like") << "[Provee] Like 'a3*'";
+    QTest::newRow("Not Like") << "[Provee] Not Like 'a3*'";
+    QTest::newRow("Between") << "[Enc] Between 2 And 4";
+    QTest::newRow("Is Null") << "[Provee] Is Null";
+    QTest::newRow("Is Not Null beside an equality") << "[Enc] = 2 And [Provee] Is Not Null";
+    QTest::newRow("= And <>") << "[Tipo] = '1' And [Enc] <> 3";
+    QTest::newRow("< And =") << "[Monto] < 3 And [Enc] = 2";
+    QTest::newRow("= And > And =") << "[Enc] = 2 And [Monto] > 1.5 And [Tipo] = '2'";
+    QTest::newRow(">= And <=") << "[Enc] >= 2 And [Enc] <= 4";
+    QTest::newRow("= Or =") << "[Enc] = 2 Or [Enc] = 5";
+    QTest::newRow("Not =") << "Not [Enc] = 3";
+    QTest::newRow("= inside parentheses with Or") << "([Enc] = 2 Or [Tipo] = '2') And [Monto] = 3";
 }
 
 // Finds over enough rows to be answered by a lookup of the rows whose values can match find the

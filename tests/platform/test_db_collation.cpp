@@ -2,6 +2,7 @@
 // earlier versions, whose text columns named the program's own collation, are brought over.
 #include "platform/db/connection.h"
 #include "platform/db/database.h"
+#include "platform/db/jet_sql.h"
 #include "platform/db/schema.h"
 #include "platform/db/upgrade.h"
 #include "support/support.h"
@@ -68,13 +69,14 @@ void makeLegacyFile(const QString& path)
     QVERIFY2(createDatabase(path, schema, seedSql(), &why), qPrintable(why));
     QVERIFY(plainQuery(path, QStringLiteral("PRAGMA integrity_check")).startsWith(QLatin1String("error: no such collation")));
 }
-// The indexes and triggers an earlier version gave a file: tax ids in BINARY indexes only (which
-// no NOCASE comparison can use), no index on the period of a worksheet, and triggers that compared
-// every row of a table.
+// The indexes and triggers earlier versions gave a file: tax ids in BINARY indexes only (which
+// no NOCASE comparison can use), keys outside printable ASCII by their text, no index on the
+// period of a worksheet, and triggers that compared every row of a table.
 const char* const kEarlierKeys = R"(
 DROP INDEX Contribuyentes_Nit; DROP INDEX Contribuyentes_Nit_unicode; DROP INDEX Proveedores_Nit;
 DROP INDEX Proveedores_Nit_unicode; DROP INDEX Planilla_Enc_Periodo; DROP INDEX Planilla_Det_Provee;
 DROP INDEX Planilla_Det_Provee_unicode; DROP INDEX ISR_Nit; DROP INDEX ISR_Nit_unicode;
+CREATE INDEX Proveedores_Nit_unicode ON Proveedores (Nit COLLATE BINARY) WHERE Nit GLOB '*[^ -~]*';
 CREATE INDEX Contribuyentes_Nit ON Contribuyentes (Nit COLLATE BINARY);
 CREATE INDEX Planilla_Det_Provee ON Planilla_Det (Provee COLLATE BINARY);
 DROP TRIGGER ref_Proveedores; DROP TRIGGER ref_Proveedores_Nit;
@@ -130,6 +132,7 @@ private slots:
     void taxIdsUniqueIgnoringCase_data();
     void taxIdsUniqueIgnoringCase();
     void programComparesWithUnicodeFolding();
+    void lettersTakenForAsciiLookedUp();
     void legacyFileBroughtOver();
     void legacyFileUpgradeFailureLeavesItUntouched();
     void referencedKeysIgnoringCase_data();
@@ -343,16 +346,44 @@ void TestDbCollation::programComparesWithUnicodeFolding()
                                             "COLLATE NOCASE"))
                  .recordCount(),
              2);
-    // A join on tax ids goes through their upper-case index, which folds ASCII letters only:
-    // 'éK1' and 'ÉK1' (no tax id the program stores) are not paired there.
+    // The same pairs as the comparison written out, through the indexes of the keys.
     QCOMPARE(d.openRecordset(QStringLiteral("SELECT * FROM Planilla_Det INNER JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit"))
                  .recordCount(),
-             1);
+             2);
     Recordset sorted = d.openRecordset(QStringLiteral("SELECT Nombre FROM Proveedores ORDER BY Nombre"));
     QStringList names;
     for (; !sorted.eof(); sorted.moveNext())
         names << sorted.field(0).toString();
     QCOMPARE(names, (QStringList{QStringLiteral("Avena"), QStringLiteral("ávila"), QStringLiteral("Éxito")}));
+}
+
+void TestDbCollation::lettersTakenForAsciiLookedUp()
+{
+    // Every character outside ASCII that the program's comparison takes for an ASCII letter
+    // (the long s, the Kelvin sign: the comparison tells which), in a key stored or looked up.
+    QList<std::pair<QChar, QChar>> pairs;
+    for (char32_t c = 0x80; c <= 0xFFFF; ++c) {
+        if (QChar::isSurrogate(c))
+            continue;
+        const QString text{QChar(char16_t(c))};
+        for (char letter = 'a'; letter <= 'z'; ++letter)
+            if (jet::compareText(text, QString(QLatin1Char(letter))) == 0)
+                pairs.append({QChar(char16_t(c)), QLatin1Char(letter)});
+    }
+    QVERIFY(pairs.size() >= 2);
+    support::TestDatabase t;
+    Database d = Database::open(t.path(), kConnect);
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        const auto [other, letter] = pairs.at(i);
+        const QString n = QString::number(i);
+        d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES (%1, 'a'), (%2, 'b')")
+                      .arg(quoteLiteral(other + n), quoteLiteral(QString(letter).toUpper() + QLatin1Char('-') + n)));
+        const auto found = [&](const QString& key) {
+            return d.openRecordset(QStringLiteral("SELECT Nit FROM Proveedores WHERE Nit = ") + quoteLiteral(key)).recordCount();
+        };
+        QVERIFY2(found(letter + n) == 1, qPrintable(QString::number(other.unicode(), 16)));
+        QVERIFY2(found(other + QLatin1Char('-') + n) == 1, qPrintable(QString::number(other.unicode(), 16)));
+    }
 }
 
 void TestDbCollation::legacyFileBroughtOver()
