@@ -68,6 +68,14 @@ public:
     const QList<ColumnDef>& columns(const QString& table);  // table must exist
     // True when an index on upper(column) of the table serves equality on that column.
     bool isKeyedColumn(const QString& table, const QString& column);
+    // True for a keyed column whose rows the file keeps unique (its "uniq_<table>_<column>_ins"
+    // trigger): a catalogue's key, which the rows of other tables refer to.
+    bool isUniqueKeyColumn(const QString& table, const QString& column);
+    // True for a keyed column that holds at least one text beyond printable ASCII (a key another
+    // tool wrote; the program writes tax ids of digits and "K"). Read again after any change to
+    // the file, by this connection or another; the translations follow it.
+    bool holdsKeysBeyondAscii(const QString& table, const QString& column);
+    void followKeys();
     // What this connection knows of the definitions (the lists above, the translations, the
     // statements kept prepared and the names of their columns) holds until they change: through
     // this connection, which calls schemaChanged, or through another one (another SQLite tool).
@@ -80,6 +88,7 @@ public:
         tables_.clear();
         translations_.clear();
         keyed_.reset();
+        keysDataVersion_ = -1;
         finalizePrepared();
     }
 
@@ -109,7 +118,12 @@ private:
     QString path_;
     QStringList tables_;
     QHash<QString, QList<ColumnDef>> columnCache_;
-    std::optional<QSet<QString>> keyed_;     // "table.column" in lower case, read once
+    // "table.column" in lower case of the keyed columns, and whether each is unique; read once.
+    std::optional<QHash<QString, bool>> keyed_;
+    const QHash<QString, bool>& keyed();
+    QSet<QString> keysBeyondAscii_;          // "table.column" of the keyed columns holding such keys
+    qint64 keysDataVersion_ = -1;            // PRAGMA data_version and total changes when read
+    qint64 keysChanges_ = -1;
     qint64 schemaCookie_ = -1;               // PRAGMA schema_version when followSchema last read it
     static constexpr size_t kPreparedLimit = 32;
     static constexpr qsizetype kPreparedTextLimit = 16384;

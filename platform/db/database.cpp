@@ -575,6 +575,7 @@ QString Connection::translate(const QString& jetSql, QVariantList* parameters)
     // parameters, a number compared with (after =, <, >) goes in as a parameter instead
     // (?1, ?2, ...: the same value, as a literal of it would be): the text is then the same for
     // every taxpayer or worksheet, and its prepared statement serves them all.
+    followKeys();
     QString key;
     QStringList numbers;
     if (!withoutNumbers(jetSql, &key, &numbers))
@@ -636,21 +637,81 @@ QString upperIndexedColumn(const QString& createIndexSql)
     return QString();
 }
 
-bool Connection::isKeyedColumn(const QString& table, const QString& column)
+const QHash<QString, bool>& Connection::keyed()
 {
     if (!keyed_) {
-        QSet<QString> keyed;
-        Statement st(*this, QStringLiteral("SELECT tbl_name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"));
+        QHash<QString, bool> keyed;
+        QSet<QString> uniqueTriggers;
+        Statement st(*this, QStringLiteral("SELECT type, tbl_name, name, sql FROM sqlite_master "
+                                           "WHERE type IN ('index', 'trigger') AND sql IS NOT NULL"));
         while (st.step()) {
-            const QString key = upperIndexedColumn(st.rawValue(1).toString());
+            if (st.rawValue(0).toString() == QLatin1String("trigger")) {
+                uniqueTriggers.insert(st.rawValue(2).toString().toLower());
+                continue;
+            }
+            const QString key = upperIndexedColumn(st.rawValue(3).toString());
             if (!key.isEmpty())
-                keyed.insert(st.rawValue(0).toString().toLower() + QLatin1Char('.') + key.toLower());
+                keyed.insert(st.rawValue(1).toString().toLower() + QLatin1Char('.') + key.toLower(), false);
+        }
+        for (auto it = keyed.begin(); it != keyed.end(); ++it) {
+            const QString name = it.key();
+            it.value() = uniqueTriggers.contains(QStringLiteral("uniq_") + QString(name).replace(QLatin1Char('.'), QLatin1Char('_'))
+                                                 + QStringLiteral("_ins"));
         }
         keyed_ = std::move(keyed);
     }
+    return *keyed_;
+}
+
+bool Connection::isKeyedColumn(const QString& table, const QString& column)
+{
     const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
     for (const QString& t : tables) {
-        if (!t.isEmpty() && keyed_->contains(t.toLower() + QLatin1Char('.') + column.toLower()))
+        if (!t.isEmpty() && keyed().contains(t.toLower() + QLatin1Char('.') + column.toLower()))
+            return true;
+    }
+    return false;
+}
+
+void Connection::followKeys()
+{
+    const qint64 changes = sqlite3_total_changes64(handle_);
+    const qint64 version = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    if (version == keysDataVersion_ && changes == keysChanges_)
+        return;
+    QSet<QString> beyond;
+    for (auto it = keyed().cbegin(); it != keyed().cend(); ++it) {
+        const QString table = it.key().section(QLatin1Char('.'), 0, 0);
+        const QString column = it.key().section(QLatin1Char('.'), 1);
+        // Answered by the column's "..._unicode" index of exactly those keys.
+        const QString sql = QStringLiteral("SELECT EXISTS (SELECT 1 FROM \"%1\" WHERE \"%2\" GLOB '*[^ -~]*')")
+                                .arg(canonicalTable(table), column);
+        if (scalar(sql).toLongLong() != 0)
+            beyond.insert(it.key());
+    }
+    keysDataVersion_ = version;
+    keysChanges_ = sqlite3_total_changes64(handle_);
+    if (beyond != keysBeyondAscii_) {
+        keysBeyondAscii_ = std::move(beyond);
+        translations_.clear();
+    }
+}
+
+bool Connection::holdsKeysBeyondAscii(const QString& table, const QString& column)
+{
+    const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
+    for (const QString& t : tables) {
+        if (!t.isEmpty() && keysBeyondAscii_.contains(t.toLower() + QLatin1Char('.') + column.toLower()))
+            return true;
+    }
+    return false;
+}
+
+bool Connection::isUniqueKeyColumn(const QString& table, const QString& column)
+{
+    const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
+    for (const QString& t : tables) {
+        if (!t.isEmpty() && keyed().value(t.toLower() + QLatin1Char('.') + column.toLower()))
             return true;
     }
     return false;
@@ -677,6 +738,10 @@ QString Connection::translateNow(const QString& jetSql)
     info.isDateColumn = ofType(FieldType::DateTime);
     info.isTextColumn = ofType(FieldType::Text);
     info.isKeyedColumn = [this](const QString& table, const QString& column) { return isKeyedColumn(table, column); };
+    info.isUniqueKeyColumn = [this](const QString& table, const QString& column) { return isUniqueKeyColumn(table, column); };
+    info.holdsKeysBeyondAscii = [this](const QString& table, const QString& column) {
+        return holdsKeysBeyondAscii(table, column);
+    };
     return jet::translate(jetSql, info);
 }
 

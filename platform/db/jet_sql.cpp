@@ -143,8 +143,10 @@ QString asciiKeySql(const QString& operand)
 
 QString keyLookupSql(const QString& key, const QString& other)
 {
-    return QStringLiteral("(upper(%1) = %3 OR (%1 GLOB '*[^ -~]*' AND length(%1) = length(%2)))")
-        .arg(key, other, asciiKeySql(other));
+    // A key of printable ASCII equals other for the collation exactly when its upper() does, so
+    // only a key outside it is given to the collation, which folds every letter.
+    return QStringLiteral("(upper(%1) = %3 OR (%1 GLOB '*[^ -~]*' AND length(%1) = length(%2) AND %1 = %2 COLLATE %4))")
+        .arg(key, other, asciiKeySql(other), QLatin1String(kCollation));
 }
 
 
@@ -499,13 +501,12 @@ private:
     }
 
     // a = b where a or b is a column that the file indexes by its upper-case text, and the other
-    // a text column or a text literal: the comparison as written (the collation), and beside it
-    // for each keyed side what finds its rows through the file's indexes (keyLookupSql). The
-    // collation alone decides which rows pair; the lookups only name every row it can pair, so
-    // that SQLite reaches them through the index on upper() and, for keys outside printable
-    // ASCII, through the small "..._unicode" index. Neither side may carry a COLLATE: the
-    // comparison must be the column's own. Returns one past b, or -1 when i starts no such
-    // comparison.
+    // a text column or a text literal: the comparison through the file's indexes of the key
+    // (keyLookupSql), which pairs exactly what the collation pairs. When neither side can hold a
+    // text beyond printable ASCII (a literal of it, or a key column that holds no other key
+    // now), ASCII case is all the collation ignores, and upper(a) = upper(b) says the same with
+    // the index on upper() alone. Neither side may carry a COLLATE: the comparison must be the
+    // column's own. Returns one past b, or -1 when i starts no such comparison.
     int keyedComparison(int i, int end, QString* out)
     {
         if (ddl_ || !schema_.isKeyedColumn)
@@ -562,12 +563,28 @@ private:
         const auto operand = [&](bool literal, int b, int e) { return literal ? quoteLiteral(t_[b].value) : range(b, e); };
         const QString a = operand(aText, aBegin, aEnd);
         const QString b = operand(bText, bBegin, bEnd);
-        QString comparison = QStringLiteral("(%1 = %2 COLLATE %3").arg(a, b, QLatin1String(kCollation));
-        if (aKeyed)
-            comparison += QStringLiteral(" AND ") + keyLookupSql(a, b);
-        if (bKeyed)
-            comparison += QStringLiteral(" AND ") + keyLookupSql(b, a);
-        out->append(comparison + QLatin1Char(')'));
+        const auto printableAscii = [&](bool literal, bool keyed, int b, int e) {
+            if (literal) {
+                const QString& text = t_[b].value;
+                return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+            }
+            return keyed && schema_.holdsKeysBeyondAscii && !columnIs(b, e, schema_.holdsKeysBeyondAscii);
+        };
+        if (printableAscii(aText, aKeyed, aBegin, aEnd) && printableAscii(bText, bKeyed, bBegin, bEnd)) {
+            out->append(QStringLiteral("(upper(%1) = upper(%2))").arg(a, b));
+            return bStop;
+        }
+        // Both keys: a join from the rows that name a catalogue's key to the catalogue looks
+        // the key up there; only that lookup is written, as the other would be evaluated for
+        // every pair without ever serving.
+        const bool aUnique = aKeyed && columnIs(aBegin, aEnd, schema_.isUniqueKeyColumn);
+        const bool bUnique = bKeyed && columnIs(bBegin, bEnd, schema_.isUniqueKeyColumn);
+        QStringList lookups;
+        if (aKeyed && !(bUnique && !aUnique))
+            lookups << keyLookupSql(a, b);
+        if (bKeyed && !(aUnique && !bUnique))
+            lookups << keyLookupSql(b, a);
+        out->append(QLatin1Char('(') + lookups.join(QStringLiteral(" AND ")) + QLatin1Char(')'));
         return bStop;
     }
 

@@ -30,6 +30,10 @@ struct SchemaInfo {
     ColumnPredicate isDateColumn;
     // True when the file has an index on upper(column) of that table (a key: a tax id).
     ColumnPredicate isKeyedColumn;
+    // True for a key the table keeps unique (a catalogue's tax id, which other rows name).
+    ColumnPredicate isUniqueKeyColumn;
+    // True for a keyed column that holds a text beyond printable ASCII now. Unset, any may.
+    ColumnPredicate holdsKeysBeyondAscii;
     // True when the column holds text.
     ColumnPredicate isTextColumn;
 };
@@ -45,8 +49,11 @@ struct SchemaInfo {
 //    dd/MM/yyyy. Operands are primaries (names, literals, calls, parenthesised groups) joined by
 //    arithmetic operators, which bind tighter than &;
 //  - a = b, where a or b is a keyed column (per SchemaInfo) and the other a text column or a text
-//    literal, becomes (a = b COLLATE NOCASE AND keyLookupSql(a, b)), with keyLookupSql(b, a) as
-//    well when b is keyed too: the same rows as a = b, reached through the indexes of the keys;
+//    literal, becomes (keyLookupSql(a, b)): the same rows as a = b, reached through the indexes
+//    of the key; (upper(a) = upper(b)) when each side is a literal of printable ASCII or a key
+//    column that holds no key beyond it (per SchemaInfo), where the two say the same. When both are keyed, the lookup is the one into the side that is a catalogue's
+//    unique key (the table a join looks its rows up in), or both lookups when neither or both
+//    are: each is exact, and a second one costs its evaluation on every row;
 //  - DISTINCTROW dropped; SET Table.Column = … written SET Column = …; DELETE * FROM / DELETE t.* FROM
 //    written DELETE FROM;
 //  - #m/d/yyyy [h:mm[:ss] [AM|PM]]# date literals as day serials; True = -1, False = 0; Mod as %;
@@ -73,8 +80,9 @@ QString asciiKeySql(const QString& x);
 // A condition that every row whose key column key equals other for the collation meets, and that
 // SQLite answers through the file's two indexes of such a key: a key of printable ASCII by the
 // index on upper(key) (upper(key) = asciiKeySql(other)), any other by the "..._unicode" index of
-// the keys outside printable ASCII, on length(key) (case folding keeps the number of characters).
-// It is no comparison by itself: other rows meet it too.
+// the keys outside printable ASCII, on length(key) (case folding keeps the number of characters),
+// where the collation decides. It is the comparison itself: a key of printable ASCII equals
+// other for the collation exactly when upper(key) = asciiKeySql(other).
 QString keyLookupSql(const QString& key, const QString& other);
 
 // Registers on a connection the collation (as NOCASE and as the legacy ZALCI) and the functions Jet SQL calls: IIf, Choose, Mid,

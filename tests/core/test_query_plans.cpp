@@ -68,9 +68,11 @@ private slots:
     void taxIdsInOtherCaseStillJoin();
     void taxIdsPairAsTheProgramCompares_data();
     void taxIdsPairAsTheProgramCompares();
+    void keysWrittenMeanwhileAreFound();
 
 private:
     support::TestDatabase file_;
+    support::TestDatabase beyondAscii_;   // the same, with a key beyond printable ASCII in every keyed table
 };
 
 void TestQueryPlans::initTestCase()
@@ -89,31 +91,57 @@ void TestQueryPlans::initTestCase()
                100000 + k, 37100 + k % 300, 1 + k % 20, 10 + k FROM n;
         INSERT INTO ISR (Nit, Cas16) SELECT Nit, '1' FROM Contribuyentes WHERE "No" <= 100;
     )"));
+    const QString copy = QStringLiteral("ATTACH %1 AS f; INSERT INTO Proveedores SELECT * FROM f.Proveedores;"
+                                        "INSERT INTO Contribuyentes SELECT * FROM f.Contribuyentes;"
+                                        "INSERT INTO Planilla_Enc SELECT * FROM f.Planilla_Enc;"
+                                        "INSERT INTO Planilla_Det SELECT * FROM f.Planilla_Det;"
+                                        "INSERT INTO ISR SELECT * FROM f.ISR; DETACH f;")
+                             .arg(db::quoteLiteral(file_.path()));
+    beyondAscii_.exec(copy);
+    beyondAscii_.exec(QStringLiteral(
+        "INSERT INTO Proveedores (Nit, Nombre) VALUES ('ÑANDU-1', 'Ñandú');"
+        "INSERT INTO Contribuyentes (Nit, Nombre) VALUES ('\u212A7', 'Kelvin');"
+        "INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto) VALUES (7, 'ñandu-1', '0', 'A', '1', 37100, 1, 5);"
+        "INSERT INTO ISR (Nit, Cas16) VALUES ('\u017F1', '1');"));
 }
 
 void TestQueryPlans::everyKeyReachedByAnIndex_data()
 {
     QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("beyondAscii");   // on the file that holds keys beyond printable ASCII
+    // Every row twice: on a file of keys of printable ASCII, and on one holding other keys too.
+    struct Rows {
+        void newRow(const char* name) { name_ = QString::fromUtf8(name); }
+        Rows& operator<<(const QString& sql)
+        {
+            for (const bool beyond : {false, true})
+                QTest::newRow(qPrintable(name_ + (beyond ? QStringLiteral(", keys beyond ASCII") : QString())))
+                    << sql << beyond;
+            return *this;
+        }
+        QString name_;
+    } rows;
+    const auto newRow = [&](const char* name) -> Rows& { rows.newRow(name); return rows; };
 
-    QTest::newRow("worksheet: the documents") << worksheet::detailQuery(QVariant(7));
-    QTest::newRow("export: the worksheet") << envios::headerQuery(7, QStringLiteral("3"));
-    QTest::newRow("export: the taxpayer") << envios::taxpayerQuery(7);
-    QTest::newRow("export: the documents") << envios::detailQuery(7);
-    QTest::newRow("export: the list") << envios::taxpayerListQuery(QStringLiteral("3"));
-    QTest::newRow("statistics: the list") << printing::statisticsTaxpayerQuery(QStringLiteral("3"));
-    QTest::newRow("print forms: the list") << alternate::taxpayerListQuery(QStringLiteral("3"));
-    QTest::newRow("print forms: the documents")
+    newRow("worksheet: the documents") << worksheet::detailQuery(QVariant(7));
+    newRow("export: the worksheet") << envios::headerQuery(7, QStringLiteral("3"));
+    newRow("export: the taxpayer") << envios::taxpayerQuery(7);
+    newRow("export: the documents") << envios::detailQuery(7);
+    newRow("export: the list") << envios::taxpayerListQuery(QStringLiteral("3"));
+    newRow("statistics: the list") << printing::statisticsTaxpayerQuery(QStringLiteral("3"));
+    newRow("print forms: the list") << alternate::taxpayerListQuery(QStringLiteral("3"));
+    newRow("print forms: the documents")
         << alternate::documentsQuery(QStringLiteral("7"), QStringLiteral("3"));
-    QTest::newRow("current period") << Biblio::periodQuery(QStringLiteral("3"));
+    newRow("current period") << Biblio::periodQuery(QStringLiteral("3"));
     for (const QString& selection : {kByHeader, kByTaxpayer}) {
         const QString by = selection == kByHeader ? QStringLiteral(", by header") : QStringLiteral(", by taxpayer");
         for (const char* query : {"encabezado", "detalle", "total"})
-            QTest::newRow(qPrintable(QStringLiteral("rep001 %1%2").arg(QLatin1String(query), by)))
+            newRow(qPrintable(QStringLiteral("rep001 %1%2").arg(QLatin1String(query), by)))
                 << templateQuery(QStringLiteral("rep001.rpt"), QLatin1String(query), selection);
     }
     for (const char* file : {"rep002.rpt", "rep004.rpt"}) {
         for (const char* query : {"grupos", "total", "contribuyente"})
-            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(file), QLatin1String(query))))
+            newRow(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(file), QLatin1String(query))))
                 << templateQuery(QLatin1String(file), QLatin1String(query), kByTaxpayer);
     }
 }
@@ -121,7 +149,8 @@ void TestQueryPlans::everyKeyReachedByAnIndex_data()
 void TestQueryPlans::everyKeyReachedByAnIndex()
 {
     QFETCH(QString, sql);
-    db::Database d = db::Database::open(file_.path(), kConnect);
+    QFETCH(bool, beyondAscii);
+    db::Database d = db::Database::open((beyondAscii ? beyondAscii_ : file_).path(), kConnect);
     const QStringList plan = planOf(d, sql);
     const QString shown = sql + QStringLiteral("\n  ") + plan.join(QStringLiteral("\n  "));
     QVERIFY2(!plan.isEmpty(), qPrintable(shown));
@@ -261,6 +290,49 @@ void TestQueryPlans::taxIdsPairAsTheProgramCompares()
              paired ? 3022 : 0);
     QCOMPARE(support::dbErrorOf([&] { d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nombre = 'Ferretería Tolvana'")); }),
              paired ? 3200 : 0);
+}
+
+void TestQueryPlans::keysWrittenMeanwhileAreFound()
+{
+    // A file of keys of printable ASCII: the program looks them up through upper() alone. Keys
+    // written since, by another SQLite tool or by the program, are found by the same queries.
+    support::TestDatabase t;
+    t.exec(QStringLiteral(R"(
+        INSERT INTO Proveedores (Nit, Nombre) VALUES ('5000001K', 'Proveedor uno');
+        INSERT INTO Contribuyentes ("No", Nit, Nombre) VALUES (7, '1000007K', 'Contribuyente de Tolvania');
+        INSERT INTO Planilla_Enc ("No", Contribuyente, Periodo) VALUES (7, 7, 3);
+        INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto)
+        VALUES (7, '5000001K', '1', NULL, '1', 37100, 1, 10);
+    )"));
+    db::Database d = db::Database::open(t.path(), kConnect);
+    const QString grid = worksheet::detailQuery(worksheet::Variant::entryForm(), QVariant(7));
+    const auto names = [&] {
+        QStringList out;
+        for (db::Recordset rows = d.openRecordset(grid); !rows.eof(); rows.moveNext())
+            out << rows.field(QStringLiteral("Nombre")).toString();
+        return out;
+    };
+    const auto found = [&](const QString& nit) {
+        return d.openRecordset(QStringLiteral("SELECT Nombre FROM Proveedores WHERE [Nit] = ") + db::quoteLiteral(nit))
+            .recordCount();
+    };
+    QCOMPARE(names(), QStringList{QStringLiteral("Proveedor uno")});
+    QCOMPARE(found(QStringLiteral("kx-5")), 0);
+
+    // Another tool writes a supplier and a document that names it in the other case of its ñ.
+    t.exec(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('ÑANDU-1', 'Ñandú');"
+                          "INSERT INTO Planilla_Det (Enc, Provee, Tipo, Serie, NoDoc, Fecha, Gasto, Monto) "
+                          "VALUES (7, 'ñandu-1', '1', NULL, '2', 37101, 1, 20)"));
+    QCOMPARE(names(), (QStringList{QStringLiteral("Proveedor uno"), QStringLiteral("Ñandú")}));
+    // The program writes one whose tax id starts with the Kelvin sign.
+    d.execute(QStringLiteral("INSERT INTO Proveedores (Nit, Nombre) VALUES ('\u212AX-5', 'Kelvin')"));
+    QCOMPARE(found(QStringLiteral("kx-5")), 1);
+    // Gone again: the plain lookup serves once more, and still finds what it must.
+    d.execute(QStringLiteral("DELETE FROM Proveedores WHERE Nombre = 'Kelvin'"));
+    t.exec(QStringLiteral("DELETE FROM Planilla_Det WHERE NoDoc = '2'; DELETE FROM Proveedores WHERE Nombre = 'Ñandú'"));
+    QCOMPARE(found(QStringLiteral("kx-5")), 0);
+    QCOMPARE(found(QStringLiteral("5000001k")), 1);
+    QCOMPARE(names(), QStringList{QStringLiteral("Proveedor uno")});
 }
 
 QTEST_MAIN(TestQueryPlans)

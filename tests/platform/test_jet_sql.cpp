@@ -60,6 +60,7 @@ jet::SchemaInfo keyedSchema()
     };
     info.isKeyedColumn = among({QStringLiteral("proveedores.nit"), QStringLiteral("contribuyentes.nit"),
                                 QStringLiteral("planilla_det.provee")});
+    info.isUniqueKeyColumn = among({QStringLiteral("proveedores.nit"), QStringLiteral("contribuyentes.nit")});
     info.isTextColumn = among({QStringLiteral("proveedores.nit"), QStringLiteral("proveedores.nombre"),
                                QStringLiteral("contribuyentes.nit"), QStringLiteral("contribuyentes.nombre"),
                                QStringLiteral("planilla_det.provee"), QStringLiteral("planilla_det.serie")});
@@ -389,38 +390,38 @@ void TestJetSql::keyedComparison_data()
     QTest::addColumn<QString>("expected");
 
     const QString from = QStringLiteral("SELECT * FROM Proveedores INNER JOIN Planilla_Det ON ");
-    // a = b for a key a, and for a key b too when both are.
+    // a = b for a key a: through the index on upper() for a key of printable ASCII, through the
+    // index of the other keys, where the collation decides, for any other.
     const auto lookup = [](const QString& key, const QString& other) {
         return QStringLiteral("(upper(%1) = upper(replace(replace(%2, char(383), 's'), char(8490), 'k')) "
-                              "OR (%1 GLOB '*[^ -~]*' AND length(%1) = length(%2)))")
+                              "OR (%1 GLOB '*[^ -~]*' AND length(%1) = length(%2) AND %1 = %2 COLLATE NOCASE))")
             .arg(key, other);
     };
-    const auto keyed = [&](const QString& a, const QString& b, bool bothKeys = false) {
-        return QStringLiteral("(%1 = %2 COLLATE NOCASE AND %3%4)")
-            .arg(a, b, lookup(a, b), bothKeys ? QStringLiteral(" AND ") + lookup(b, a) : QString());
-    };
+    const auto keyed = [&](const QString& a, const QString& b) { return QStringLiteral("(%1)").arg(lookup(a, b)); };
+    // Two keys: the lookup into the catalogue's unique one only.
     QTest::newRow("join of two keys")
         << from + "Proveedores.Nit = Planilla_Det.Provee WHERE Planilla_Det.Enc = 5"
-        << from + "(Proveedores.Nit = Planilla_Det.Provee COLLATE NOCASE AND (upper(Proveedores.Nit) = "
-                  "upper(replace(replace(Planilla_Det.Provee, char(383), 's'), char(8490), 'k')) OR (Proveedores.Nit GLOB "
-                  "'*[^ -~]*' AND length(Proveedores.Nit) = length(Planilla_Det.Provee))) AND (upper(Planilla_Det.Provee) = "
-                  "upper(replace(replace(Proveedores.Nit, char(383), 's'), char(8490), 'k')) OR (Planilla_Det.Provee GLOB "
-                  "'*[^ -~]*' AND length(Planilla_Det.Provee) = length(Proveedores.Nit)))) WHERE Planilla_Det.Enc = 5";
+        << from + "((upper(Proveedores.Nit) = upper(replace(replace(Planilla_Det.Provee, char(383), 's'), char(8490), "
+                  "'k')) OR (Proveedores.Nit GLOB '*[^ -~]*' AND length(Proveedores.Nit) = length(Planilla_Det.Provee) "
+                  "AND Proveedores.Nit = Planilla_Det.Provee COLLATE NOCASE))) WHERE Planilla_Det.Enc = 5";
     QTest::newRow("bracketed, no blanks, in parentheses")
         << from + "([Planilla_Det].[Provee]=[Proveedores].[Nit])"
-        << from + "(" + keyed("\"Planilla_Det\".\"Provee\"", "\"Proveedores\".\"Nit\"", true) + ")";
+        << from + "(" + keyed("\"Proveedores\".\"Nit\"", "\"Planilla_Det\".\"Provee\"") + ")";
     QTest::newRow("LEFT JOIN, then more joins")
         << "SELECT 1 FROM (Planilla_Det LEFT JOIN Proveedores ON Planilla_Det.Provee = Proveedores.Nit) LEFT JOIN "
            "Gastos ON Planilla_Det.Gasto = Gastos.Codigo"
-        << "SELECT 1 FROM (Planilla_Det LEFT JOIN Proveedores ON " + keyed("Planilla_Det.Provee", "Proveedores.Nit", true)
+        << "SELECT 1 FROM (Planilla_Det LEFT JOIN Proveedores ON " + keyed("Proveedores.Nit", "Planilla_Det.Provee")
                + ") LEFT JOIN Gastos ON Planilla_Det.Gasto = Gastos.Codigo";
+    QTest::newRow("two keys, neither a catalogue's")
+        << "SELECT 1 FROM Planilla_Det AS a INNER JOIN Planilla_Det AS b ON a.Provee = b.Provee"
+        << "SELECT 1 FROM Planilla_Det AS a INNER JOIN Planilla_Det AS b ON (" + lookup("a.Provee", "b.Provee") + " AND "
+               + lookup("b.Provee", "a.Provee") + ")";
     QTest::newRow("a literal")
         << "SELECT * FROM Proveedores WHERE Nit = '12''3k' And Nombre = 'a'"
         << "SELECT * FROM Proveedores WHERE " + keyed("Nit", "'12''3k'") + " And Nombre = 'a' COLLATE NOCASE";
     QTest::newRow("the literal first")
         << "SELECT * FROM Proveedores WHERE 'x' = Proveedores.Nit Or Nit = \"y\";"
-        << "SELECT * FROM Proveedores WHERE ('x' = Proveedores.Nit COLLATE NOCASE AND " + lookup("Proveedores.Nit", "'x'")
-               + ") Or " + keyed("Nit", "'y'") + ";";
+        << "SELECT * FROM Proveedores WHERE " + keyed("Proveedores.Nit", "'x'") + " Or " + keyed("Nit", "'y'") + ";";
     QTest::newRow("a column in its own parentheses")
         << "SELECT * FROM Contribuyentes WHERE (((Contribuyentes.Nit)='1k')) ORDER BY Nombre"
         << "SELECT * FROM Contribuyentes WHERE ((" + keyed("Contribuyentes.Nit", "'1k'") + ")) ORDER BY Nombre";
