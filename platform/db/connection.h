@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <sqlite3.h>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -121,6 +122,9 @@ private:
     // "table.column" in lower case of the keyed columns, and whether each is unique; read once.
     std::optional<QHash<QString, bool>> keyed_;
     const QHash<QString, bool>& keyed();
+    // True when holds("table.column", lower case) for the table named, or for any when none is.
+    bool columnOfAnyTable(const QString& table, const QString& column,
+                          const std::function<bool(const QString& tableColumn)>& holds);
     QSet<QString> keysBeyondAscii_;          // "table.column" of the keyed columns holding such keys
     qint64 keysDataVersion_ = -1;            // PRAGMA data_version and total changes when read
     qint64 keysChanges_ = -1;

@@ -663,14 +663,20 @@ const QHash<QString, bool>& Connection::keyed()
     return *keyed_;
 }
 
-bool Connection::isKeyedColumn(const QString& table, const QString& column)
+bool Connection::columnOfAnyTable(const QString& table, const QString& column,
+                                  const std::function<bool(const QString& tableColumn)>& holds)
 {
     const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
     for (const QString& t : tables) {
-        if (!t.isEmpty() && keyed().contains(t.toLower() + QLatin1Char('.') + column.toLower()))
+        if (!t.isEmpty() && holds(t.toLower() + QLatin1Char('.') + column.toLower()))
             return true;
     }
     return false;
+}
+
+bool Connection::isKeyedColumn(const QString& table, const QString& column)
+{
+    return columnOfAnyTable(table, column, [this](const QString& key) { return keyed().contains(key); });
 }
 
 void Connection::followKeys()
@@ -699,22 +705,12 @@ void Connection::followKeys()
 
 bool Connection::holdsKeysBeyondAscii(const QString& table, const QString& column)
 {
-    const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
-    for (const QString& t : tables) {
-        if (!t.isEmpty() && keysBeyondAscii_.contains(t.toLower() + QLatin1Char('.') + column.toLower()))
-            return true;
-    }
-    return false;
+    return columnOfAnyTable(table, column, [this](const QString& key) { return keysBeyondAscii_.contains(key); });
 }
 
 bool Connection::isUniqueKeyColumn(const QString& table, const QString& column)
 {
-    const QStringList tables = table.isEmpty() ? tableNames() : QStringList{canonicalTable(table)};
-    for (const QString& t : tables) {
-        if (!t.isEmpty() && keyed().value(t.toLower() + QLatin1Char('.') + column.toLower()))
-            return true;
-    }
-    return false;
+    return columnOfAnyTable(table, column, [this](const QString& key) { return keyed().value(key); });
 }
 
 QString Connection::translateNow(const QString& jetSql)
