@@ -149,7 +149,6 @@ QString keyLookupSql(const QString& key, const QString& other)
         .arg(key, other, asciiKeySql(other), QLatin1String(kCollation));
 }
 
-
 namespace {
 
 QString quoteName(const QString& name)

@@ -322,7 +322,11 @@ struct Recordset::Impl {
         std::unique_ptr<Statement> statement = std::move(prepared);
         if (!statement)
             statement = std::make_unique<Statement>(*conn, sql);
-        bool more = (statement->bind(parameters), statement->step());
+        const auto start = [&] {
+            statement->bind(parameters);
+            return statement->step();
+        };
+        bool more = start();
         // The definitions changed since the fields were read (another connection rebuilt a
         // table): SQLite prepared the statement again for them as it ran, and its columns are no
         // longer the fields. The fields are read again, and the rows under them.
@@ -330,7 +334,7 @@ struct Recordset::Impl {
             statement.reset();
             build();
             statement = std::move(prepared);
-            more = (statement->bind(parameters), statement->step());
+            more = start();
         }
         Statement& st = *statement;
         const int n = st.columnCount();

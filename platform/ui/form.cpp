@@ -27,7 +27,6 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
-#include <optional>
 
 namespace ui {
 
@@ -197,8 +196,6 @@ QString textOf(int keyAscii)
 
 } // namespace
 
-// The outermost scope is one user action (a key, a click, a focus change and every focus move
-// that follows from it): the notices it shows are remembered for its length only.
 // The outermost scope is one user action (a key, a click, a focus change and every focus move
 // that follows from it): the refusals it gives are remembered for its length only.
 HandlerScope::HandlerScope()
@@ -445,17 +442,17 @@ public:
     // through gives no notice, and the focus moves it asks for are dropped.
     void callFocus(const std::function<void()>& handler, bool passing) const
     {
-        if (!enabled || !handler)
+        struct PassingThrough {
+            PassingThrough() { ++focusState().passing; }
+            ~PassingThrough() { --focusState().passing; }
+            QuietNotices quiet;
+        };
+        if (!passing) {
+            call(handler);
             return;
-        struct Passing {
-            explicit Passing(bool on) : on(on) { focusState().passing += on; }
-            ~Passing() { focusState().passing -= on; }
-            const bool on;
-        } passingScope(passing);
-        std::optional<QuietNotices> quiet;
-        if (passing)
-            quiet.emplace();
-        runHandler(handler);
+        }
+        PassingThrough through;
+        call(handler);
     }
 
     // The focus has moved to control, a control of this form. Leaving a field and entering
